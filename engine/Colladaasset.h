@@ -1,0 +1,207 @@
+// COLLADA scene loading: one document read into four libraries (effects, images, geometries, visual scenes),
+// linked by name into indices, with every mesh expanded into draw-ready vertex streams. Loading never touches GL.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "XmlDocument.h"
+
+// A fixed-length array of 32-bit numbers. Its length is set once, by parsing or by SetLength; storage is
+// allocated once at that length and every entry starts at 0. Length 0 means an absent stream or list.
+template <typename T>
+class TNumericArray {
+public:
+    TNumericArray() = default;
+    explicit TNumericArray(std::size_t count) { SetLength(count); }
+    TNumericArray(std::initializer_list<T> values);
+    TNumericArray(const TNumericArray& other) { *this = other; }
+    TNumericArray& operator=(const TNumericArray& other);
+    TNumericArray(TNumericArray&&) noexcept = default;
+    TNumericArray& operator=(TNumericArray&&) noexcept = default;
+
+    // Replaces the content by `count` zero entries.
+    void SetLength(std::size_t count);
+    void Clear() { Values.reset(); Length = 0; }
+
+    std::size_t Count() const { return Length; }
+    bool Empty() const { return Length == 0; }
+    T* Data() { return Values.get(); }
+    const T* Data() const { return Values.get(); }
+    T& operator[](std::size_t i) { return Values[i]; }
+    const T& operator[](std::size_t i) const { return Values[i]; }
+    const T* begin() const { return Values.get(); }
+    const T* end() const { return Values.get() + Length; }
+
+private:
+    std::unique_ptr<T[]> Values;
+    std::size_t Length = 0;
+};
+
+using TFloatArray = TNumericArray<float>;
+using TIntArray = TNumericArray<int>;
+
+// Fill the array with `count` numbers read from the text in the classic C conventions, whatever the process
+// locale: white space separates, and the first text that is not a number (or the end of the text) stops the
+// reading; the entries from there on stay 0. Numbers after the count-th are ignored. A negative count raises
+// std::length_error; callers check counts read from a document against the text first (CheckDeclaredCount).
+void ParseFloatArray(TFloatArray& array, std::string_view text, int count);
+void ParseIntArray(TIntArray& array, std::string_view text, int count);
+
+// The most numbers a declared count may ask of a text: its length plus a small allowance, so that a few bytes
+// can never make the loader allocate gigabytes while a slightly short text still reads with a zero tail.
+long long MaxDeclaredCount(std::size_t textLength);
+// Raises the node's error "declares N values but its text can hold at most M" when count exceeds that bound.
+void CheckDeclaredCount(const TXmlNode& node, long long count, std::size_t textLength);
+
+// An ordered list that owns its elements and deletes them in list order.
+template <typename T>
+class TOwnedList {
+public:
+    TOwnedList() = default;
+    TOwnedList(const TOwnedList&) = delete;
+    TOwnedList& operator=(const TOwnedList&) = delete;
+    ~TOwnedList() { Clear(); }
+
+    void Add(std::unique_ptr<T> item) { Items.push_back(std::move(item)); }
+    void Clear() {
+        for (auto& item : Items) item.reset();
+        Items.clear();
+    }
+    int Count() const { return static_cast<int>(Items.size()); }
+    T* operator[](std::size_t i) const { return Items[i].get(); }
+    auto begin() const { return Items.begin(); }
+    auto end() const { return Items.end(); }
+
+private:
+    std::vector<std::unique_ptr<T>> Items;
+};
+
+// One mesh: its streams are found by the geometry's name plus a suffix ("-Position", "-Normals", "-UV",
+// "-color"), its index list is the first <triangles> (or else the first <lines>), and BuildStreams expands
+// both into one vertex per corner. The GL buffer names are made and deleted by the engine, never here.
+class TGeometry {
+public:
+    std::string Name;
+    TFloatArray Positions;  // 3 per vertex
+    TFloatArray Normals;    // 3 per vertex
+    TFloatArray TexCoords;  // 2 per vertex
+    TFloatArray Colors;     // 4 per vertex
+    TFloatArray Attrib1;    // 3 per vertex; no reader fills it
+    TFloatArray Attrib2;    // 3 per vertex; no reader fills it
+    TIntArray TriangleIndices;
+    TIntArray LineIndices;
+    unsigned PositionBuffer = 0, NormalBuffer = 0, TexCoordBuffer = 0, ColorBuffer = 0;
+    unsigned Attrib1Buffer = 0, Attrib2Buffer = 0;
+    unsigned TriangleBuffer = 0, LineBuffer = 0;
+    int Attrib1Location = 0, Attrib2Location = 0;
+
+    // What BuildStreams had to leave out: old indices outside their source (their value set stays 0), and
+    // the slots of a last, incomplete corner group. Neither stops the load; tools report them.
+    long long OutOfRangeIndices = 0;
+    long long DroppedSlots = 0;
+
+    // Reads a <geometry>; false when it holds no <mesh>.
+    bool LoadFromNode(const TXmlNode& node);
+    bool ReadPositions(const TXmlNode& source);
+    bool ReadNormals(const TXmlNode& source);
+    bool ReadTexCoords(const TXmlNode& source);
+    bool ReadColors(const TXmlNode& source);
+    bool ReadTriangles(const TXmlNode& primitive);
+    bool ReadLines(const TXmlNode& primitive);
+    // Expands the corner-indexed streams into one value set per vertex; the index list becomes 0, 1, ..., V-1.
+    bool BuildStreams();
+};
+
+class TLibraryGeometries {
+public:
+    TOwnedList<TGeometry> Items;
+
+    // False when the walk from the first <geometry> ran out before the library's child-node count.
+    bool LoadFromNode(const TXmlNode& library);
+    int IndexOf(std::string_view name) const;
+};
+
+// One top-level scene node that instances a geometry directly.
+class TNode {
+public:
+    std::string Name;
+    TFloatArray Position;  // from <translate>
+    TFloatArray Rotation;  // degrees: [0] about x, [1] about y, [2] about z
+    TFloatArray Scale;     // from <scale>
+    std::string GeometryName;    // the instance's url less its first character
+    std::string MaterialSymbol;  // the instanced material's symbol
+    int GeometryIndex = -1;
+    int EffectIndex = -1;
+    std::vector<int> TextureIndices;  // filled by the engine's material preparation
+
+    // False when <translate>, <scale> or <instance_geometry> is missing; the node then keeps what it read.
+    bool LoadFromNode(const TXmlNode& node);
+};
+
+class TLibraryVisualScenes {
+public:
+    TOwnedList<TNode> Items;
+
+    // False when the library holds no <visual_scene>.
+    bool LoadFromNode(const TXmlNode& library);
+};
+
+class TEffect {
+public:
+    std::string Name;
+    std::string ImageName;  // the init_from of the first <surface> parameter
+    int ImageIndex = -1;
+
+    bool LoadFromNode(const TXmlNode& node);
+};
+
+class TLibraryEffects {
+public:
+    TOwnedList<TEffect> Items;
+
+    bool LoadFromNode(const TXmlNode& library);
+    int IndexOf(std::string_view name) const;
+};
+
+class TLibraryImages {
+public:
+    std::vector<std::string> Names;
+    std::vector<std::string> FileNames;  // exactly as written; opened relative to the working directory
+
+    bool LoadFromNode(const TXmlNode& library);
+    int IndexOf(std::string_view name) const;
+};
+
+// One loaded document. Created empty, loaded once, then only read by the renderer, apart from ShaderIndex,
+// PolygonMode and Rotation, which the windows set between frames.
+class TColladaAsset {
+public:
+    explicit TColladaAsset(TXmlDocument* document);
+    ~TColladaAsset();
+    TColladaAsset(const TColladaAsset&) = delete;
+    TColladaAsset& operator=(const TColladaAsset&) = delete;
+
+    TXmlDocument* Document;  // not owned; shared by every load
+    std::unique_ptr<TLibraryEffects> Effects;
+    std::unique_ptr<TLibraryImages> Images;
+    std::unique_ptr<TLibraryGeometries> Geometries;
+    std::unique_ptr<TLibraryVisualScenes> VisualScenes;
+    TFloatArray Position{0.0f, 0.0f, 0.0f};
+    TFloatArray Rotation{0.0f, 0.0f, 0.0f};  // degrees about x, y, z
+    TFloatArray Scale{1.0f, 1.0f, 1.0f};
+    int ShaderIndex = -1;   // -1: the fixed pipeline
+    int PolygonMode = -1;   // GL_LINE or GL_FILL; -1 leaves the current mode
+    bool Visible = true;
+
+    // True when the document was read and linked; false when it has no document element, no
+    // <library_geometries> or no <library_visual_scenes>. Raises TXmlError for unreadable or malformed files
+    // and for every error in the libraries; the asset is then incomplete and must not be used.
+    bool LoadFromFile(const std::string& fileName);
+    void LinkNodeGeometries();
+    void LinkNodeEffects();
+    void LinkEffectImages();
+};

@@ -1,0 +1,103 @@
+// The XML reader the loader goes through: a thin adapter over pugixml that offers exactly the
+// operations the COLLADA readers rely on, with errors that name the file, the line and the element.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pugi {
+struct xml_node_struct;
+class xml_document;
+}
+
+class TXmlDocument;
+
+// Raised for an unreadable file, malformed XML, a missing attribute read as text or integer, a value that
+// is not an integer, an element text that is not a single text node, and every hostile count the readers
+// find. The message always starts with "FILE:LINE: ".
+class TXmlError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A node of the loaded document, or none. Cheap to copy; valid while its document holds the same file.
+class TXmlNode {
+public:
+    TXmlNode() = default;
+    TXmlNode(const TXmlDocument* document, pugi::xml_node_struct* node) : Document(document), Node(node) {}
+
+    explicit operator bool() const { return Node != nullptr; }
+    bool IsElement() const;
+
+    // The element's name; empty for comments, processing instructions and text.
+    std::string_view Name() const;
+    // Every child node: elements, comments and processing instructions (white space between elements yields none).
+    int ChildNodeCount() const;
+    // The first child element whose name equals the given one exactly, or none.
+    TXmlNode FirstChild(std::string_view name) const;
+    // The next node in the parent's child list, whatever its kind, or none after the last.
+    TXmlNode NextSibling() const;
+
+    bool HasAttribute(std::string_view name) const;
+    // The attribute's value; raises TXmlError when the element has no such attribute (a missing attribute is
+    // never read as an empty one).
+    std::string AttributeText(std::string_view name) const;
+    // The attribute's value as a 32-bit integer in decimal; raises TXmlError when it is missing or not an integer.
+    int AttributeInt(std::string_view name) const;
+
+    // The text of an element holding one text or CDATA node; empty for an element with no content. Raises
+    // TXmlError for an element that holds anything else (several nodes, a comment, an element).
+    std::string_view Text() const;
+
+    // The 1-based line on which the node starts, or 0 when it is not known.
+    int Line() const;
+    // How the node is named in messages: <name> for an element, <!--> for a comment, <?name?> for an instruction.
+    std::string Describe() const;
+    // Raises TXmlError "FILE:LINE: <element> WHAT".
+    [[noreturn]] void Fail(std::string_view what) const;
+
+private:
+    const TXmlDocument* Document = nullptr;
+    pugi::xml_node_struct* Node = nullptr;
+};
+
+// One document object serves every load in turn: loading a file replaces what it held before.
+class TXmlDocument {
+public:
+    TXmlDocument();
+    ~TXmlDocument();
+    TXmlDocument(const TXmlDocument&) = delete;
+    TXmlDocument& operator=(const TXmlDocument&) = delete;
+
+    // Parses the whole file. Raises TXmlError naming the file (and line and column for malformed XML) when it
+    // cannot be read or is not well-formed; the document is then empty.
+    void LoadFromFile(const std::string& fileName);
+    // The loaded content is kept until the next load; an asset copies what it needs and keeps no node.
+    void SetActive(bool active) { Active = active; }
+    bool IsActive() const { return Active; }
+
+    TXmlNode DocumentElement() const;
+    const std::string& FileName() const { return Name; }
+
+    // The 1-based line holding the given byte offset of the file.
+    int LineAt(std::ptrdiff_t offset) const;
+    // The byte offset at which the node's name starts, or -1.
+    std::ptrdiff_t OffsetOf(pugi::xml_node_struct* node) const;
+
+private:
+    void Clear();
+
+    std::unique_ptr<pugi::xml_document> Tree;
+    std::unique_ptr<char[]> Buffer;  // the file's bytes, parsed in place
+    std::size_t BufferSize = 0;
+    std::vector<std::size_t> LineStarts;
+    std::string Name;
+    bool Active = false;
+};
+
+// Makes a name from a document safe to print: control bytes and bytes that are not valid UTF-8 become \xNN.
+std::string EscapeForMessage(std::string_view text);
