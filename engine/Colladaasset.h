@@ -2,10 +2,13 @@
 // linked by name into indices, with every mesh expanded into draw-ready vertex streams. Loading never touches GL.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "XmlDocument.h"
@@ -20,12 +23,19 @@ public:
     TNumericArray(std::initializer_list<T> values);
     TNumericArray(const TNumericArray& other) { *this = other; }
     TNumericArray& operator=(const TNumericArray& other);
-    TNumericArray(TNumericArray&&) noexcept = default;
-    TNumericArray& operator=(TNumericArray&&) noexcept = default;
+    TNumericArray(TNumericArray&& other) noexcept { *this = std::move(other); }
+    TNumericArray& operator=(TNumericArray&& other) noexcept {
+        Values = std::move(other.Values);
+        Length = std::exchange(other.Length, 0);
+        return *this;
+    }
 
     // Replaces the content by `count` zero entries.
-    void SetLength(std::size_t count);
-    void Clear() { Values.reset(); Length = 0; }
+    void SetLength(std::size_t count) {
+        Values = count ? std::make_unique<T[]>(count) : nullptr;
+        Length = count;
+    }
+    void Clear() { SetLength(0); }
 
     std::size_t Count() const { return Length; }
     bool Empty() const { return Length == 0; }
@@ -37,9 +47,32 @@ public:
     const T* end() const { return Values.get() + Length; }
 
 private:
+    // The parser writes every entry itself, so it skips zeroing what it is about to overwrite.
+    template <typename U>
+    friend void ParseNumbers(TNumericArray<U>& array, std::string_view text, int count);
+    void SetLengthForOverwrite(std::size_t count) {
+        Values = count ? std::make_unique_for_overwrite<T[]>(count) : nullptr;
+        Length = count;
+    }
+
     std::unique_ptr<T[]> Values;
     std::size_t Length = 0;
 };
+
+template <typename T>
+TNumericArray<T>::TNumericArray(std::initializer_list<T> values) {
+    SetLengthForOverwrite(values.size());
+    std::copy(values.begin(), values.end(), Values.get());
+}
+
+template <typename T>
+TNumericArray<T>& TNumericArray<T>::operator=(const TNumericArray& other) {
+    if (this != &other) {
+        SetLengthForOverwrite(other.Length);
+        std::copy(other.begin(), other.end(), Values.get());
+    }
+    return *this;
+}
 
 using TFloatArray = TNumericArray<float>;
 using TIntArray = TNumericArray<int>;

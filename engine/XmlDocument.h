@@ -50,7 +50,8 @@ public:
     int AttributeInt(std::string_view name) const;
 
     // The text of an element holding one text or CDATA node; empty for an element with no content. Raises
-    // TXmlError for an element that holds anything else (several nodes, a comment, an element).
+    // TXmlError for an element that holds anything else (several nodes, a comment, an element). A comment or
+    // processing instruction gives its own content.
     std::string_view Text() const;
 
     // The 1-based line on which the node starts, or 0 when it is not known.

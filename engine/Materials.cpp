@@ -1,0 +1,48 @@
+// Effects and images: which image file textures which node. Of an effect only its name and the image its
+// first surface parameter names are kept; colours and shading come from the programs, not the documents.
+#include "Colladaasset.h"
+
+bool TLibraryEffects::LoadFromNode(const TXmlNode& library) {
+    // Every sibling from the first <effect> on is read as an effect, whatever its name or kind.
+    for (TXmlNode element = library.FirstChild("effect"); element; element = element.NextSibling()) {
+        auto effect = std::make_unique<TEffect>();
+        effect->LoadFromNode(element);
+        Items.Add(std::move(effect));
+    }
+    return true;
+}
+
+int TLibraryEffects::IndexOf(std::string_view name) const {
+    for (int i = 0; i < Items.Count(); ++i)
+        if (Items[i]->Name == name) return i;
+    return -1;
+}
+
+bool TEffect::LoadFromNode(const TXmlNode& node) {
+    Name = node.AttributeText("name");
+    const TXmlNode profile = node.FirstChild("profile_COMMON");
+    if (!profile) return true;
+    TXmlNode surface;
+    for (TXmlNode parameter = profile.FirstChild("newparam"); parameter && !surface;
+         parameter = parameter.NextSibling())
+        surface = parameter.FirstChild("surface");
+    if (!surface) return true;
+    if (const TXmlNode initFrom = surface.FirstChild("init_from")) ImageName = initFrom.Text();
+    return true;
+}
+
+bool TLibraryImages::LoadFromNode(const TXmlNode& library) {
+    for (TXmlNode element = library.FirstChild("image"); element; element = element.NextSibling()) {
+        const TXmlNode initFrom = element.FirstChild("init_from");
+        if (!initFrom) continue;
+        Names.push_back(element.AttributeText("name"));
+        FileNames.emplace_back(initFrom.Text());
+    }
+    return true;
+}
+
+int TLibraryImages::IndexOf(std::string_view name) const {
+    for (std::size_t i = 0; i < Names.size(); ++i)
+        if (Names[i] == name) return static_cast<int>(i);
+    return -1;
+}

@@ -1,0 +1,161 @@
+// Number texts of <float_array>, <p>, <translate>, <rotate> and <scale>, read in one pass with the classic C
+// conventions whatever the process locale: a full stop for the decimal point, no digit grouping.
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+#include "Colladaasset.h"
+
+namespace {
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Reads one number at `p` the way formatted stream extraction does: leading white space skipped, then a
+// number of the accepted form, stopping right after it. False when no number can be read here, which stops
+// the whole array.
+class TNumberScanner {
+public:
+    TNumberScanner(const char* first, const char* last) : P(first), End(last) {}
+
+    bool Next(float& value) {
+        SkipSpace();
+        const char* start = P;
+        if (P != End && (*P == '+' || *P == '-')) ++P;
+        const char* mantissa = P;
+        while (P != End && IsDigit(*P)) ++P;
+        const char* integerEnd = P;
+        if (P != End && *P == '.') {
+            ++P;
+            while (P != End && IsDigit(*P)) ++P;
+        }
+        const bool hasDigits = integerEnd != mantissa || P - integerEnd > 1;
+        if (!hasDigits) return false;
+        if (P != End && (*P == 'e' || *P == 'E')) {
+            // The stream takes the exponent letter once there is a mantissa, and fails without exponent digits.
+            ++P;
+            if (P != End && (*P == '+' || *P == '-')) ++P;
+            const char* exponentDigits = P;
+            while (P != End && IsDigit(*P)) ++P;
+            if (P == exponentDigits) return false;
+        }
+        return Convert(start, mantissa, value);
+    }
+
+    bool Next(int& value) {
+        SkipSpace();
+        bool negative = false;
+        if (P != End && (*P == '+' || *P == '-')) negative = *P++ == '-';
+        const char* digits = P;
+        // Accumulate the magnitude in 64 bits; past the 32-bit range the extraction fails, as the stream's does.
+        std::int64_t magnitude = 0;
+        const std::int64_t limit = negative ? -static_cast<std::int64_t>(std::numeric_limits<int>::min())
+                                            : std::numeric_limits<int>::max();
+        bool overflow = false;
+        while (P != End && IsDigit(*P)) {
+            if (!overflow) {
+                magnitude = magnitude * 10 + (*P - '0');
+                overflow = magnitude > limit;
+            }
+            ++P;
+        }
+        if (P == digits || overflow) return false;
+        value = static_cast<int>(negative ? -magnitude : magnitude);
+        return true;
+    }
+
+private:
+    void SkipSpace() {
+        while (P != End && IsSpace(*P)) ++P;
+    }
+
+    // The text has been checked to be a plain decimal number, so the conversion reads all of it and rounds
+    // correctly. A value beyond the float range fails like the stream's extraction; one too small for it
+    // becomes zero, as the stream gives.
+    bool Convert(const char* start, const char* mantissa, float& value) {
+        const char* first = (*start == '+') ? start + 1 : start;
+        float result = 0.0f;
+        const auto [end, error] = std::from_chars(first, P, result, std::chars_format::general);
+        if (error == std::errc()) {
+            value = result;
+            return end == P;
+        }
+        if (error != std::errc::result_out_of_range) return false;
+        if (MagnitudeAtLeastOne(mantissa)) return false;
+        value = (*start == '-') ? -0.0f : 0.0f;
+        return true;
+    }
+
+    // Whether the number just scanned (mantissa from `mantissa` to P) is at least 1 in magnitude: the decimal
+    // position of its first significant digit plus its exponent is not negative.
+    bool MagnitudeAtLeastOne(const char* mantissa) const {
+        long long integerDigits = 0, digitIndex = 0, firstSignificant = -1;
+        bool seenPoint = false;
+        const char* q = mantissa;
+        for (; q != P && *q != 'e' && *q != 'E'; ++q) {
+            if (*q == '.') {
+                seenPoint = true;
+                continue;
+            }
+            if (!seenPoint) ++integerDigits;
+            if (firstSignificant < 0 && *q != '0') firstSignificant = digitIndex;
+            ++digitIndex;
+        }
+        if (firstSignificant < 0) return false;
+        long long exponent = 0;
+        if (q != P) {
+            ++q;
+            const bool negative = *q == '-';
+            if (*q == '+' || *q == '-') ++q;
+            for (; q != P; ++q) exponent = std::min(exponent * 10 + (*q - '0'), 1000000LL);
+            if (negative) exponent = -exponent;
+        }
+        return integerDigits - 1 - firstSignificant + exponent >= 0;
+    }
+
+    const char* P;
+    const char* End;
+};
+
+}  // namespace
+
+template <typename T>
+void ParseNumbers(TNumericArray<T>& array, std::string_view text, int count) {
+    if (count < 0)
+        throw std::length_error("negative array length " + std::to_string(count));
+    const std::size_t length = static_cast<std::size_t>(count);
+    array.SetLengthForOverwrite(length);
+    T* values = array.Data();
+    TNumberScanner scanner(text.data(), text.data() + text.size());
+    std::size_t i = 0;
+    while (i < length && scanner.Next(values[i])) ++i;
+    // The entry where reading stopped and every later one get no number.
+    std::fill(values + i, values + length, T(0));
+}
+
+void ParseFloatArray(TFloatArray& array, std::string_view text, int count) {
+    ParseNumbers(array, text, count);
+}
+
+void ParseIntArray(TIntArray& array, std::string_view text, int count) {
+    ParseNumbers(array, text, count);
+}
+
+long long MaxDeclaredCount(std::size_t textLength) {
+    return static_cast<long long>(textLength) + 64;
+}
+
+void CheckDeclaredCount(const TXmlNode& node, long long count, std::size_t textLength) {
+    const long long most = MaxDeclaredCount(textLength);
+    if (count > most)
+        node.Fail("declares " + std::to_string(count) + " values but its text can hold at most " +
+                  std::to_string(most));
+}
