@@ -57,6 +57,8 @@ public:
     int LoadTexture(const std::string& fileName, int unit);
 };
 
+class TShaderEngine;
+
 class TShader {
 public:
     TShader(const std::string& name, const std::string& vertexFile, const std::string& fragmentFile);
@@ -69,12 +71,14 @@ public:
     std::string VertexSource;    // whole file; GL sees it up to its first NUL byte
     std::string FragmentSource;
     unsigned Program = 0;        // GLhandleARB; 0 before Build
+    TShaderEngine* Owner = nullptr;  // the store that registered it; SetUniform keeps its Current in line
 
     void ReadSources();  // raises an error naming the file when one cannot be read
     // Reads, compiles and links; a failed compile or link prints the driver's log to standard error.
     void Build();
     void Use();
-    // Sets an integer uniform of 1 to 4 components (type 1..4); leaves program 0 current.
+    // Sets an integer uniform of 1 to 4 components (type 1..4); leaves program 0 current and the owner's
+    // Current at -1.
     void SetUniform(const char* name, int type, const int* values);
 };
 
