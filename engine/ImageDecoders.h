@@ -1,0 +1,38 @@
+// The texture image decoders: Windows bitmaps and JPEG files to rows of 24-bit RGB pixels. This is the only
+// part of the engine that knows the decoding libraries. Every decoder checks the declared size against the
+// limits below before it allocates the pixels, and every error names the file.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// Raised when an image cannot be decoded: malformed, truncated, unsupported or too large. The message
+// starts with "FILE: ".
+class TImageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The largest images accepted: a side of at most 16384 pixels and at most 8192 x 8192 pixels in all.
+inline constexpr int MaxImageSide = 16384;
+inline constexpr long long MaxImagePixels = 8192LL * 8192LL;
+
+// A decoded image: Rgb holds Width x Height pixels of 3 bytes (red, green, blue), the top row first, each
+// row left to right with no padding. Width and Height are both at least 1.
+struct TDecodedImage {
+    int Width = 0;
+    int Height = 0;
+    std::vector<unsigned char> Rgb;
+};
+
+// Decode a whole file held in memory. `fileName` only labels the error messages. Palettised, 16-bit and
+// 32-bit bitmaps and grey JPEGs are converted to RGB; truncated pixel data is an error, never padding.
+TDecodedImage DecodeBmp(std::span<const unsigned char> bytes, const std::string& fileName);
+TDecodedImage DecodeJpeg(std::span<const unsigned char> bytes, const std::string& fileName);
+
+// Read a regular file whole (a directory or a device is a TFileError naming it) and decode it.
+TDecodedImage DecodeBmpFile(const std::string& fileName);
+TDecodedImage DecodeJpegFile(const std::string& fileName);
