@@ -1,0 +1,81 @@
+// The main window both programs share: a strip of controls along the top and, below it, the drawing panel with
+// a native window of its own that the engine draws into. The window installs the idle frame loop and the 30 ms
+// timer when it is built and removes them when it goes; a program derives its TForm1 from it and supplies the
+// handlers.
+#pragma once
+
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Check_Button.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_Group.H>
+#include <FL/Fl_Window.H>
+
+#include "Colladaengine.h"
+#include "XmlDocument.h"
+
+class TFormWindow;
+
+// The drawing panel. Mouse positions reach the form relative to the panel's top-left corner.
+class TGraphicsPanel : public Fl_Window {
+public:
+    TGraphicsPanel(TFormWindow& owner, int x, int y, int width, int height);
+    int handle(int event) override;
+
+private:
+    TFormWindow& Owner;
+};
+
+class TFormWindow : public Fl_Double_Window {
+public:
+    static constexpr int ClientWidth = 702;
+    static constexpr int ClientHeight = 428;
+    static constexpr int ControlsHeight = 41;
+    static constexpr int TimerMilliseconds = 30;
+
+    // Builds the window at the screen's top-left corner with its control strip and panel; the strip is left
+    // open for AddCheckBox/AddLabel until EndControls. Installs the idle handler and starts the timer.
+    explicit TFormWindow(const char* caption);
+    ~TFormWindow() override;
+    TFormWindow(const TFormWindow&) = delete;
+    TFormWindow& operator=(const TFormWindow&) = delete;
+
+    Fl_Group* PanelControls;
+    TGraphicsPanel* PanelGraphics;
+    // The one document every asset load goes through; declared before any engine can exist, so it outlives it.
+    TXmlDocument XMLDocument;
+
+    // The panel's X window with its display, for the engine; valid once the window is shown.
+    TNativeWindow PanelHandle() const;
+
+    // Runs once the window and its panel have native windows (see RunApplication).
+    virtual void FormCreate() = 0;
+    virtual void FormResize() = 0;
+    // Must be safe to call more than once; the form's destructor should call it too.
+    virtual void FormClose() = 0;
+    virtual void FormKeyDown(int) {}
+    virtual void FormKeyUp(int) {}
+    // FLTK calls an installed idle handler again as soon as it returns and no event is waiting, so the
+    // program never waits for a message while the window lives: frames follow each other continuously.
+    virtual void ApplicationIdle() = 0;
+    virtual void TimerTick() = 0;
+    virtual void PanelGraphicsMouseDown(int x, int y) = 0;
+    virtual void PanelGraphicsMouseMove(int x, int y) = 0;
+    virtual void PanelGraphicsMouseUp(int x, int y) = 0;
+
+    int handle(int event) override;
+    void resize(int x, int y, int width, int height) override;
+
+protected:
+    // Children join the strip in tab order; a check box's click runs click(box, this).
+    Fl_Check_Button* AddCheckBox(int x, int y, int width, int height, const char* caption, bool checked,
+                                 Fl_Callback* click);
+    Fl_Box* AddLabel(int x, int y, int width, int height, const char* caption);
+    // Closes the strip. When the window widens, the check boxes stay and labels keep their distance to the
+    // right edge.
+    void EndControls();
+
+private:
+    static void OnIdle(void* form);
+    static void OnTimer(void* form);
+    static void OnClose(Fl_Widget* window, void* form);
+};

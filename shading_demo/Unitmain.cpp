@@ -1,0 +1,109 @@
+#include "Unitmain.h"
+
+#include <memory>
+
+#include <GL/gl.h>
+
+#include "Animation.h"
+#include "Colladaengine.h"
+#include "PhongShading.h"
+
+namespace {
+
+std::unique_ptr<TColladaEngine> Engine;
+int ModelIndex = 0;
+int PhongIndex = 0;
+float ModelAngleX = 0.0f;
+float ModelAngleY = 0.0f;
+bool Dragging = false;
+int LastMouseX = 0;
+int LastMouseY = 0;
+float LightPhase = 0.0f;
+float LightPosition[4] = {0.0f, 0.0f, 20.0f, 1.0f};
+float LightDiffuse[4] = {0.9f, 0.9f, 0.9f, 1.0f};
+int UseTextureFlag = 1;
+
+template <void (TForm1::*Handler)()>
+void Click(Fl_Widget*, void* form) {
+    (static_cast<TForm1*>(form)->*Handler)();
+}
+
+}  // namespace
+
+TForm1::TForm1() : TFormWindow("Lustrane") {
+    // Added in tab order; "Light movement" sits left of "Wireframe" but comes after it.
+    CheckBox1 = AddCheckBox(8, 13, 129, 17, "Enable Phong shader", true, Click<&TForm1::CheckBox1Click>);
+    CheckBox2 = AddCheckBox(160, 13, 105, 17, "Enable textures", true, Click<&TForm1::CheckBox2Click>);
+    CheckBox3 = AddCheckBox(419, 13, 75, 17, "Wireframe", false, Click<&TForm1::CheckBox3Click>);
+    CheckBox4 = AddCheckBox(286, 13, 105, 17, "Light movement", false, nullptr);
+    EndControls();
+}
+
+TForm1::~TForm1() {
+    FormClose();
+}
+
+void TForm1::FormCreate() {
+    // The window's own painting is double-buffered already: TFormWindow is an Fl_Double_Window.
+    Engine = std::make_unique<TColladaEngine>(&XMLDocument, PanelHandle(), PanelGraphics->w(), PanelGraphics->h());
+    ModelIndex = Engine->LoadAsset("../data/model.dae");
+    SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse, LightPosition);
+    AttachPhong(*Engine, ModelIndex, PhongIndex);
+}
+
+void TForm1::FormResize() {
+    if (Engine) Engine->Resize(PanelGraphics->w(), PanelGraphics->h());
+}
+
+void TForm1::FormClose() {
+    Engine.reset();
+}
+
+void TForm1::ApplicationIdle() {
+    if (!Engine) return;
+    if (TColladaAsset* model = AssetAt(*Engine, ModelIndex)) {
+        model->Rotation[0] = ModelAngleX;
+        model->Rotation[1] = ModelAngleY;
+    }
+    Engine->RenderPlaced(0.0f, 0.0f, -12.0f, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f);
+}
+
+void TForm1::TimerTimer() {
+    if (!Dragging) ModelAngleY = TurnStep(ModelAngleY);
+    if (CheckBox4->value() != 0) {
+        PlaceLightOnCircle(LightPosition, LightPhase);
+        // The position goes through the modelview matrix the last frame left: the placement 12 units ahead.
+        // Without an engine there is no GL context to take it.
+        if (Engine) glLightfv(GL_LIGHT0, GL_POSITION, LightPosition);
+        LightPhase = NextLightPhase(LightPhase);
+    }
+}
+
+void TForm1::PanelGraphicsMouseDown(int x, int y) {
+    LastMouseX = x;
+    LastMouseY = y;
+    Dragging = true;
+}
+
+void TForm1::PanelGraphicsMouseMove(int x, int y) {
+    if (!Dragging) return;
+    DragModel(ModelAngleX, ModelAngleY, x - LastMouseX, y - LastMouseY);
+    LastMouseX = x;
+    LastMouseY = y;
+}
+
+void TForm1::PanelGraphicsMouseUp(int, int) {
+    Dragging = false;
+}
+
+void TForm1::CheckBox1Click() {
+    if (Engine) SwitchShaders(*Engine, CheckBox1->value() != 0);
+}
+
+void TForm1::CheckBox2Click() {
+    if (Engine) SwitchTextures(*Engine, CheckBox2->value() != 0, PhongIndex, UseTextureFlag, LightDiffuse);
+}
+
+void TForm1::CheckBox3Click() {
+    if (Engine) SwitchWireframe(*Engine, ModelIndex, CheckBox3->value() != 0);
+}

@@ -1,0 +1,118 @@
+#include "Unitmain.h"
+
+#include <memory>
+
+#include "Colladaengine.h"
+#include "PhongShading.h"
+#include "WalkCamera.h"
+
+namespace {
+
+std::unique_ptr<TColladaEngine> Engine;
+int ModelsIndex = -1;  // what LoadAsset gave "../data/models.dae"; -1 names no asset
+
+TVector3 CameraPosition = {0.0, 0.0, 0.0};
+double Pitch = 0.0;
+double Yaw = 0.0;
+TKeyTable KeyState = {};
+bool Dragging = false;
+int LastMouseX = 0;
+int LastMouseY = 0;
+
+int PhongIndex = -1;
+int UseTextureFlag = 1;
+float LightDiffuse[4] = {0.9f, 0.9f, 0.9f, 1.0f};
+// Set while the modelview matrix is the identity, so the light rides with the eye, 20 units behind it.
+const float LightPosition[4] = {0.0f, 0.0f, 20.0f, 1.0f};
+
+template <void (TForm1::*Handler)()>
+void Click(Fl_Widget*, void* form) {
+    (static_cast<TForm1*>(form)->*Handler)();
+}
+
+}  // namespace
+
+TForm1::TForm1() : TFormWindow("Vantrell") {
+    CheckBox1 = AddCheckBox(8, 13, 129, 17, "Enable Phong shader", true, Click<&TForm1::CheckBox1Click>);
+    CheckBox2 = AddCheckBox(160, 13, 105, 17, "Enable textures", true, Click<&TForm1::CheckBox2Click>);
+    CheckBox3 = AddCheckBox(291, 13, 75, 17, "Wireframe", false, Click<&TForm1::CheckBox3Click>);
+    Label1 = AddLabel(509, 14, 184, 13, "Press w,s,a,d or mouse down to move");
+    EndControls();
+}
+
+TForm1::~TForm1() {
+    FormClose();
+}
+
+void TForm1::FormCreate() {
+    // The window's own painting is double-buffered already: TFormWindow is an Fl_Double_Window.
+    Engine = std::make_unique<TColladaEngine>(&XMLDocument, PanelHandle(), PanelGraphics->w(), PanelGraphics->h(),
+                                              45.0f, 0.1f, 500.0f);
+    ModelsIndex = Engine->LoadAsset("../data/models.dae");
+    Engine->LoadAsset("../data/ground.dae");
+    Engine->LoadAsset("../data/rocks.dae");
+    Engine->LoadAsset("../data/sky.dae");
+    SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse, LightPosition);
+    AttachPhong(*Engine, ModelsIndex, PhongIndex);
+    CameraPosition[0] = -4.0;
+    CameraPosition[2] = 2.0;
+    Yaw = 0.3;
+}
+
+void TForm1::FormResize() {
+    if (Engine) Engine->Resize(PanelGraphics->w(), PanelGraphics->h());
+}
+
+void TForm1::FormClose() {
+    Engine.reset();
+}
+
+void TForm1::FormKeyDown(int key) {
+    if (key >= 0 && key < static_cast<int>(KeyState.size())) KeyState[key] = true;
+}
+
+void TForm1::FormKeyUp(int key) {
+    if (key >= 0 && key < static_cast<int>(KeyState.size())) KeyState[key] = false;
+}
+
+void TForm1::ApplicationIdle() {
+    if (!Engine) return;
+    const TVector3 f = Forward(Pitch, Yaw);
+    Engine->RenderLookAt(static_cast<float>(CameraPosition[0]), static_cast<float>(CameraPosition[1]),
+                         static_cast<float>(CameraPosition[2]), static_cast<float>(CameraPosition[0] + f[0]),
+                         static_cast<float>(CameraPosition[1] + f[1]), static_cast<float>(CameraPosition[2] + f[2]),
+                         0.0f, 0.0f, 1.0f);
+}
+
+void TForm1::Timer1Timer() {
+    WalkStep(CameraPosition, Pitch, Yaw, KeyState);
+}
+
+void TForm1::PanelGraphicsMouseDown(int x, int y) {
+    LastMouseX = x;
+    LastMouseY = y;
+    Dragging = true;
+}
+
+void TForm1::PanelGraphicsMouseMove(int x, int y) {
+    if (!Dragging) return;
+    TurnView(Pitch, Yaw, x - LastMouseX, y - LastMouseY);
+    LastMouseX = x;
+    LastMouseY = y;
+}
+
+void TForm1::PanelGraphicsMouseUp(int, int) {
+    Dragging = false;
+}
+
+void TForm1::CheckBox1Click() {
+    if (Engine) SwitchShaders(*Engine, CheckBox1->value() != 0);
+}
+
+void TForm1::CheckBox2Click() {
+    if (Engine) SwitchTextures(*Engine, CheckBox2->value() != 0, PhongIndex, UseTextureFlag, LightDiffuse);
+}
+
+void TForm1::CheckBox3Click() {
+    if (Engine) SwitchWireframe(*Engine, ModelsIndex, CheckBox3->value() != 0);
+}

@@ -1,0 +1,30 @@
+// Vantrell's main window: the scene of four files, the walk camera, and the three switches.
+#pragma once
+
+#include "FormWindow.h"
+
+class TForm1 : public TFormWindow {
+public:
+    TForm1();
+    ~TForm1() override;
+
+    Fl_Check_Button* CheckBox1;
+    Fl_Check_Button* CheckBox2;
+    Fl_Check_Button* CheckBox3;
+    Fl_Box* Label1;
+
+    void FormCreate() override;
+    void FormResize() override;
+    void FormClose() override;
+    void FormKeyDown(int key) override;
+    void FormKeyUp(int key) override;
+    void ApplicationIdle() override;
+    void TimerTick() override { Timer1Timer(); }
+    void Timer1Timer();
+    void PanelGraphicsMouseDown(int x, int y) override;
+    void PanelGraphicsMouseMove(int x, int y) override;
+    void PanelGraphicsMouseUp(int x, int y) override;
+    void CheckBox1Click();
+    void CheckBox2Click();
+    void CheckBox3Click();
+};
