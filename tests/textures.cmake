@@ -1,0 +1,3 @@
+# The image decoders (no GL) and the texture store on a headless engine.
+add_engine_test(test_decoders test_decoders.cpp)
+add_engine_test(test_textures test_textures.cpp)
