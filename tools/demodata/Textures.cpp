@@ -116,11 +116,12 @@ TImage MakeGrass()
     return Render(512, 512, 1, [](double u, double v) {
         const double patches = Fractal2(u * 6, v * 6, 31, 4, 6);
         const double detail = Fractal2(u * 64, v * 64, 32, 2, 64);
-        const double blades = ValueNoise2(u * 256, v * 96, 33, 0);
-        const TRgb dry{0.50, 0.55, 0.24}, lush{0.22, 0.42, 0.13}, deep{0.12, 0.27, 0.08};
-        TRgb grass = Lerp(lush, dry, SmoothStep(0.45, 0.75, patches));
-        grass = Lerp(grass, deep, 0.5 * (1 - detail));
-        return grass * (0.8 + 0.35 * blades);
+        const double blades = ValueNoise2(u * 128, v * 128, 33, 128);
+        const TRgb dry{0.50, 0.55, 0.24}, lush{0.24, 0.44, 0.14}, deep{0.15, 0.31, 0.10};
+        TRgb grass = Lerp(lush, dry, 0.6 * SmoothStep(0.45, 0.75, patches));
+        grass = Lerp(grass, deep, 0.35 * (1 - detail));
+        // Fine detail stays faint: without mipmaps, strong texel contrast shimmers in the distance.
+        return grass * (0.9 + 0.18 * blades);
     });
 }
 
@@ -147,8 +148,8 @@ TImage MakeSky()
                                  : Lerp(horizon, zenith, std::pow(SmoothStep(0.12, 1.0, height), 0.6));
         // Clouds thin out towards the zenith, where the dome's texture converges, and below the horizon.
         const double cover = Fractal2(u * 8, height * 6, 51, 6, 8);
-        const double fade = SmoothStep(0.10, 0.22, height) * (1 - SmoothStep(0.55, 0.85, height));
-        const double cloud = SmoothStep(0.50, 0.72, cover) * fade;
+        const double fade = SmoothStep(0.10, 0.22, height) * (1 - SmoothStep(0.40, 0.70, height));
+        const double cloud = SmoothStep(0.46, 0.68, cover) * fade;
         const double shade = 0.82 + 0.18 * Fractal2(u * 16, height * 12 + 3, 52, 3, 16);
         return Lerp(sky, TRgb{0.98, 0.98, 0.97} * shade, cloud);
     });
@@ -163,7 +164,7 @@ TImage MakePaving()
         const double joint = std::min({fx, 1 - fx, fy, 1 - fy});
         const double grain = Fractal2(u * 16, v * 16, 61, 4, 16);
         const bool light = (i + j) % 2 == 0;
-        TRgb stone = light ? TRgb{0.86, 0.80, 0.68} : TRgb{0.46, 0.48, 0.52};
+        TRgb stone = light ? TRgb{0.88, 0.83, 0.72} : TRgb{0.60, 0.58, 0.56};
         stone = stone * (0.82 + 0.3 * grain) * (0.92 + 0.16 * CellValue(i, j, 62));
         if (joint < 0.02) return TRgb{0.25, 0.24, 0.22};
         return stone * (0.8 + 0.2 * SmoothStep(0.02, 0.06, joint));

@@ -52,9 +52,15 @@ TMesh MakePlaza()
 {
     TMesh plaza = MakeLathe({{PlazaRadius, 0.0f}, {PlazaRadius, PlazaTop}, {PlazaRadius, PlazaTop}, {0.0f, PlazaTop}},
                             64, 24.0f, 1.0f / PlazaTop);
-    // The top is paved in world-sized tiles: four tiles of the texture every 2.5 units.
+    // The top is paved in world-sized tiles: four tiles of the texture every 5 units.
     for (std::size_t i = 0; i < plaza.Positions.size(); ++i)
-        if (plaza.Normals[i].Z > 0.5f) plaza.TexCoords[i] = {plaza.Positions[i].X / 2.5f, plaza.Positions[i].Y / 2.5f};
+        if (plaza.Normals[i].Z > 0.5f) plaza.TexCoords[i] = {plaza.Positions[i].X / 5.0f, plaza.Positions[i].Y / 5.0f};
+    // Unlit like the grass around it: the worn rim and the steps' sides are a little darker.
+    Paint(plaza, [](const TVec3& p, const TVec3& n) {
+        const float rim = 1.0f - 0.15f * std::clamp((std::hypot(p.X, p.Y) - 5.0f) / 2.5f, 0.0f, 1.0f);
+        const float side = n.Z > 0.5f ? 1.0f : 0.7f;
+        return TColor{rim * side, rim * side, rim * side, 1.0f};
+    });
     return plaza;
 }
 
@@ -73,13 +79,11 @@ TMesh MakeColumn()
 void WriteModels(const std::string& folder)
 {
     TColladaWriter document("Z_UP");
-    document.AddMaterial("Paving", DataPath("checker.bmp"), {0.2f, 20.0f});
     document.AddMaterial("Marble", DataPath("marble.jpg"), {0.8f, 60.0f});
     document.AddMaterial("Emblem", DataPath("logo.bmp"), {0.9f, 80.0f});
     document.AddMaterial("Crate", DataPath("crate.bmp"), {0.1f, 10.0f});
     document.AddMaterial("Bricks", DataPath("bricks.bmp"), {0.1f, 10.0f});
 
-    document.AddGeometry("Plaza", MakePlaza(), "Paving");
     document.AddGeometry("Column", MakeColumn(), "Marble");
     document.AddGeometry("Sphere", MakeSphere(0.6f, 48, 32), "Emblem");
     document.AddGeometry("Crate", MakeBox({1.0f, 1.0f, 1.0f}), "Crate");
@@ -88,9 +92,11 @@ void WriteModels(const std::string& folder)
     document.AddGeometry("Plinth", MakeBox({1.0f, 1.0f, 0.3f}, 1.0f), "Marble");
 
     // A cage of coloured lines: each corner takes the colour of its place in the RGB cube.
-    TMesh lattice = MakeLattice(1.6f, 4);
+    constexpr float latticeSize = 2.0f;
+    TMesh lattice = MakeLattice(latticeSize, 4);
     Paint(lattice, [](const TVec3& p, const TVec3&) {
-        return TColor{p.X / 1.6f + 0.5f, p.Y / 1.6f + 0.5f, p.Z / 1.6f, 1.0f};
+        return TColor{0.3f + 0.7f * (p.X / latticeSize + 0.5f), 0.3f + 0.7f * (p.Y / latticeSize + 0.5f),
+                      0.3f + 0.7f * p.Z / latticeSize, 1.0f};
     });
     document.AddGeometry("Lattice", lattice, "Marble");
 
@@ -107,20 +113,20 @@ void WriteModels(const std::string& folder)
     });
     document.AddGeometry("Obelisk", obelisk, "Marble");
 
-    document.AddNode("Plaza", "Plaza", Place(InView(PlazaAhead, 0.0f, 0.0f), 0.0f));
     document.AddNode("Column", "Column", Place(InView(10.0f, 0.0f), 0.0f));
     // The sphere's texture is centred on its -x side, which is turned to face the start.
     document.AddNode("Sphere", "Sphere",
                      Place(InView(10.0f, 0.0f, PlazaTop + 0.42f + 1.6f + 0.6f), FacingStart(10.0f, 0.0f) - 270.0f));
-    document.AddNode("CrateLow", "Crate", Place(InView(6.0f, -2.4f), FacingStart(6.0f, -2.4f) + 12.0f));
-    document.AddNode("CrateHigh", "Crate", Place(InView(6.05f, -2.35f, PlazaTop + 1.0f), FacingStart(6.0f, -2.4f) - 14.0f, 0.8f));
-    document.AddNode("CrateSide", "Crate", Place(InView(6.9f, -3.55f), FacingStart(6.9f, -3.55f) + 35.0f, 0.7f));
-    document.AddNode("Lattice", "Lattice", Place(InView(6.5f, 2.6f), FacingStart(6.5f, 2.6f) + 25.0f));
-    document.AddNode("RingStand", "Plinth", Place(InView(12.0f, -4.2f), FacingStart(12.0f, -4.2f)));
-    TPlacement ringPlace = Place(InView(12.0f, -4.2f, PlazaTop + 0.3f + 0.9f + 0.25f), FacingStart(12.0f, -4.2f));
+    document.AddNode("CrateLow", "Crate", Place(InView(6.0f, -3.0f), FacingStart(6.0f, -3.0f) + 12.0f));
+    document.AddNode("CrateHigh", "Crate",
+                     Place(InView(6.05f, -2.95f, PlazaTop + 1.0f), FacingStart(6.0f, -3.0f) - 14.0f, 0.8f));
+    document.AddNode("CrateSide", "Crate", Place(InView(6.9f, -4.2f), FacingStart(6.9f, -4.2f) + 35.0f, 0.7f));
+    document.AddNode("Lattice", "Lattice", Place(InView(6.5f, 2.0f), FacingStart(6.5f, 2.0f) + 25.0f));
+    document.AddNode("RingStand", "Plinth", Place(InView(10.5f, -2.3f), FacingStart(10.5f, -2.3f)));
+    TPlacement ringPlace = Place(InView(10.5f, -2.3f, PlazaTop + 0.3f + 0.9f + 0.25f), FacingStart(10.5f, -2.3f));
     ringPlace.RotateX = 90.0f;
     document.AddNode("Ring", "Ring", ringPlace);
-    document.AddNode("Obelisk", "Obelisk", Place(InView(13.0f, 4.5f), FacingStart(13.0f, 4.5f)));
+    document.AddNode("Obelisk", "Obelisk", Place(InView(13.0f, 6.0f), FacingStart(13.0f, 6.0f)));
     document.AddNode("WallBack", "Wall", Place(InView(15.5f, -4.0f), FacingStart(15.5f, 0.0f)));
     document.AddNode("WallLow", "WallLow", Place(InView(14.5f, 1.6f), FacingStart(15.5f, 0.0f) + 25.0f));
     document.Save(folder + "/models.dae");
@@ -130,8 +136,11 @@ void WriteGround(const std::string& folder)
 {
     TColladaWriter document("Z_UP");
     document.AddMaterial("Grass", DataPath("grass.jpg"), {0.0f, 1.0f});
+    document.AddMaterial("Paving", DataPath("checker.bmp"), {0.2f, 20.0f});
     document.AddGeometry("Ground", MakeGround(GroundRadius, FlatRadius, 5.0f), "Grass");
+    document.AddGeometry("Plaza", MakePlaza(), "Paving");
     document.AddNode("Ground", "Ground", {});
+    document.AddNode("Plaza", "Plaza", Place(InView(PlazaAhead, 0.0f, 0.0f), 0.0f));
     document.Save(folder + "/ground.dae");
 }
 
