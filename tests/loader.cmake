@@ -1,0 +1,12 @@
+# The COLLADA loader, area by area, and the sceneinfo tool run on inline documents.
+add_engine_test(test_numbers test_numbers.cpp)
+add_engine_test(test_xml test_xml.cpp)
+add_engine_test(test_geometries test_geometries.cpp)
+add_engine_test(test_streams test_streams.cpp)
+add_engine_test(test_nodes test_nodes.cpp)
+add_engine_test(test_materials test_materials.cpp)
+add_engine_test(test_links test_links.cpp)
+add_engine_test(test_errors test_errors.cpp)
+add_engine_test(test_realworld test_realworld.cpp)
+add_engine_test(test_sceneinfo test_sceneinfo.cpp)
+add_dependencies(test_sceneinfo sceneinfo)

@@ -1,0 +1,368 @@
+// The sceneinfo tool, run as a user runs it: exit status, the JSON it prints, and the warnings it gives.
+#include "LoaderFixture.h"
+
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace {
+
+// A strict JSON reader, enough to check that the output is valid JSON and to look values up.
+struct TJson {
+    enum class EKind { Null, Bool, Number, String, Array, Object } Kind = EKind::Null;
+    bool Bool = false;
+    std::string Text;  // a string's value, or a number's text as printed
+    std::vector<TJson> Items;
+    std::vector<std::pair<std::string, TJson>> Members;
+
+    const TJson& operator[](std::string_view key) const
+    {
+        for (const auto& [name, value] : Members)
+            if (name == key) return value;
+        throw std::out_of_range("no key " + std::string(key));
+    }
+    const TJson& operator[](std::size_t i) const { return Items.at(i); }
+    std::vector<std::string> Keys() const
+    {
+        std::vector<std::string> keys;
+        for (const auto& member : Members) keys.push_back(member.first);
+        return keys;
+    }
+    bool IsNull() const { return Kind == EKind::Null; }
+    float Float() const { return std::strtof(Text.c_str(), nullptr); }
+    int Int() const { return std::stoi(Text); }
+};
+
+class TJsonParser {
+public:
+    explicit TJsonParser(std::string_view text) : Text(text) {}
+    TJson Document()
+    {
+        TJson value = Value();
+        Space();
+        if (At != Text.size()) Fail("text after the value");
+        return value;
+    }
+
+private:
+    [[noreturn]] void Fail(const std::string& what) const
+    {
+        throw std::runtime_error("invalid JSON at " + std::to_string(At) + ": " + what);
+    }
+    void Space()
+    {
+        while (At < Text.size() && (Text[At] == ' ' || Text[At] == '\n' || Text[At] == '\t' || Text[At] == '\r')) ++At;
+    }
+    bool Take(std::string_view word)
+    {
+        if (Text.substr(At, word.size()) != word) return false;
+        At += word.size();
+        return true;
+    }
+    TJson Value()
+    {
+        Space();
+        TJson value;
+        if (Take("null")) return value;
+        if (Take("true") || Take("false")) {
+            value.Kind = TJson::EKind::Bool;
+            value.Bool = Text[At - 1] == 'e' && Text[At - 2] == 'u';
+            return value;
+        }
+        if (At >= Text.size()) Fail("end of text");
+        if (Text[At] == '"') {
+            value.Kind = TJson::EKind::String;
+            value.Text = String();
+        } else if (Text[At] == '[') {
+            value.Kind = TJson::EKind::Array;
+            ++At;
+            Space();
+            if (!Take("]")) do value.Items.push_back(Value()); while (Separator(']'));
+        } else if (Text[At] == '{') {
+            value.Kind = TJson::EKind::Object;
+            ++At;
+            Space();
+            if (!Take("}")) do {
+                    Space();
+                    if (At >= Text.size() || Text[At] != '"') Fail("key expected");
+                    std::string key = String();
+                    Space();
+                    if (!Take(":")) Fail("colon expected");
+                    value.Members.emplace_back(key, Value());
+                } while (Separator('}'));
+        } else {
+            value.Kind = TJson::EKind::Number;
+            const std::size_t start = At;
+            if (At < Text.size() && Text[At] == '-') ++At;
+            if (At >= Text.size() || !std::isdigit(static_cast<unsigned char>(Text[At]))) Fail("value expected");
+            while (At < Text.size() && std::string_view("0123456789.eE+-").find(Text[At]) != std::string_view::npos) ++At;
+            value.Text = std::string(Text.substr(start, At - start));
+        }
+        return value;
+    }
+    bool Separator(char close)
+    {
+        Space();
+        if (Take(",")) return true;
+        if (!Take(std::string_view(&close, 1))) Fail("separator expected");
+        return false;
+    }
+    std::string String()
+    {
+        ++At;
+        std::string out;
+        while (true) {
+            if (At >= Text.size()) Fail("unterminated string");
+            const char c = Text[At++];
+            if (c == '"') return out;
+            if (static_cast<unsigned char>(c) < 0x20) Fail("raw control byte in a string");
+            if (c != '\\') {
+                out += c;
+                continue;
+            }
+            const char e = At < Text.size() ? Text[At++] : '\0';
+            switch (e) {
+            case '"': case '\\': case '/': out += e; break;
+            case 'n': out += '\n'; break;
+            case 't': out += '\t'; break;
+            case 'r': out += '\r'; break;
+            case 'b': out += '\b'; break;
+            case 'f': out += '\f'; break;
+            case 'u': {
+                const unsigned long code = std::stoul(std::string(Text.substr(At, 4)), nullptr, 16);
+                At += 4;
+                if (code < 0x80) {
+                    out += static_cast<char>(code);
+                } else if (code < 0x800) {
+                    out += static_cast<char>(0xC0 | (code >> 6));
+                    out += static_cast<char>(0x80 | (code & 0x3F));
+                } else {
+                    out += static_cast<char>(0xE0 | (code >> 12));
+                    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+                    out += static_cast<char>(0x80 | (code & 0x3F));
+                }
+                break;
+            }
+            default: Fail("unknown escape");
+            }
+        }
+    }
+
+    std::string_view Text;
+    std::size_t At = 0;
+};
+
+struct TRun {
+    int Status = -1;
+    std::string Output;
+};
+
+class SceneInfoTest : public LoaderTest {
+protected:
+    // Runs sceneinfo in the test's directory with the given arguments (already shell-quoted as needed).
+    TRun Run(const std::string& arguments) const
+    {
+        const std::string command = "cd '" + Dir.string() + "' && '" + std::string(TOOLS_BIN_DIR) +
+                                    "/sceneinfo' " + arguments + " 2>/dev/null";
+        TRun run;
+        FILE* pipe = popen(command.c_str(), "r");
+        if (!pipe) return run;
+        char buffer[4096];
+        std::size_t read;
+        while ((read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.Output.append(buffer, read);
+        const int status = pclose(pipe);
+        run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return run;
+    }
+    TJson RunJson(std::string_view document, const std::string& options, int expectedStatus)
+    {
+        WriteFile(document);
+        const TRun run = Run(options + " --json scene.dae");
+        EXPECT_EQ(run.Status, expectedStatus) << run.Output;
+        try {
+            return TJsonParser(run.Output).Document();
+        } catch (const std::exception& error) {
+            ADD_FAILURE() << error.what() << "\n" << run.Output;
+            return TJson();
+        }
+    }
+    static bool HasWarning(const TJson& report, std::initializer_list<std::string_view> parts)
+    {
+        for (const TJson& warning : report["warnings"].Items) {
+            bool all = true;
+            for (std::string_view part : parts) all = all && warning.Text.find(part) != std::string::npos;
+            if (all) return true;
+        }
+        return false;
+    }
+};
+
+const std::string Textured = Collada(
+    "<library_effects><effect name=\"Wood-fx\"><profile_COMMON><newparam><surface><init_from>WoodImage"
+    "</init_from></surface></newparam></profile_COMMON></effect></library_effects>"
+    "<library_images><image name=\"WoodImage\"><init_from>wood.bmp</init_from></image></library_images>" +
+    Geometries(Mesh("Box", Source("Box-Position", 9, "0 0 0 1 0 0 0.1 1e-7 3.4028235e38") +
+                               Source("Box-UV", 6, "0 0 1 0 0 1") +
+                               "<vertices id=\"Box-Vertex\"><input semantic=\"POSITION\" source=\"#Box-Position\"/>"
+                               "</vertices><triangles count=\"1\"><input semantic=\"VERTEX\" source=\"#Box-Vertex\" "
+                               "offset=\"0\"/><input semantic=\"TEXCOORD\" source=\"#Box-UV\" offset=\"1\" set=\"0\"/>"
+                               "<p>0 0 1 1 2 2</p></triangles>")) +
+    SceneWith(PlacedNode("Table", "#Box", "Wood")));
+
+TEST_F(SceneInfoTest, JsonOfALoadedScene)
+{
+    WriteFile("BM", "wood.bmp");
+    const TJson report = RunJson(Textured, "", 0);
+    EXPECT_EQ(report.Keys(), (std::vector<std::string>{"file", "loaded", "error", "geometries", "nodes", "effects",
+                                                       "images", "warnings"}));
+    EXPECT_EQ(report["file"].Text, "scene.dae");
+    EXPECT_TRUE(report["loaded"].Bool);
+    EXPECT_TRUE(report["error"].IsNull());
+    const TJson& box = report["geometries"][0];
+    EXPECT_EQ(box.Keys(), (std::vector<std::string>{"name", "counts"}));
+    EXPECT_EQ(box["name"].Text, "Box");
+    EXPECT_EQ(box["counts"].Keys(), (std::vector<std::string>{"positions", "normals", "texcoords", "colors", "attrib1",
+                                                              "attrib2", "triangleIndices", "lineIndices"}));
+    EXPECT_EQ(box["counts"]["positions"].Int(), 9);
+    EXPECT_EQ(box["counts"]["texcoords"].Int(), 6);
+    EXPECT_EQ(box["counts"]["normals"].Int(), 0);
+    EXPECT_EQ(box["counts"]["triangleIndices"].Int(), 3);
+    const TJson& node = report["nodes"][0];
+    EXPECT_EQ(node.Keys(), (std::vector<std::string>{"name", "position", "rotation", "scale", "geometryName",
+                                                     "geometryIndex", "materialSymbol", "effectIndex"}));
+    EXPECT_EQ(node["name"].Text, "Table");
+    EXPECT_EQ(node["rotation"][0].Float(), 10.0f);
+    EXPECT_EQ(node["rotation"][2].Float(), 30.0f);
+    EXPECT_EQ(node["position"].Items.size(), 3u);
+    EXPECT_EQ(node["geometryName"].Text, "Box");
+    EXPECT_EQ(node["geometryIndex"].Int(), 0);
+    EXPECT_EQ(node["materialSymbol"].Text, "Wood");
+    EXPECT_EQ(node["effectIndex"].Int(), 0);
+    const TJson& effect = report["effects"][0];
+    EXPECT_EQ(effect.Keys(), (std::vector<std::string>{"name", "imageName", "imageIndex"}));
+    EXPECT_EQ(effect["imageIndex"].Int(), 0);
+    EXPECT_EQ(report["images"][0].Keys(), (std::vector<std::string>{"name", "fileName"}));
+    EXPECT_EQ(report["images"][0]["fileName"].Text, "wood.bmp");
+    EXPECT_TRUE(report["warnings"].Items.empty()) << report["warnings"][0].Text;
+}
+
+TEST_F(SceneInfoTest, ArraysReadBackAsTheSameFloats)
+{
+    const TJson report = RunJson(Textured, "--arrays", 0);
+    const TJson& arrays = report["geometries"][0]["arrays"];
+    EXPECT_EQ(arrays.Keys(), (std::vector<std::string>{"positions", "normals", "texcoords", "colors", "attrib1",
+                                                       "attrib2", "triangleIndices", "lineIndices"}));
+    const TJson& positions = arrays["positions"];
+    ASSERT_EQ(positions.Items.size(), 9u);
+    // Corners use positions 0, 1, 2: the last is 0.1, 1e-7, 3.4028235e38.
+    EXPECT_EQ(positions[6].Float(), 0.1f);
+    EXPECT_EQ(positions[7].Float(), 1e-7f);
+    EXPECT_EQ(positions[8].Float(), 3.4028235e38f);
+    EXPECT_EQ(arrays["triangleIndices"][2].Int(), 2);
+    EXPECT_TRUE(arrays["normals"].Items.empty());
+}
+
+TEST_F(SceneInfoTest, FailedLoadShowsWhatWasRead)
+{
+    const std::string text = Collada(Geometries(Mesh("Box", Source("Box-Position", 3, "1 2 3"))) +
+                                     "<library_visual_scenes><visual_scene>" + PlacedNode("A", "#Box") +
+                                     "\n<node><instance_geometry url=\"#Box\"/></node></visual_scene>"
+                                     "</library_visual_scenes>");
+    const TJson report = RunJson(text, "", 1);
+    EXPECT_FALSE(report["loaded"].Bool);
+    EXPECT_EQ(report["error"].Text, "scene.dae:4: <node> has no attribute \"name\"");
+    EXPECT_EQ(report["geometries"].Items.size(), 1u);
+    ASSERT_EQ(report["nodes"].Items.size(), 1u);
+    EXPECT_EQ(report["nodes"][0]["geometryName"].Text, "Box");
+    EXPECT_TRUE(report["nodes"][0]["geometryIndex"].IsNull());
+    EXPECT_TRUE(report["nodes"][0]["effectIndex"].IsNull());
+
+    const TJson noScenes = RunJson(Collada(Geometries("")), "", 1);
+    EXPECT_EQ(noScenes["error"].Text, "scene.dae:2: <COLLADA> has no <library_visual_scenes>");
+    const TJson malformed = RunJson("<COLLADA>\n<a>", "", 1);
+    EXPECT_EQ(malformed["error"].Text.rfind("scene.dae:2:", 0), 0u) << malformed["error"].Text;
+}
+
+TEST_F(SceneInfoTest, UsageErrors)
+{
+    WriteFile(Textured);
+    EXPECT_EQ(Run("").Status, 2);
+    EXPECT_EQ(Run("--jsn scene.dae").Status, 2);
+    EXPECT_EQ(Run("scene.dae scene.dae").Status, 2);
+    EXPECT_EQ(Run("--json").Status, 2);
+    EXPECT_EQ(Run("missing.dae").Status, 1);
+    EXPECT_EQ(Run("--arrays -- scene.dae").Status, 0);
+}
+
+TEST_F(SceneInfoTest, TextNamesWhatWasRead)
+{
+    WriteFile(Textured);
+    const TRun run = Run("--arrays scene.dae");
+    EXPECT_EQ(run.Status, 0);
+    for (const char* part : {"Loaded", "\"Box\"", "positions 9", "\"Table\"", "\"Wood-fx\"", "wood.bmp",
+                             "does not exist", "0.1 1e-07 3.4028235e+38"})
+        EXPECT_NE(run.Output.find(part), std::string::npos) << part << "\n" << run.Output;
+}
+
+TEST_F(SceneInfoTest, WarningsExplainWhatIsNotDrawn)
+{
+    const std::string text = Collada(
+        "<library_effects><effect name=\"E-fx\"><profile_COMMON><newparam><surface><init_from>nothing"
+        "</init_from></surface></newparam></profile_COMMON></effect></library_effects>" +
+        Geometries(
+            Mesh("Poly", Source("Poly-Position", 3, "0 0 0") + "<polylist count=\"1\"><input/><p>0</p></polylist>") +
+            Mesh("Named", Source("Named-mesh-positions", 3, "0 0 0") +
+                              "<vertices id=\"v\"><input semantic=\"POSITION\" source=\"#Named-mesh-positions\"/>"
+                              "</vertices><triangles count=\"1\"><input semantic=\"VERTEX\" source=\"#v\" offset=\"0\"/>"
+                              "<p>0 0 0</p></triangles>") +
+            Mesh("Wild", Source("Wild-Position", 6, "0 0 0 1 1 1") + Source("Wild-Normals", 3, "0 0 1") +
+                             "<triangles count=\"1\"><input semantic=\"POSITION\" source=\"#Wild-Position\" "
+                             "offset=\"0\"/><p>1 5 0</p></triangles>")) +
+        SceneWith("<node name=\"M\"><matrix>1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1</matrix><instance_geometry url=\"#Poly\"/>"
+                  "</node><node name=\"Group\"><translate>0 0 0</translate><node name=\"Inner\">" +
+                  PlacedNode("Deeper", "#Poly") + "</node></node>" + PlacedNode("Lost", "#Missing", "Nope") +
+                  "<node name=\"S\"><translate>0 0 0</translate><instance_geometry url=\"#Wild\"/></node>") +
+        "<library_images><image name=\"I\"><init_from>no/such.jpg</init_from></image></library_images>");
+    const TJson report = RunJson(text, "", 0);
+    EXPECT_TRUE(HasWarning(report, {"\"Poly\"", "<polylist>"}));
+    EXPECT_TRUE(HasWarning(report, {"\"Named\"", "\"Named-mesh-positions\"", "\"Named-Position\""}));
+    EXPECT_TRUE(HasWarning(report, {"\"Named\"", "no vertex data"}));
+    EXPECT_TRUE(HasWarning(report, {"\"M\"", "<matrix>"}));
+    EXPECT_TRUE(HasWarning(report, {"\"Group\"", "nested"}));
+    EXPECT_TRUE(HasWarning(report, {"\"Lost\"", "\"Missing\""}));
+    EXPECT_TRUE(HasWarning(report, {"\"Lost\"", "\"Nope\"", "\"Nope-fx\""}));
+    EXPECT_TRUE(HasWarning(report, {"\"E-fx\"", "\"nothing\""}));
+    EXPECT_TRUE(HasWarning(report, {"\"S\"", "<scale>"}));
+    EXPECT_TRUE(HasWarning(report, {"\"I\"", "\"no/such.jpg\"", "does not exist"}));
+    EXPECT_TRUE(HasWarning(report, {"\"Wild\"", "1 index slot(s) point outside"}));
+    EXPECT_TRUE(HasWarning(report, {"\"Wild\"", "last 1 index slot(s)"}));
+    EXPECT_TRUE(HasWarning(report, {"\"Wild\"", "1 index slot(s) but 2 stream(s)"}));
+    std::string all;
+    for (const TJson& warning : report["warnings"].Items) all += warning.Text + "\n";
+    EXPECT_EQ(report["warnings"].Items.size(), 13u) << all;
+}
+
+TEST_F(SceneInfoTest, OddBytesGiveValidJson)
+{
+    const std::string odd = "N\x01&quot;\\\xE9\xC3\xA9\x7F";
+    const TJson report = RunJson(GeometryDocument(Mesh(odd, "")), "", 0);
+    EXPECT_EQ(report["geometries"][0]["name"].Text, "N\x01\"\\\xC3\xA9\xC3\xA9\x7F");
+}
+
+TEST_F(SceneInfoTest, DeepNestingIsFast)
+{
+    std::string nested;
+    for (int i = 0; i < 100000; ++i) nested += "<node>";
+    nested += "<instance_geometry url=\"#G\"/>";
+    for (int i = 0; i < 100000; ++i) nested += "</node>";
+    const auto start = std::chrono::steady_clock::now();
+    const TJson report =
+        RunJson(Collada(Geometries(Mesh("G", "")) + SceneWith("<node name=\"Top\">" + nested + "</node>")), "", 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_TRUE(HasWarning(report, {"\"Top\"", "nested"}));
+}
+
+}  // namespace

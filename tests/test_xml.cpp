@@ -1,0 +1,137 @@
+// The reader contract the loader relies on: which nodes count as children, missing versus empty attributes,
+// element text, and errors that name the file, the line and the element.
+#include "LoaderFixture.h"
+
+#include <cctype>
+
+namespace {
+
+class XmlTest : public LoaderTest {
+protected:
+    TXmlNode Parse(std::string_view content)
+    {
+        LastFile = WriteFile(content, "doc.xml");
+        Document.LoadFromFile(LastFile);
+        return Document.DocumentElement();
+    }
+    // The message of the TXmlError that action raises, or "" when it raises none.
+    template <typename Action>
+    static std::string ErrorOf(Action action)
+    {
+        try {
+            action();
+        } catch (const TXmlError& error) {
+            return error.what();
+        }
+        return "";
+    }
+    std::string LastFile;
+};
+
+TEST_F(XmlTest, CommentsAndInstructionsCountWhiteSpaceDoesNot)
+{
+    const TXmlNode root = Parse("<root>\n  <a/>\n  <!-- note -->\n  <?pi data?>\n  <b>x</b>\n</root>");
+    EXPECT_EQ(root.Name(), "root");
+    EXPECT_EQ(root.ChildNodeCount(), 4);
+    EXPECT_EQ(Parse("<root>\n\t<a/>\r\n   <b/>  \n</root>").ChildNodeCount(), 2);
+    EXPECT_EQ(Parse("<root/>").ChildNodeCount(), 0);
+}
+
+TEST_F(XmlTest, NextSiblingVisitsEveryKind)
+{
+    const TXmlNode a = Parse("<root><a/><!--c--><?pi x?><b/></root>").FirstChild("a");
+    const TXmlNode comment = a.NextSibling();
+    ASSERT_TRUE(comment);
+    EXPECT_FALSE(comment.IsElement());
+    EXPECT_EQ(comment.Name(), "");
+    EXPECT_EQ(comment.Describe().rfind("<!--", 0), 0u) << comment.Describe();
+    const TXmlNode pi = comment.NextSibling();
+    ASSERT_TRUE(pi);
+    EXPECT_FALSE(pi.IsElement());
+    EXPECT_EQ(pi.NextSibling().Name(), "b");
+    EXPECT_FALSE(pi.NextSibling().NextSibling());
+}
+
+TEST_F(XmlTest, FirstChildMatchesExactNamesOfElementsOnly)
+{
+    const TXmlNode root = Parse("<root><Mesh id=\"1\"/><!--mesh--><mesh id=\"2\"/><mesh id=\"3\"/></root>");
+    EXPECT_EQ(root.FirstChild("mesh").AttributeText("id"), "2");
+    EXPECT_FALSE(root.FirstChild("MESH"));
+    EXPECT_FALSE(root.FirstChild("mesh ").operator bool());
+    EXPECT_FALSE(root.FirstChild("mesh").FirstChild("anything"));
+}
+
+TEST_F(XmlTest, MissingAttributeIsNotAnEmptyOne)
+{
+    const TXmlNode root = Parse("<root>\n<e empty=\"\" n=\"42\" neg=\"-7\" bad=\"12abc\" big=\"4294967296\"/>\n</root>");
+    const TXmlNode e = root.FirstChild("e");
+    EXPECT_TRUE(e.HasAttribute("empty"));
+    EXPECT_EQ(e.AttributeText("empty"), "");
+    EXPECT_FALSE(e.HasAttribute("name"));
+    EXPECT_EQ(ErrorOf([&] { e.AttributeText("name"); }), LastFile + ":2: <e> has no attribute \"name\"");
+    EXPECT_EQ(e.AttributeInt("n"), 42);
+    EXPECT_EQ(e.AttributeInt("neg"), -7);
+    for (const char* name : {"name", "empty", "bad", "big"}) {
+        const std::string message = ErrorOf([&] { e.AttributeInt(name); });
+        EXPECT_EQ(message.rfind(LastFile + ":2: <e>", 0), 0u) << name << ": " << message;
+    }
+}
+
+TEST_F(XmlTest, TextOfOneTextNodeOnly)
+{
+    const TXmlNode root = Parse("<root><empty/><pair></pair><t> 1 2 </t><cd><![CDATA[a<b]]></cd>"
+                                "<mixed>1<!--c-->2</mixed>\n<child><x/></child><ent>&lt;&amp;</ent></root>");
+    EXPECT_EQ(root.FirstChild("empty").Text(), "");
+    EXPECT_EQ(root.FirstChild("pair").Text(), "");
+    EXPECT_EQ(root.FirstChild("t").Text(), " 1 2 ");
+    EXPECT_EQ(root.FirstChild("cd").Text(), "a<b");
+    EXPECT_EQ(root.FirstChild("ent").Text(), "<&");
+    EXPECT_NE(ErrorOf([&] { root.FirstChild("mixed").Text(); }).find("<mixed>"), std::string::npos);
+    EXPECT_EQ(ErrorOf([&] { root.FirstChild("child").Text(); }).rfind(LastFile + ":2: <child>", 0), 0u);
+}
+
+TEST_F(XmlTest, LinesCountFromOne)
+{
+    const TXmlNode root = Parse("<root>\n\n<a/>\r\n<b\n  x=\"1\"/></root>");
+    EXPECT_EQ(root.Line(), 1);
+    EXPECT_EQ(root.FirstChild("a").Line(), 3);
+    EXPECT_EQ(root.FirstChild("b").Line(), 4);
+}
+
+TEST_F(XmlTest, UnreadableFilesNameTheFile)
+{
+    const std::string missing = (Dir / "missing.dae").string();
+    EXPECT_NE(ErrorOf([&] { Document.LoadFromFile(missing); }).find(missing), std::string::npos);
+    EXPECT_NE(ErrorOf([&] { Document.LoadFromFile(Dir.string()); }).find(Dir.string()), std::string::npos);
+    const std::string empty = WriteFile("", "empty.dae");
+    EXPECT_NE(ErrorOf([&] { Document.LoadFromFile(empty); }).find(empty), std::string::npos);
+    EXPECT_FALSE(Document.DocumentElement());
+}
+
+TEST_F(XmlTest, MalformedXmlGivesLineAndColumn)
+{
+    const std::string file = WriteFile("<root>\n  <a>\n  <b></a>\n</root>\n", "bad.dae");
+    const std::string message = ErrorOf([&] { Document.LoadFromFile(file); });
+    EXPECT_TRUE(HasLineAndColumn(message, file, 3)) << message;
+    EXPECT_FALSE(Document.DocumentElement());
+}
+
+TEST_F(XmlTest, NextLoadReplacesTheContent)
+{
+    Parse("<first><a/></first>");
+    EXPECT_EQ(Parse("<second/>").Name(), "second");
+    EXPECT_FALSE(Document.DocumentElement().FirstChild("a"));
+}
+
+TEST(EscapeForMessage, ControlAndInvalidBytesAreEscaped)
+{
+    EXPECT_EQ(EscapeForMessage("plain name"), "plain name");
+    std::string escaped = EscapeForMessage("a\nb\x01");
+    for (char& c : escaped) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_EQ(escaped, "a\\x0ab\\x01");
+    EXPECT_EQ(EscapeForMessage("caf\xC3\xA9"), "caf\xC3\xA9");
+    const std::string invalid = EscapeForMessage("caf\xE9!");
+    EXPECT_TRUE(invalid == "caf\\xE9!" || invalid == "caf\\xe9!") << invalid;
+}
+
+}  // namespace

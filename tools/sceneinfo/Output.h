@@ -1,0 +1,13 @@
+// The two ways sceneinfo prints a report: readable text, or one JSON object.
+#pragma once
+
+#include <string>
+
+#include "SceneReport.h"
+
+std::string FormatText(const TSceneReport& report, bool withArrays);
+std::string FormatJson(const TSceneReport& report, bool withArrays);
+
+// The shortest text that reads back as the same 32-bit value, in the classic conventions whatever the
+// locale; "nan", "inf" and "-inf" for the values that have no digits.
+std::string FloatText(float value);
