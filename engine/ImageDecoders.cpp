@@ -177,9 +177,9 @@ struct TStbFree {
 // JPEG. libjpeg reports fatal errors through error_exit, which must not return: it jumps back to the
 // setjmp of the step that was running, and the step's caller raises the exception once it is out of C code.
 
-constexpr int MaxScans = 100;  // also spelled out in JpegProgress's message
-// Well above what the largest accepted image needs (a progressive 3-component image of the largest size
-// keeps about 2 bytes per sample), so only a file that libjpeg cannot bound is refused by it.
+constexpr int MaxScans = 100;
+// A guard behind the size limits: the largest accepted image, progressive with three full-size components,
+// keeps about 400 MB of coefficients, so only a file that gets past those limits some other way reaches it.
 constexpr long JpegMemoryLimit = 512L << 20;
 
 struct TJpegErrors {
@@ -217,8 +217,11 @@ void JpegEmitMessage(j_common_ptr info, int level) {
 }
 
 void JpegProgress(j_common_ptr info) {
-    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > MaxScans)
-        JpegStop(info, "JPEG image with more than 100 scans");
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number <= MaxScans)
+        return;
+    char reason[64];
+    std::snprintf(reason, sizeof reason, "JPEG image with more than %d scans", MaxScans);
+    JpegStop(info, reason);
 }
 
 // One decompressor and its error manager, destroyed on every path out.

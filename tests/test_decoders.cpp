@@ -358,4 +358,15 @@ TEST(ImageFiles, FilesDecodeLikeTheirBytes) {
     ExpectRefused([&] { return DecodeJpegFile(bmp.Path); }, bmp.Path, "Not a JPEG file");
 }
 
+TEST(ImageFiles, ExporterJpegsDecode) {
+    int decoded = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(REALWORLD_DIR)) {
+        if (entry.path().extension() != ".jpg") continue;
+        const TDecodedImage image = DecodeJpegFile(entry.path().string());
+        EXPECT_EQ(image.Rgb.size(), std::size_t(image.Width) * image.Height * 3) << entry.path();
+        ++decoded;
+    }
+    EXPECT_GE(decoded, 3);
+}
+
 }  // namespace
