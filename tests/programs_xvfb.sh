@@ -1,0 +1,311 @@
+#!/bin/bash
+# Window tests of Vantrell and Lustrane: each case starts its own virtual X server, runs one program from a
+# folder beside the demo data, drives it with synthetic input and judges screenshots of its drawing panel.
+#
+#   programs_xvfb.sh BIN_DIR DATA_DIR XCLOSE CASE
+#
+# BIN_DIR holds vantrell and lustrane, DATA_DIR the demo data they read as ../data, XCLOSE the helper that
+# closes a window as its close button would. Set KEEP_SHOTS=DIR to keep the screenshots for a look.
+set -u
+
+BIN_DIR=$1
+DATA_DIR=$2
+XCLOSE=$3
+CASE=$4
+
+WORK=$(mktemp -d)
+XVFB_PID=
+PROGRAM_PID=
+WINDOW=
+WIN_X=0
+WIN_Y=0
+PANEL_W=702
+PANEL_H=387
+STRIP_H=41
+
+cleanup() {
+    if [ -n "$PROGRAM_PID" ] && kill -0 "$PROGRAM_PID" 2>/dev/null; then kill "$PROGRAM_PID" 2>/dev/null; fi
+    if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; fi
+    if [ -n "${KEEP_SHOTS:-}" ]; then
+        mkdir -p "$KEEP_SHOTS"
+        local picture
+        for picture in "$WORK"/*.ppm; do
+            [ -e "$picture" ] && convert "$picture" "$KEEP_SHOTS/$(basename "$picture" .ppm).png"
+        done
+    fi
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL ($CASE): $*" >&2
+    for log in "$WORK"/program.err "$WORK"/xvfb.log; do
+        [ -s "$log" ] && { echo "--- $log" >&2; tail -n 40 "$log" >&2; }
+    done
+    exit 1
+}
+
+# Polls a command until it succeeds, every 50 ms until the given number of seconds has passed.
+poll() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.05
+    done
+}
+
+# The server has said it is ready, or has given up.
+xvfb_ready() {
+    [ -s "$WORK/display" ] || ! kill -0 "$XVFB_PID" 2>/dev/null
+}
+
+# A server of our own on a display number picked at random; a number that another server holds (its lock file
+# or its socket) fails to start or to answer, and another number is tried.
+start_xvfb() {
+    local attempt display
+    for attempt in 1 2 3 4 5 6; do
+        display=$((100 + RANDOM % 800))
+        : >"$WORK/display"
+        Xvfb ":$display" -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$WORK/display" 2>"$WORK/xvfb.log" &
+        XVFB_PID=$!
+        poll 20 xvfb_ready
+        if [ -s "$WORK/display" ] && [ "$(DISPLAY=":$display" xdotool getdisplaygeometry 2>/dev/null)" = "1024 768" ]; then
+            export DISPLAY=":$display"
+            return 0
+        fi
+        kill "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
+        XVFB_PID=
+    done
+    fail "no virtual X server would start"
+}
+
+# Runs a program with the given folder as working directory (default: BIN_DIR, beside the demo data).
+start_program() {
+    local name=$1 folder=${2:-$BIN_DIR}
+    (cd "$folder" && exec "$BIN_DIR/$name") >"$WORK/program.out" 2>"$WORK/program.err" &
+    PROGRAM_PID=$!
+}
+
+# The visible windows with this exact title whose size is the main window's (702 x 428).
+find_main_window() {
+    local id
+    for id in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
+        eval "$(xdotool getwindowgeometry --shell "$id")"
+        if [ "$WIDTH" = 702 ] && [ "$HEIGHT" = 428 ]; then
+            WINDOW=$id
+            WIN_X=$X
+            WIN_Y=$Y
+            return 0
+        fi
+    done
+    return 1
+}
+
+wait_main_window() {
+    poll 20 find_main_window "$1" || fail "no 702 x 428 window titled \"$1\""
+}
+
+# Screenshot of the drawing panel (or of the control strip with "strip").
+shot() {
+    local name=$1 geometry="${PANEL_W}x${PANEL_H}+${WIN_X}+$((WIN_Y + STRIP_H))"
+    [ "${2:-}" = strip ] && geometry="702x${STRIP_H}+${WIN_X}+${WIN_Y}"
+    xwd -root -silent | convert xwd:- -crop "$geometry" +repage "ppm:$WORK/$name.ppm"
+}
+
+# Fraction of the picture's pixels brighter than a few percent grey.
+lit_fraction() {
+    convert "$WORK/$1.ppm" -colorspace gray -threshold 4% -format "%[fx:mean]" info:
+}
+
+# Number of pixels that differ between two screenshots by more than a small tolerance.
+changed_pixels() {
+    compare -metric AE -fuzz 3% "$WORK/$1.ppm" "$WORK/$2.ppm" null: 2>&1 | cut -d' ' -f1
+}
+
+is_greater() {
+    awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'
+}
+
+frame_drawn() {
+    shot first
+    is_greater "$(lit_fraction first)" 0.05
+}
+
+wait_first_frame() {
+    poll 20 frame_drawn || fail "the panel stays blank"
+}
+
+# Takes screenshot $1 until it differs from $2 (wait_change) or matches it (wait_same).
+differs_from() { shot "$1" && is_greater "$(changed_pixels "$1" "$2")" "$3"; }
+same_as() { shot "$1" && ! is_greater "$(changed_pixels "$1" "$2")" 50; }
+wait_change() { poll 5 differs_from "$1" "$2" "${3:-500}" || fail "$1: the panel did not change from $2"; }
+wait_same() { poll 5 same_as "$1" "$2" || fail "$1: the panel did not come back to $2"; }
+
+# Pointer actions in window coordinates.
+click_at() { xdotool mousemove $((WIN_X + $1)) $((WIN_Y + $2)) click 1; }
+press_at() { xdotool mousemove $((WIN_X + $1)) $((WIN_Y + $2)) mousedown 1; }
+move_to() { xdotool mousemove $((WIN_X + $1)) $((WIN_Y + $2)); }
+release() { xdotool mouseup 1; }
+
+# Closes the window as a user would and expects a clean end: status 0, and under AddressSanitizer no leak.
+close_and_expect_success() {
+    "$XCLOSE" "$WINDOW" || fail "could not ask the window to close"
+    local status=0
+    wait "$PROGRAM_PID" || status=$?
+    PROGRAM_PID=
+    [ "$status" = 0 ] || fail "the program ended with status $status after its window was closed"
+    if grep -q -E "LeakSanitizer|AddressSanitizer|runtime error" "$WORK/program.err"; then
+        fail "the sanitizers reported a fault"
+    fi
+}
+
+# The window opens with its caption, its check boxes and label drawn in the strip, and a scene in the panel.
+case_opens() {
+    local program=$1 title=$2
+    start_xvfb
+    start_program "$program"
+    wait_main_window "$title"
+    wait_first_frame
+    shot strip strip
+    local text
+    text=$(convert "$WORK/strip.ppm" -colorspace gray -negate -threshold 60% -format "%[fx:mean]" info:)
+    is_greater "$text" 0.01 || fail "no captions in the control strip (dark fraction $text)"
+    close_and_expect_success
+}
+
+# Keys held while a check box has the focus walk; the walk stops at the 50-unit sphere; a drag turns the
+# view and the same drag back turns it exactly back.
+case_vantrell_walk() {
+    start_xvfb
+    start_program vantrell
+    wait_main_window Vantrell
+    wait_first_frame
+    click_at 300 21  # "Wireframe" twice: the box keeps the focus, the scene is filled again
+    click_at 300 21
+    shot start
+    wait_same start_again start
+    xdotool keydown w
+    wait_change walked start 2000
+    sleep 2.2  # at one unit per 30 ms tick the walker meets the sphere within two seconds
+    shot at_sphere
+    sleep 0.4
+    shot still_at_sphere
+    xdotool keyup w
+    is_greater "$(changed_pixels at_sphere still_at_sphere)" 50 && fail "the walker left the 50-unit sphere"
+    shot before_drag
+    press_at 351 220
+    move_to 351 260
+    release
+    wait_change looked_down before_drag 2000
+    press_at 351 260
+    move_to 351 220
+    release
+    wait_same looked_back before_drag
+    close_and_expect_success
+}
+
+# Each switch changes the picture the expected way and clearing it again restores the picture exactly.
+case_vantrell_switches() {
+    start_xvfb
+    start_program vantrell
+    wait_main_window Vantrell
+    wait_first_frame
+    shot normal
+    click_at 300 21
+    wait_change wireframe normal 20000
+    local filled lined
+    filled=$(lit_fraction normal)
+    lined=$(lit_fraction wireframe)
+    is_greater "$filled" "$(awk -v l="$lined" 'BEGIN { print l + 0.3 }')" ||
+        fail "wireframe left $lined of the panel lit (filled: $filled)"
+    click_at 300 21
+    wait_same filled_again normal
+    click_at 168 21
+    wait_change untextured normal 5000
+    click_at 168 21
+    wait_same textured_again normal
+    click_at 16 21
+    wait_change unshaded normal 5000
+    click_at 16 21
+    wait_same shaded_again normal
+    close_and_expect_success
+}
+
+# The model turns by itself; a held button stops the turn; the moving light moves the highlight while the
+# model is still; a drag tilts the model.
+case_lustrane_animation() {
+    start_xvfb
+    start_program lustrane
+    wait_main_window Lustrane
+    wait_first_frame
+    shot turn_a
+    sleep 0.3
+    shot turn_b
+    is_greater "$(changed_pixels turn_a turn_b)" 500 || fail "the model does not turn by itself"
+    click_at 292 21  # "Light movement" on
+    press_at 351 220
+    sleep 0.1
+    shot light_a
+    sleep 0.3
+    shot light_b
+    is_greater "$(changed_pixels light_a light_b)" 200 || fail "the moving light does not move the highlight"
+    xdotool key space  # the box keeps the focus: "Light movement" off
+    sleep 0.1
+    shot held_a
+    sleep 0.3
+    shot held_b
+    is_greater "$(changed_pixels held_a held_b)" 50 && fail "the model moves while the button is held"
+    move_to 351 310
+    wait_change tilted held_b 2000
+    release
+    close_and_expect_success
+}
+
+# A missing models.dae: the message box shows the loader's error, and the window opens anyway.
+case_vantrell_missing_models() {
+    mkdir -p "$WORK/bin" "$WORK/data"
+    local file
+    for file in "$DATA_DIR"/*; do
+        [ "$(basename "$file")" = models.dae ] || ln -s "$file" "$WORK/data/"
+    done
+    start_xvfb
+    start_program vantrell "$WORK/bin"
+    wait_main_window Vantrell
+    local alert=
+    find_alert() {
+        local id
+        for id in $(xdotool search --onlyvisible --name "^Vantrell\$" 2>/dev/null); do
+            [ "$id" != "$WINDOW" ] && alert=$id && return 0
+        done
+        return 1
+    }
+    poll 20 find_alert || fail "no message box"
+    xwd -root -silent | convert xwd:- "ppm:$WORK/message.ppm"
+    xdotool windowfocus --sync "$alert" key Return
+    poll 5 bash -c "! xdotool search --onlyvisible --name '^Vantrell\$' | grep -qx $alert" ||
+        fail "the message box does not close"
+    find_main_window Vantrell || fail "the main window went with the message box"
+    close_and_expect_success
+}
+
+# Without an X display: a message on standard error and status 1, no window.
+case_no_display() {
+    local status=0
+    (cd "$BIN_DIR" && DISPLAY= exec ./vantrell) >"$WORK/program.out" 2>"$WORK/program.err" || status=$?
+    [ "$status" = 1 ] || fail "status $status without a display"
+    grep -q "cannot open the X display" "$WORK/program.err" || fail "no message on standard error"
+}
+
+case "$CASE" in
+vantrell_opens) case_opens vantrell Vantrell ;;
+lustrane_opens) case_opens lustrane Lustrane ;;
+vantrell_walk) case_vantrell_walk ;;
+vantrell_switches) case_vantrell_switches ;;
+vantrell_missing_models) case_vantrell_missing_models ;;
+lustrane_animation) case_lustrane_animation ;;
+no_display) case_no_display ;;
+*) fail "unknown case" ;;
+esac
+echo "PASS ($CASE)"

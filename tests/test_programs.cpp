@@ -1,0 +1,172 @@
+// What the two programs share, without a window: how start-up errors reach the message box and the exit
+// status, the key codes, and the "Phong" start-up steps and switches on a headless engine.
+#define GL_GLEXT_PROTOTYPES
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <unistd.h>
+
+#include <FL/Enumerations.H>
+#include <array>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "Application.h"
+#include "GlTestContext.h"
+#include "KeyCodes.h"
+#include "PhongShading.h"
+
+namespace {
+
+struct TStartUpResult {
+    std::optional<int> Status;
+    std::vector<std::string> Messages;
+};
+
+template <typename TThrow>
+TStartUpResult StartUp(TThrow thrower) {
+    TStartUpResult result;
+    result.Status = RunFormCreate(thrower, [&](const std::string& m) { result.Messages.push_back(m); });
+    return result;
+}
+
+}  // namespace
+
+TEST(StartUp, AnErrorIsShownAndTheProgramGoesOn) {
+    const TStartUpResult loaded = StartUp([] {});
+    EXPECT_FALSE(loaded.Status);
+    EXPECT_TRUE(loaded.Messages.empty());
+
+    const TStartUpResult missing = StartUp([] { throw std::runtime_error("../data/models.dae: no such file"); });
+    EXPECT_FALSE(missing.Status);
+    EXPECT_EQ(missing.Messages, std::vector<std::string>{"../data/models.dae: no such file"});
+
+    const TStartUpResult odd = StartUp([] { throw 42; });
+    EXPECT_FALSE(odd.Status);
+    EXPECT_EQ(odd.Messages, std::vector<std::string>{""});
+}
+
+TEST(StartUp, NoPixelFormatEndsTheProgramWithStatus1) {
+    const TStartUpResult result = StartUp([] { throw TPixelFormatError(); });
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_EQ(result.Messages, std::vector<std::string>{"Unable to set pixel format"});
+}
+
+TEST(KeyCodes, LettersAreUpperCaseCodesWhateverTheShift) {
+    EXPECT_EQ(VirtualKeyCode('w'), 87);
+    EXPECT_EQ(VirtualKeyCode('s'), 83);
+    EXPECT_EQ(VirtualKeyCode('a'), 65);
+    EXPECT_EQ(VirtualKeyCode('d'), 68);
+    EXPECT_EQ(VirtualKeyCode('z'), 90);
+    EXPECT_EQ(VirtualKeyCode('7'), '7');
+    EXPECT_EQ(VirtualKeyCode(FL_F + 1), 112);
+    EXPECT_EQ(VirtualKeyCode(FL_Left), 37);
+    EXPECT_EQ(VirtualKeyCode(FL_Shift_R), 16);
+    EXPECT_EQ(VirtualKeyCode(FL_KP + '3'), 99);
+    EXPECT_EQ(VirtualKeyCode(FL_Menu), -1);
+    EXPECT_EQ(VirtualKeyCode(FL_Button + 1), -1);
+}
+
+class PhongShading : public ::testing::Test {
+protected:
+    // The programs read ../data/ from the folder they run in, which sits beside the demo data.
+    void SetUp() override { ASSERT_EQ(chdir(TOOLS_BIN_DIR), 0); }
+
+    static std::array<float, 4> Light(GLenum parameter) {
+        std::array<float, 4> values{};
+        glGetLightfv(GL_LIGHT0, parameter, values.data());
+        return values;
+    }
+
+    static int Uniform(const TShader& shader, const char* name) {
+        const GLint location = glGetUniformLocation(shader.Program, name);
+        EXPECT_NE(location, -1) << name;
+        GLint value = -1;
+        glGetUniformiv(shader.Program, location, &value);
+        return value;
+    }
+
+    THeadlessEngine Headless;
+    TColladaEngine& Engine = *Headless.Engine;
+    int PhongIndex = -7;
+    int UseTextureFlag = 1;
+    float LightDiffuse[4] = {0.9f, 0.9f, 0.9f, 1.0f};
+    const float LightPosition[4] = {0.0f, 0.0f, 20.0f, 1.0f};
+};
+
+TEST_F(PhongShading, StartUpSetsLightMaterialAndUniforms) {
+    const int model = Engine.LoadAsset("../data/model.dae");
+    SetUpPhong(Engine, PhongIndex, UseTextureFlag, LightDiffuse, LightPosition);
+    AttachPhong(Engine, model, PhongIndex);
+
+    ASSERT_EQ(PhongIndex, 0);
+    const TShader& phong = *Engine.ShaderEngine->Shaders[0];
+    EXPECT_EQ(phong.VertexFile, "../data/phong.vert");
+    EXPECT_EQ(phong.FragmentFile, "../data/phong.frag");
+    EXPECT_NE(phong.Program, 0u);
+    EXPECT_EQ(Uniform(phong, "UseTexture"), 1);
+    EXPECT_EQ(Uniform(phong, "Base"), 0);
+    EXPECT_EQ(Light(GL_SPECULAR), (std::array<float, 4>{0.4f, 0.4f, 0.4f, 1.0f}));
+    EXPECT_EQ(Light(GL_DIFFUSE), (std::array<float, 4>{0.9f, 0.9f, 0.9f, 1.0f}));
+    EXPECT_EQ(Light(GL_AMBIENT), (std::array<float, 4>{0.3f, 0.3f, 0.3f, 1.0f}));
+    EXPECT_EQ(Light(GL_POSITION), (std::array<float, 4>{0.0f, 0.0f, 20.0f, 1.0f}));
+    float shininess[2] = {};
+    glGetMaterialfv(GL_FRONT, GL_SHININESS, &shininess[0]);
+    glGetMaterialfv(GL_BACK, GL_SHININESS, &shininess[1]);
+    EXPECT_EQ(shininess[0], 50.0f);
+    EXPECT_EQ(shininess[1], 50.0f);
+    EXPECT_EQ(Engine.Assets[model]->ShaderIndex, 0);
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+}
+
+TEST_F(PhongShading, TheTextureSwitchCarriesTheLightAndTheUniform) {
+    SetUpPhong(Engine, PhongIndex, UseTextureFlag, LightDiffuse, LightPosition);
+    const TShader& phong = *Engine.ShaderEngine->Shaders[PhongIndex];
+
+    SwitchTextures(Engine, false, PhongIndex, UseTextureFlag, LightDiffuse);
+    EXPECT_FALSE(Engine.UseTextures);
+    EXPECT_EQ(UseTextureFlag, 0);
+    EXPECT_EQ(Light(GL_DIFFUSE), (std::array<float, 4>{0.3f, 0.3f, 0.3f, 1.0f}));
+    EXPECT_EQ(Uniform(phong, "UseTexture"), 0);
+
+    SwitchTextures(Engine, true, PhongIndex, UseTextureFlag, LightDiffuse);
+    EXPECT_TRUE(Engine.UseTextures);
+    EXPECT_EQ(UseTextureFlag, 1);
+    EXPECT_EQ(Light(GL_DIFFUSE), (std::array<float, 4>{0.9f, 0.9f, 0.9f, 1.0f}));
+    EXPECT_EQ(Uniform(phong, "UseTexture"), 1);
+
+    SwitchShaders(Engine, false);
+    EXPECT_FALSE(Engine.UseShaders);
+    EXPECT_EQ(Light(GL_DIFFUSE), (std::array<float, 4>{0.9f, 0.9f, 0.9f, 1.0f}));  // kept for when it returns
+}
+
+TEST_F(PhongShading, WithoutAProgramTheTextureSwitchStillSetsTheLight) {
+    // Start-up stopped before the program was registered.
+    SwitchTextures(Engine, false, PhongIndex, UseTextureFlag, LightDiffuse);
+    EXPECT_EQ(Engine.ShaderEngine->Shaders.Count(), 0);
+    EXPECT_EQ(UseTextureFlag, 0);
+    EXPECT_EQ(Light(GL_DIFFUSE), (std::array<float, 4>{0.3f, 0.3f, 0.3f, 1.0f}));
+}
+
+TEST_F(PhongShading, AFailedLoadNamesNoAssetAndItsStepsDoNothing) {
+    const int ground = Engine.LoadAsset("../data/ground.dae");
+    TTempFile empty("empty.dae", "<COLLADA version=\"1.4.1\"/>");
+    const int failed = Engine.LoadAsset(empty.Path);
+    ASSERT_EQ(ground, 0);
+    ASSERT_EQ(failed, -1);
+
+    AttachPhong(Engine, failed, 0);
+    SwitchWireframe(Engine, failed, true);
+    EXPECT_EQ(Engine.Assets[ground]->ShaderIndex, -1);
+    EXPECT_EQ(Engine.Assets[ground]->PolygonMode, -1);
+    EXPECT_EQ(AssetAt(Engine, failed), nullptr);
+    EXPECT_EQ(AssetAt(Engine, 1), nullptr);
+
+    SwitchWireframe(Engine, ground, true);
+    EXPECT_EQ(Engine.Assets[ground]->PolygonMode, GL_LINE);
+    SwitchWireframe(Engine, ground, false);
+    EXPECT_EQ(Engine.Assets[ground]->PolygonMode, GL_FILL);
+}
