@@ -128,6 +128,7 @@ struct TJpegOptions {
     bool Progressive = false;       // libjpeg's standard progression
     int Scans = 0;                  // > 0: a progressive script of exactly this many scans (2..190)
     J_COLOR_SPACE Stored = JCS_YCbCr;  // JCS_GRAYSCALE, JCS_YCbCr, JCS_CMYK or JCS_YCCK
+    bool Arithmetic = false;        // arithmetic instead of Huffman coding
 };
 
 // A progressive script of `count` scans for 3 components: one DC scan, then the AC bands of each component
@@ -169,6 +170,7 @@ inline std::string WriteJpeg(const TRgbImage& image, const TJpegOptions& options
     if (options.FullChroma)
         for (int c = 0; c < info.num_components; ++c)
             info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
+    info.arith_code = options.Arithmetic ? TRUE : FALSE;
     std::vector<jpeg_scan_info> script;
     if (options.Scans > 0) {
         script = ProgressiveScript(options.Scans);

@@ -318,6 +318,21 @@ TEST(JpegDecoder, StrayBytesBeforeTheEndMarkerAreOnlyAWarning) {
     EXPECT_EQ(DecodeJpeg(Bytes(file), "a.jpg").Width, 3);
 }
 
+TEST(JpegDecoder, ArithmeticCodingIsReadButOtherPrecisionsAndLosslessAreNot) {
+    TJpegOptions arithmetic;
+    arithmetic.Arithmetic = true;
+    arithmetic.FullChroma = true;
+    arithmetic.Quality = 98;
+    ExpectNear(Decoded(DecodeJpeg(Bytes(WriteJpeg(Gradient(9, 9), arithmetic)), "a.jpg")), Gradient(9, 9), 12);
+
+    std::string twelveBit = WriteJpeg(Gradient(8, 8));
+    twelveBit[FrameSizeOffset(twelveBit) - 1] = 12;
+    ExpectJpegRefused(twelveBit, "precision 12");
+    std::string lossless = WriteJpeg(Gradient(8, 8));
+    lossless[FrameSizeOffset(lossless) - 4] = char(0xC3);
+    ExpectJpegRefused(lossless, "0xc3");
+}
+
 TEST(JpegDecoder, HostileHeadersAreRefused) {
     const std::string small = WriteJpeg(Gradient(8, 8));
     ExpectJpegRefused("", "");
@@ -334,11 +349,11 @@ TEST(JpegDecoder, HostileHeadersAreRefused) {
 
 // ---- Files ----------------------------------------------------------------------------------------------
 
-TEST(ImageFiles, ADirectoryOrAMissingFileIsAnErrorNamingIt) {
+TEST(ImageFiles, ADirectoryADeviceOrAMissingFileIsAnErrorNamingIt) {
     const std::string directory = TTempFile::Directory() + "/folder.bmp";
     std::filesystem::create_directories(directory);
     for (const auto& decode : {DecodeBmpFile, DecodeJpegFile}) {
-        for (const std::string& name : {directory, directory + "/missing.jpg"}) {
+        for (const std::string& name : {directory, directory + "/missing.jpg", std::string("/dev/zero")}) {
             try {
                 decode(name);
                 ADD_FAILURE() << name << " decoded";
