@@ -270,11 +270,14 @@ TEST_F(TextureStore, AFileThatFailsToDecodeAddsNothingAndMakesNoGlObject) {
         const std::vector<TCall> calls = Recorded([&] {
             try {
                 store.LoadTexture(name, Unit0);
-            } catch (const std::runtime_error& error) {
-                message = error.what();
+            } catch (const TImageError& error) {
+                message = "decoder: " + std::string(error.what());
+            } catch (const TFileError& error) {
+                message = "file: " + std::string(error.what());
             }
         });
-        EXPECT_EQ(message.rfind(name + ": ", 0), 0u) << message;
+        EXPECT_EQ(message, (name == broken ? "decoder: " + name + ": truncated BMP pixel data (16 of 48 bytes)"
+                                           : "file: " + name + ": not a regular file"));
         EXPECT_TRUE(calls.empty());
         EXPECT_EQ(store.Textures.Count(), 0);
     }
