@@ -102,7 +102,8 @@ void TFormWindow::EndControls() {
 
 int TFormWindow::handle(int event) {
     // Keys that the focused check box does not use travel up to the window, so the form sees them whatever
-    // has the focus.
+    // has the focus. The form takes every key it has a code for, Escape too, which FLTK would otherwise turn
+    // into a close request.
     if (event == FL_KEYDOWN || event == FL_KEYUP) {
         const int code = VirtualKeyCode(Fl::event_key());
         if (code >= 0 && code <= 255) {
@@ -132,8 +133,6 @@ void TFormWindow::OnTimer(void* form) {
 }
 
 void TFormWindow::OnClose(Fl_Widget*, void* form) {
-    // Escape reaches a window as a close request in FLTK; only the window's own close button closes it here.
-    if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
     auto* window = static_cast<TFormWindow*>(form);
     window->FormClose();
     window->hide();

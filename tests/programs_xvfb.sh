@@ -175,6 +175,26 @@ case_opens() {
     close_and_expect_success
 }
 
+# Widening the window widens the panel and the picture drawn in it, and the label keeps its distance to the
+# right edge.
+case_vantrell_resize() {
+    start_xvfb
+    start_program vantrell
+    wait_main_window Vantrell
+    wait_first_frame
+    xdotool windowsize "$WINDOW" 900 500
+    widened() {
+        xwd -root -silent | convert xwd:- -crop "198x459+$((WIN_X + 702))+$((WIN_Y + STRIP_H))" +repage "ppm:$WORK/widened.ppm"
+        is_greater "$(lit_fraction widened)" 0.5
+    }
+    poll 10 widened || fail "the picture does not fill the widened panel"
+    xwd -root -silent | convert xwd:- -crop "900x${STRIP_H}+${WIN_X}+${WIN_Y}" +repage "ppm:$WORK/wide_strip.ppm"
+    local moved
+    moved=$(convert "$WORK/wide_strip.ppm" -crop "200x${STRIP_H}+700+0" -colorspace gray -negate -threshold 60% -format "%[fx:mean]" info:)
+    is_greater "$moved" 0.01 || fail "the label did not follow the right edge"
+    close_and_expect_success
+}
+
 # Keys held while a check box has the focus walk; the walk stops at the 50-unit sphere; a drag turns the
 # view and the same drag back turns it exactly back.
 case_vantrell_walk() {
@@ -301,6 +321,7 @@ case_no_display() {
 case "$CASE" in
 vantrell_opens) case_opens vantrell Vantrell ;;
 lustrane_opens) case_opens lustrane Lustrane ;;
+vantrell_resize) case_vantrell_resize ;;
 vantrell_walk) case_vantrell_walk ;;
 vantrell_switches) case_vantrell_switches ;;
 vantrell_missing_models) case_vantrell_missing_models ;;
