@@ -208,6 +208,12 @@ case_vantrell_walk() {
     wait_same start_again start
     xdotool keydown w
     wait_change walked start 2000
+    xdotool keyup w
+    shot stopped
+    sleep 0.3
+    shot still_stopped
+    is_greater "$(changed_pixels stopped still_stopped)" 50 && fail "the walker goes on after w is released"
+    xdotool keydown w
     sleep 2.2  # at one unit per 30 ms tick the walker meets the sphere within two seconds
     shot at_sphere
     sleep 0.4
