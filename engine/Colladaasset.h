@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "LargeAllocation.h"
 #include "XmlDocument.h"
 
 // A fixed-length array of 32-bit numbers. Its length is set once, by parsing or by SetLength; storage is
@@ -32,8 +33,8 @@ public:
 
     // Replaces the content by `count` zero entries.
     void SetLength(std::size_t count) {
-        Values = count ? std::make_unique<T[]>(count) : nullptr;
-        Length = count;
+        SetLengthForOverwrite(count);
+        std::fill(Values.get(), Values.get() + count, T(0));
     }
     void Clear() { SetLength(0); }
 
@@ -47,15 +48,17 @@ public:
     const T* end() const { return Values.get() + Length; }
 
 private:
-    // The parser writes every entry itself, so it skips zeroing what it is about to overwrite.
+    // The parser and the stream expansion write every entry themselves, so they skip zeroing what they are
+    // about to overwrite.
     template <typename U>
     friend void ParseNumbers(TNumericArray<U>& array, std::string_view text, int count);
+    friend class TGeometry;
     void SetLengthForOverwrite(std::size_t count) {
-        Values = count ? std::make_unique_for_overwrite<T[]>(count) : nullptr;
+        Values = AllocateLargeArray<T>(count);
         Length = count;
     }
 
-    std::unique_ptr<T[]> Values;
+    TLargeArray<T> Values;
     std::size_t Length = 0;
 };
 

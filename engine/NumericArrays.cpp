@@ -2,6 +2,8 @@
 // conventions whatever the process locale: a full stop for the decimal point, no digit grouping.
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <cstring>
 #include <cstdint>
 #include <limits>
 #include <stdexcept>
@@ -29,23 +31,33 @@ public:
     bool Next(float& value) {
         SkipSpace();
         const char* start = P;
+        const bool negative = P != End && *P == '-';
         if (P != End && (*P == '+' || *P == '-')) ++P;
         const char* mantissa = P;
-        while (P != End && IsDigit(*P)) ++P;
+        SkipDigits();
         const char* integerEnd = P;
+        const char* fraction = P;
         if (P != End && *P == '.') {
-            ++P;
-            while (P != End && IsDigit(*P)) ++P;
+            fraction = ++P;
+            SkipDigits();
         }
-        const bool hasDigits = integerEnd != mantissa || P - integerEnd > 1;
-        if (!hasDigits) return false;
+        const char* fractionEnd = P;
+        if (integerEnd == mantissa && fractionEnd == fraction) return false;
+        long long exponent = 0;
         if (P != End && (*P == 'e' || *P == 'E')) {
             // The stream takes the exponent letter once there is a mantissa, and fails without exponent digits.
             ++P;
+            const bool negativeExponent = P != End && *P == '-';
             if (P != End && (*P == '+' || *P == '-')) ++P;
             const char* exponentDigits = P;
-            while (P != End && IsDigit(*P)) ++P;
+            while (P != End && IsDigit(*P)) exponent = std::min(exponent * 10 + (*P++ - '0'), 100000LL);
             if (P == exponentDigits) return false;
+            if (negativeExponent) exponent = -exponent;
+        }
+        // Up to 19 digits fit 64 bits exactly; longer mantissas take the full conversion.
+        if ((integerEnd - mantissa) + (fractionEnd - fraction) <= 19) {
+            const std::uint64_t digits = Accumulate(fraction, fractionEnd, Accumulate(mantissa, integerEnd, 0));
+            if (FastConvert(digits, exponent - (fractionEnd - fraction), negative, value)) return true;
         }
         return Convert(start, mantissa, value);
     }
@@ -55,26 +67,51 @@ public:
         bool negative = false;
         if (P != End && (*P == '+' || *P == '-')) negative = *P++ == '-';
         const char* digits = P;
-        // Accumulate the magnitude in 64 bits; past the 32-bit range the extraction fails, as the stream's does.
-        std::int64_t magnitude = 0;
+        SkipDigits();
+        if (P == digits) return false;
+        // Nine digits always fit; longer runs are checked against the 32-bit range, past which the
+        // extraction fails as the stream's does.
+        const char* first = digits;
+        while (P - first > 10 && *first == '0') ++first;
+        if (P - first > 10) return false;
+        const std::int64_t magnitude = static_cast<std::int64_t>(Accumulate(first, P, 0));
         const std::int64_t limit = negative ? -static_cast<std::int64_t>(std::numeric_limits<int>::min())
                                             : std::numeric_limits<int>::max();
-        bool overflow = false;
-        while (P != End && IsDigit(*P)) {
-            if (!overflow) {
-                magnitude = magnitude * 10 + (*P - '0');
-                overflow = magnitude > limit;
-            }
-            ++P;
-        }
-        if (P == digits || overflow) return false;
+        if (magnitude > limit) return false;
         value = static_cast<int>(negative ? -magnitude : magnitude);
         return true;
     }
 
 private:
+    void SkipDigits() {
+        while (P != End && IsDigit(*P)) ++P;
+    }
+
+    static std::uint64_t Accumulate(const char* first, const char* last, std::uint64_t digits) {
+        for (; first != last; ++first) digits = digits * 10 + static_cast<unsigned>(*first - '0');
+        return digits;
+    }
+
     void SkipSpace() {
         while (P != End && IsSpace(*P)) ++P;
+    }
+
+    // Exact when the digits fit a double's mantissa and the power of ten is exact too: one correctly rounded
+    // double operation. Rounding that double to float is then correct too, unless it fell exactly on a
+    // midpoint between two floats, which is left to the full conversion.
+    static bool FastConvert(std::uint64_t digits, long long exponent, bool negative, float& value) {
+        static constexpr double Powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                            1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        if (digits > (std::uint64_t(1) << 53) || exponent < -22 || exponent > 22) return false;
+        double result = static_cast<double>(digits);
+        result = exponent < 0 ? result / Powers[-exponent] : result * Powers[exponent];
+        std::uint64_t bits;
+        std::memcpy(&bits, &result, sizeof bits);
+        if ((bits & 0x1FFFFFFF) == 0x10000000) return false;
+        const float narrowed = static_cast<float>(result);
+        if (std::isinf(narrowed)) return false;
+        value = negative ? -narrowed : narrowed;
+        return true;
     }
 
     // The text has been checked to be a plain decimal number, so the conversion reads all of it and rounds

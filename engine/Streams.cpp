@@ -1,14 +1,31 @@
 // The expansion of corner-indexed COLLADA primitives into one vertex per corner: each corner's group of
 // slots feeds the present streams in the fixed order positions, normals, texture coordinates, colours.
+#include <algorithm>
+
 #include "Colladaasset.h"
 
 namespace {
 
-struct TStreamSlot {
-    TFloatArray* Stream;
-    std::size_t Components;
-    TFloatArray Old;  // the values as read from the source
-};
+// Writes one value set per vertex of `stream` from the old values its slot of each corner group names. An
+// old index outside the source is never read: that vertex keeps zeros. Returns how many were outside.
+template <std::size_t Components>
+long long ExpandStream(const TFloatArray& old, float* stream, const TIntArray& oldIndices, std::size_t slot,
+                       std::size_t stride, std::size_t vertices) {
+    const std::size_t sourceElements = old.Count() / Components;
+    long long outside = 0;
+    for (std::size_t vertex = 0; vertex < vertices; ++vertex) {
+        const int oldIndex = oldIndices[vertex * stride + slot];
+        float* to = stream + vertex * Components;
+        if (oldIndex < 0 || static_cast<std::size_t>(oldIndex) >= sourceElements) {
+            ++outside;
+            std::fill(to, to + Components, 0.0f);
+            continue;
+        }
+        const float* from = old.Data() + static_cast<std::size_t>(oldIndex) * Components;
+        std::copy(from, from + Components, to);
+    }
+    return outside;
+}
 
 }  // namespace
 
@@ -16,40 +33,38 @@ bool TGeometry::BuildStreams() {
     if (TriangleIndices.Empty() && LineIndices.Empty()) return true;
     TIntArray& indices = TriangleIndices.Empty() ? LineIndices : TriangleIndices;
 
-    TStreamSlot all[] = {{&Positions, 3, {}}, {&Normals, 3, {}}, {&TexCoords, 2, {}}, {&Colors, 4, {}}};
-    TStreamSlot* present[4];
+    struct TStream {
+        TFloatArray* Array;
+        std::size_t Components;
+    };
+    const TStream order[] = {{&Positions, 3}, {&Normals, 3}, {&TexCoords, 2}, {&Colors, 4}};
+    TStream present[4];
     std::size_t stride = 0;
-    for (TStreamSlot& slot : all)
-        if (!slot.Stream->Empty()) present[stride++] = &slot;
+    for (const TStream& stream : order)
+        if (!stream.Array->Empty()) present[stride++] = stream;
     if (stride == 0) return true;
 
     const std::size_t total = indices.Count();
     const std::size_t vertices = total / stride;
     const TIntArray oldIndices = std::move(indices);
-    indices.SetLength(vertices);
-    for (std::size_t s = 0; s < stride; ++s) {
-        TStreamSlot& slot = *present[s];
-        slot.Old = std::move(*slot.Stream);
-        slot.Stream->SetLength(total * slot.Components / stride);
-    }
+    indices.SetLengthForOverwrite(vertices);
+    for (std::size_t vertex = 0; vertex < vertices; ++vertex) indices[vertex] = static_cast<int>(vertex);
 
-    for (std::size_t vertex = 0; vertex < vertices; ++vertex) {
-        indices[vertex] = static_cast<int>(vertex);
-        for (std::size_t s = 0; s < stride; ++s) {
-            const TStreamSlot& slot = *present[s];
-            const std::size_t components = slot.Components;
-            const int oldIndex = oldIndices[vertex * stride + s];
-            // An index outside its source is never read; the vertex keeps zeros for that stream.
-            if (oldIndex < 0 || static_cast<std::size_t>(oldIndex) >= slot.Old.Count() / components) {
-                ++OutOfRangeIndices;
-                continue;
-            }
-            const float* from = slot.Old.Data() + static_cast<std::size_t>(oldIndex) * components;
-            float* to = slot.Stream->Data() + vertex * components;
-            for (std::size_t j = 0; j < components; ++j) to[j] = from[j];
+    for (std::size_t slot = 0; slot < stride; ++slot) {
+        TFloatArray& stream = *present[slot].Array;
+        const std::size_t components = present[slot].Components;
+        const TFloatArray old = std::move(stream);
+        const std::size_t length = total * components / stride;
+        stream.SetLengthForOverwrite(length);
+        float* values = stream.Data();
+        switch (components) {
+        case 2: OutOfRangeIndices += ExpandStream<2>(old, values, oldIndices, slot, stride, vertices); break;
+        case 3: OutOfRangeIndices += ExpandStream<3>(old, values, oldIndices, slot, stride, vertices); break;
+        default: OutOfRangeIndices += ExpandStream<4>(old, values, oldIndices, slot, stride, vertices); break;
         }
+        // An incomplete last corner group leaves a tail that no vertex owns.
+        std::fill(values + vertices * components, values + length, 0.0f);
     }
-    // The slots of a last, incomplete corner group have no vertex to go to.
     DroppedSlots += static_cast<long long>(total - vertices * stride);
     return true;
 }

@@ -200,25 +200,19 @@ void TXmlDocument::LoadFromFile(const std::string& fileName) {
     if (!stream)
         throw TXmlError(fileName + ": cannot open: " + std::strerror(errno));
     BufferSize = static_cast<std::size_t>(info.st_size);
-    Buffer = std::make_unique_for_overwrite<char[]>(BufferSize + 1);
+    Buffer = AllocateLargeArray<char>(BufferSize + 1);
     if (BufferSize > 0 && !stream.read(Buffer.get(), static_cast<std::streamsize>(BufferSize))) {
         Clear();
         throw TXmlError(fileName + ": read failed");
     }
     Buffer[BufferSize] = '\0';
 
-    // Line starts are taken before parsing, which rewrites text in place.
-    LineStarts.push_back(0);
-    for (const char* p = Buffer.get(); (p = static_cast<const char*>(
-                                            std::memchr(p, '\n', BufferSize - (p - Buffer.get())))) != nullptr;)
-        LineStarts.push_back(static_cast<std::size_t>(++p - Buffer.get()));
-
     const pugi::xml_parse_result result =
         Tree->load_buffer_inplace(Buffer.get(), BufferSize, ParseOptions, pugi::encoding_auto);
     if (!result) {
         const std::ptrdiff_t offset = result.offset;
         const int line = LineAt(offset);
-        const std::size_t column = static_cast<std::size_t>(offset) - LineStarts[line - 1] + 1;
+        const std::size_t column = line > 0 ? static_cast<std::size_t>(offset) - LineStarts[line - 1] + 1 : 0;
         Clear();
         throw TXmlError(fileName + ":" + std::to_string(line) + ":" + std::to_string(column) +
                         ": malformed XML: " + result.description());
@@ -229,8 +223,25 @@ TXmlNode TXmlDocument::DocumentElement() const {
     return TXmlNode(this, Tree->document_element().internal_object());
 }
 
+// Lines are counted only when a message needs one, from the file as stored: parsing in place has rewritten
+// the buffer, and counting every load would cost a pass over large documents for nothing.
+void TXmlDocument::CountLines() const {
+    if (!LineStarts.empty() || Name.empty()) return;
+    std::ifstream stream(Name, std::ios::binary);
+    LineStarts.push_back(0);
+    std::size_t position = 0;
+    char block[1 << 16];
+    while (stream.read(block, sizeof block) || stream.gcount() > 0) {
+        const std::size_t got = static_cast<std::size_t>(stream.gcount());
+        for (const char* p = block; (p = static_cast<const char*>(std::memchr(p, '\n', got - (p - block))));)
+            LineStarts.push_back(position + static_cast<std::size_t>(++p - block));
+        position += got;
+    }
+}
+
 int TXmlDocument::LineAt(std::ptrdiff_t offset) const {
-    if (LineStarts.empty()) return 0;
+    if (offset < 0) return 0;
+    CountLines();
     const auto after = std::upper_bound(LineStarts.begin(), LineStarts.end(), static_cast<std::size_t>(offset));
     return static_cast<int>(after - LineStarts.begin());
 }

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "LargeAllocation.h"
+
 namespace pugi {
 struct xml_node_struct;
 class xml_document;
@@ -91,11 +93,12 @@ public:
 
 private:
     void Clear();
+    void CountLines() const;
 
     std::unique_ptr<pugi::xml_document> Tree;
-    std::unique_ptr<char[]> Buffer;  // the file's bytes, parsed in place
+    TLargeArray<char> Buffer;  // the file's bytes, parsed in place
     std::size_t BufferSize = 0;
-    std::vector<std::size_t> LineStarts;
+    mutable std::vector<std::size_t> LineStarts;  // counted on first need
     std::string Name;
     bool Active = false;
 };
