@@ -128,9 +128,11 @@ is_greater() {
     awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'
 }
 
+# A drawn scene has light and shade; the panel's plain background before the engine draws, or a cleared frame
+# with nothing in it, has none.
 frame_drawn() {
     shot first
-    is_greater "$(lit_fraction first)" 0.05
+    is_greater "$(convert "$WORK/first.ppm" -colorspace gray -format "%[fx:standard_deviation]" info:)" 0.05
 }
 
 wait_first_frame() {
