@@ -17,6 +17,7 @@ WORK=$(mktemp -d)
 XVFB_PID=
 PROGRAM_PID=
 WINDOW=
+ALERT=
 WIN_X=0
 WIN_Y=0
 PANEL_W=702
@@ -63,11 +64,11 @@ xvfb_ready() {
 # A server of our own on a display number picked at random; a number that another server holds (its lock file
 # or its socket) fails to start or to answer, and another number is tried.
 start_xvfb() {
-    local attempt display
+    local depth=${1:-24} attempt display
     for attempt in 1 2 3 4 5 6; do
         display=$((100 + RANDOM % 800))
         : >"$WORK/display"
-        Xvfb ":$display" -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$WORK/display" 2>"$WORK/xvfb.log" &
+        Xvfb ":$display" -displayfd 5 -screen 0 "1024x768x$depth" -nolisten tcp 5>"$WORK/display" 2>"$WORK/xvfb.log" &
         XVFB_PID=$!
         poll 20 xvfb_ready
         if [ -s "$WORK/display" ] && [ "$(DISPLAY=":$display" xdotool getdisplaygeometry 2>/dev/null)" = "1024 768" ]; then
@@ -291,6 +292,21 @@ case_lustrane_animation() {
     close_and_expect_success
 }
 
+# Another window titled like the main window: the message box. Sets ALERT.
+find_alert() {
+    local id
+    for id in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
+        [ "$id" != "$WINDOW" ] && ALERT=$id && return 0
+    done
+    return 1
+}
+
+dismiss_alert() {
+    xdotool windowfocus --sync "$ALERT" key Return
+    poll 5 bash -c "! xdotool search --onlyvisible --name '^$1\$' | grep -qx $ALERT" ||
+        fail "the message box does not close"
+}
+
 # A missing models.dae: the message box shows the loader's error, and the window opens anyway.
 case_vantrell_missing_models() {
     mkdir -p "$WORK/bin" "$WORK/data"
@@ -301,21 +317,24 @@ case_vantrell_missing_models() {
     start_xvfb
     start_program vantrell "$WORK/bin"
     wait_main_window Vantrell
-    local alert=
-    find_alert() {
-        local id
-        for id in $(xdotool search --onlyvisible --name "^Vantrell\$" 2>/dev/null); do
-            [ "$id" != "$WINDOW" ] && alert=$id && return 0
-        done
-        return 1
-    }
-    poll 20 find_alert || fail "no message box"
+    poll 20 find_alert Vantrell || fail "no message box"
     xwd -root -silent | convert xwd:- "ppm:$WORK/message.ppm"
-    xdotool windowfocus --sync "$alert" key Return
-    poll 5 bash -c "! xdotool search --onlyvisible --name '^Vantrell\$' | grep -qx $alert" ||
-        fail "the message box does not close"
+    dismiss_alert Vantrell
     find_main_window Vantrell || fail "the main window went with the message box"
     close_and_expect_success
+}
+
+# A display without a true-colour visual offers no pixel format: the message box, then status 1.
+case_lustrane_no_pixel_format() {
+    start_xvfb 8
+    start_program lustrane
+    wait_main_window Lustrane
+    poll 20 find_alert Lustrane || fail "no message box"
+    dismiss_alert Lustrane
+    local status=0
+    wait "$PROGRAM_PID" || status=$?
+    PROGRAM_PID=
+    [ "$status" = 1 ] || fail "status $status after the pixel format message"
 }
 
 # Without an X display: a message on standard error and status 1, no window.
@@ -334,6 +353,7 @@ vantrell_walk) case_vantrell_walk ;;
 vantrell_switches) case_vantrell_switches ;;
 vantrell_missing_models) case_vantrell_missing_models ;;
 lustrane_animation) case_lustrane_animation ;;
+lustrane_no_pixel_format) case_lustrane_no_pixel_format ;;
 no_display) case_no_display ;;
 *) fail "unknown case" ;;
 esac
