@@ -52,12 +52,13 @@ TEST(Numbers, FloatForms)
     EXPECT_TRUE(std::signbit(Floats("-0.00000", 1)[0]));
 }
 
-// Each text must round to the nearest float, as a direct decimal-to-float conversion gives; the second one
-// lies just above a halfway point between two floats, where going through a double rounds the wrong way.
+// Each text must round to the nearest float, as a direct decimal-to-float conversion gives. Some lie on or
+// just above a halfway point between two floats, where going through a double can round the wrong way.
 TEST(Numbers, FloatsAreCorrectlyRounded)
 {
     for (const char* text : {"0.1", "3.14159265358979323846", "1.0000000596046448", "3.4028234e38",
-                             "1.17549435e-38", "123456789", "9e-05", "0.333333343267"}) {
+                             "1.17549435e-38", "123456789", "9e-05", "0.333333343267",
+                             "16777217", "16777219", "1e-45"}) {
         EXPECT_EQ(Floats(text, 1)[0], std::strtof(text, nullptr)) << text;
     }
 }
@@ -70,6 +71,10 @@ TEST(Numbers, ReadingStopsAtTheFirstNonNumber)
     EXPECT_EQ(Floats("nan 1", 2), (F{0, 0}));
     EXPECT_EQ(Floats("inf 1", 2), (F{0, 0}));
     EXPECT_EQ(Floats("--1 2", 2), (F{0, 0}));
+    // Beyond the float range the extraction fails, as the stream's does; below it the value is zero.
+    EXPECT_EQ(Floats("1e999 2", 2), (F{0, 0}));
+    EXPECT_EQ(Floats("-3.4028236e38 2", 2), (F{0, 0}));
+    EXPECT_EQ(Floats("1e-50 2", 2), (F{0, 2}));
     // Hexadecimal is not a form of its own: the 0 reads, the x stops.
     EXPECT_EQ(Floats("0x1p3 4", 2), (F{0, 0}));
     EXPECT_EQ(Ints("0 1 2.5 3", 4), (I{0, 1, 2, 0}));

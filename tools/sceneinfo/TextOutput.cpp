@@ -31,8 +31,10 @@ void Geometries(const TSceneReport& report, bool withArrays, std::string& out)
     int index = 0;
     for (const auto& geometry : items) {
         out += "  [" + std::to_string(index++) + "] " + Quoted(geometry->Name) + ":";
+        const char* separator = " ";
         ForEachGeometryArray(*geometry, [&](const char* key, const auto& array) {
-            out += std::string(" ") + key + " " + std::to_string(array.Count());
+            out += separator + std::string(key) + " " + std::to_string(array.Count());
+            separator = ", ";
         });
         out += "\n";
         if (withArrays)
