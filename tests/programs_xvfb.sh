@@ -146,6 +146,13 @@ same_as() { shot "$1" && ! is_greater "$(changed_pixels "$1" "$2")" 50; }
 wait_change() { poll 5 differs_from "$1" "$2" "${3:-500}" || fail "$1: the panel did not change from $2"; }
 wait_same() { poll 5 same_as "$1" "$2" || fail "$1: the panel did not come back to $2"; }
 
+# Two screenshots half a second apart are the same: the picture has stopped changing (however slowly frames
+# come, a few a second at least).
+settled() {
+    shot "$1_before" && sleep 0.5 && shot "$1" && ! is_greater "$(changed_pixels "$1_before" "$1")" 50
+}
+wait_settled() { poll "${2:-10}" settled "$1" || fail "$1: the picture keeps changing"; }
+
 # Pointer actions in window coordinates.
 click_at() { xdotool mousemove $((WIN_X + $1)) $((WIN_Y + $2)) click 1; }
 press_at() { xdotool mousemove $((WIN_X + $1)) $((WIN_Y + $2)) mousedown 1; }
@@ -198,8 +205,8 @@ case_vantrell_resize() {
     close_and_expect_success
 }
 
-# Keys held while a check box has the focus walk; the walk stops at the 50-unit sphere; a drag turns the
-# view and the same drag back turns it exactly back.
+# Keys held while a check box has the focus walk, and stop with the key; the walk ends at the 50-unit sphere
+# (else the picture would never settle); a drag turns the view and the same drag back turns it exactly back.
 case_vantrell_walk() {
     start_xvfb
     start_program vantrell
@@ -207,31 +214,23 @@ case_vantrell_walk() {
     wait_first_frame
     click_at 300 21  # "Wireframe" twice: the box keeps the focus, the scene is filled again
     click_at 300 21
-    shot start
-    wait_same start_again start
+    wait_settled start
     xdotool keydown w
     wait_change walked start 2000
     xdotool keyup w
-    shot stopped
-    sleep 0.3
-    shot still_stopped
-    is_greater "$(changed_pixels stopped still_stopped)" 50 && fail "the walker goes on after w is released"
+    wait_settled stopped
     xdotool keydown w
-    sleep 2.2  # at one unit per 30 ms tick the walker meets the sphere within two seconds
-    shot at_sphere
-    sleep 0.4
-    shot still_at_sphere
+    wait_settled at_sphere 15  # one unit per 30 ms tick: the sphere is reached within two seconds
     xdotool keyup w
-    is_greater "$(changed_pixels at_sphere still_at_sphere)" 50 && fail "the walker left the 50-unit sphere"
-    shot before_drag
+    is_greater "$(changed_pixels stopped at_sphere)" 2000 || fail "releasing w did not stop the walk"
     press_at 351 220
     move_to 351 260
     release
-    wait_change looked_down before_drag 2000
+    wait_change looked_down at_sphere 2000
     press_at 351 260
     move_to 351 220
     release
-    wait_same looked_back before_drag
+    wait_same looked_back at_sphere
     close_and_expect_success
 }
 
@@ -270,24 +269,18 @@ case_lustrane_animation() {
     wait_main_window Lustrane
     wait_first_frame
     shot turn_a
-    sleep 0.3
-    shot turn_b
-    is_greater "$(changed_pixels turn_a turn_b)" 500 || fail "the model does not turn by itself"
-    click_at 292 21  # "Light movement" on
+    wait_change turn_b turn_a 500
+    click_at 292 21  # "Light movement" twice: the box keeps the focus, the light stays still
+    click_at 292 21
     press_at 351 220
-    sleep 0.1
-    shot light_a
-    sleep 0.3
-    shot light_b
-    is_greater "$(changed_pixels light_a light_b)" 200 || fail "the moving light does not move the highlight"
-    xdotool key space  # the box keeps the focus: "Light movement" off
-    sleep 0.1
-    shot held_a
-    sleep 0.3
-    shot held_b
-    is_greater "$(changed_pixels held_a held_b)" 50 && fail "the model moves while the button is held"
+    wait_settled held
+    xdotool key space  # "Light movement" on
+    wait_change light_a held 200
+    wait_change light_b light_a 200
+    xdotool key space  # off again
+    wait_settled light_still
     move_to 351 310
-    wait_change tilted held_b 2000
+    wait_change tilted light_still 2000
     release
     close_and_expect_success
 }
