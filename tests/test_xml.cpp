@@ -57,7 +57,7 @@ TEST_F(XmlTest, FirstChildMatchesExactNamesOfElementsOnly)
     const TXmlNode root = Parse("<root><Mesh id=\"1\"/><!--mesh--><mesh id=\"2\"/><mesh id=\"3\"/></root>");
     EXPECT_EQ(root.FirstChild("mesh").AttributeText("id"), "2");
     EXPECT_FALSE(root.FirstChild("MESH"));
-    EXPECT_FALSE(root.FirstChild("mesh ").operator bool());
+    EXPECT_FALSE(root.FirstChild("mesh "));
     EXPECT_FALSE(root.FirstChild("mesh").FirstChild("anything"));
 }
 
