@@ -58,7 +58,8 @@ public:
 
     // The 1-based line on which the node starts, or 0 when it is not known.
     int Line() const;
-    // How the node is named in messages: <name> for an element, <!--> for a comment, <?name?> for an instruction.
+    // How the node is named in messages: <name> for an element, <!--comment--> for a comment, <?name?> for an
+    // instruction.
     std::string Describe() const;
     // Raises TXmlError "FILE:LINE: <element> WHAT".
     [[noreturn]] void Fail(std::string_view what) const;
