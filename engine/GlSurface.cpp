@@ -100,10 +100,9 @@ struct TGlSurface::TGlx {
 };
 
 // A pbuffer on Mesa's surfaceless platform: no display, no window, the same GL.
+// The surfaceless display is one per process and shared by every headless surface; it stays initialised for
+// the process's life, so that the driver is not unloaded and loaded again with each engine.
 struct TGlSurface::TEgl {
-    // Every headless surface shares the one surfaceless display; the last one to go terminates it.
-    static inline int LiveSurfaces = 0;
-
     EGLDisplay Dpy = EGL_NO_DISPLAY;
     EGLContext Context = EGL_NO_CONTEXT;
     EGLSurface Surface = EGL_NO_SURFACE;
@@ -116,7 +115,6 @@ struct TGlSurface::TEgl {
         Dpy = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
         if (Dpy == EGL_NO_DISPLAY || !eglInitialize(Dpy, nullptr, nullptr))
             throw std::runtime_error("Cannot initialise EGL's surfaceless display");
-        ++LiveSurfaces;
         try {
             if (!eglBindAPI(EGL_OPENGL_API)) throw std::runtime_error("EGL offers no OpenGL API");
             const EGLConfig config = ChooseConfig();
@@ -168,7 +166,6 @@ struct TGlSurface::TEgl {
         if (Surface != EGL_NO_SURFACE) eglDestroySurface(Dpy, Surface);
         Context = EGL_NO_CONTEXT;
         Surface = EGL_NO_SURFACE;
-        if (--LiveSurfaces == 0) eglTerminate(Dpy);
         Dpy = EGL_NO_DISPLAY;
     }
 };
