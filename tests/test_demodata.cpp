@@ -142,6 +142,42 @@ TEST_P(DemoScene, DeclaresItsUpAxisForOtherImporters)
         EXPECT_NE(text.find(part), std::string::npos) << part;
 }
 
+// The values of every attribute written as `marker` (for example ` id="`) in the text, in order.
+std::vector<std::string> AttributeValues(const std::string& text, const std::string& marker)
+{
+    std::vector<std::string> values;
+    for (std::size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at + 1)) {
+        const std::size_t begin = at + marker.size();
+        values.push_back(text.substr(begin, text.find('"', begin) - begin));
+    }
+    return values;
+}
+
+TEST_P(DemoScene, IdsAreUniqueAndEveryReferenceResolves)
+{
+    const std::string text = ReadBytes(fs::path("../data") / GetParam());
+    std::set<std::string> ids;
+    for (const std::string& id : AttributeValues(text, " id=\""))
+        EXPECT_TRUE(ids.insert(id).second) << "duplicate id " << id;
+    int references = 0;
+    for (const char* marker : {" url=\"#", " source=\"#", " target=\"#"})
+        for (const std::string& reference : AttributeValues(text, marker)) {
+            ++references;
+            EXPECT_TRUE(ids.count(reference)) << "unresolved #" << reference;
+        }
+    EXPECT_GT(references, 0);
+    // The inputs of each primitive element take the offsets 0, 1, 2, ... in document order.
+    for (const char* kind : {"<triangles ", "<lines "}) {
+        for (std::size_t at = text.find(kind); at != std::string::npos; at = text.find(kind, at + 1)) {
+            const std::string inputs = text.substr(at, text.find("<p>", at) - at);
+            int expected = 0;
+            for (const std::string& offset : AttributeValues(inputs, " offset=\""))
+                EXPECT_EQ(offset, std::to_string(expected++));
+            EXPECT_GE(expected, 2);
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(AllDocuments, DemoScene,
                          ::testing::Values("models.dae", "ground.dae", "rocks.dae", "sky.dae", "model.dae"));
 

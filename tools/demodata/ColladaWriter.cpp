@@ -164,7 +164,7 @@ void TColladaWriter::AddGeometry(const std::string& name, const TMesh& mesh, con
     if (!HasMaterial(material)) throw std::logic_error("geometry " + name + " uses unknown material " + material);
     for (const TGeometryEntry& geometry : Geometries)
         if (geometry.Name == name) throw std::logic_error("geometry " + name + " added twice");
-    Geometries.push_back({name, material, GeometryText(name, mesh, material)});
+    Geometries.push_back({name, material, GeometryText(name + "-Geometry", mesh, material)});
 }
 
 void TColladaWriter::AddNode(const std::string& name, const std::string& geometry, const TPlacement& placement)
@@ -236,14 +236,14 @@ std::string TColladaWriter::Text() const
     for (const TNodeEntry& node : Nodes) {
         const TPlacement& p = node.Placement;
         const std::string& material = FindGeometry(node.Geometry).Material;
-        out += "      <node id=\"" + node.Name + "\" name=\"" + node.Name + "\" type=\"NODE\">\n";
+        out += "      <node id=\"" + node.Name + "-Node\" name=\"" + node.Name + "-Node\" type=\"NODE\">\n";
         out += "        <translate sid=\"location\">" + Join({p.Translate.X, p.Translate.Y, p.Translate.Z}) +
                "</translate>\n";
         out += "        <rotate sid=\"rotationZ\">0 0 1 " + FormatNumber(p.RotateZ) + "</rotate>\n";
         out += "        <rotate sid=\"rotationY\">0 1 0 " + FormatNumber(p.RotateY) + "</rotate>\n";
         out += "        <rotate sid=\"rotationX\">1 0 0 " + FormatNumber(p.RotateX) + "</rotate>\n";
         out += "        <scale sid=\"scale\">" + Join({p.Scale.X, p.Scale.Y, p.Scale.Z}) + "</scale>\n";
-        out += "        <instance_geometry url=\"#" + node.Geometry + "\">\n";
+        out += "        <instance_geometry url=\"#" + node.Geometry + "-Geometry\">\n";
         out += "          <bind_material>\n            <technique_common>\n";
         out += "              <instance_material symbol=\"" + material + "\" target=\"#" + material + "\">\n";
         out += "                <bind_vertex_input semantic=\"UVSET0\" input_semantic=\"TEXCOORD\" "

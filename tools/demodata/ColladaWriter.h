@@ -1,7 +1,9 @@
 // Writes COLLADA 1.4.1 documents in the shape our loader reads and other importers accept: sources named
 // after their geometry ("-Position", "-Normals", "-UV", "-color") before <vertices>, one <triangles> or
 // <lines> per mesh with one input per source at consecutive offsets, nodes transformed by translate, rotate
-// about z, y and x, and scale, and effects that name their image through a surface and a sampler.
+// about z, y and x, and scale, and effects that name their image through a surface and a sampler. Every
+// element's name equals its id; the kinds get suffixes of their own (-image, -fx, -Geometry, -Node) so
+// that one name can serve a material, a geometry and a node without two ids colliding.
 #pragma once
 
 #include <string>
@@ -30,9 +32,9 @@ public:
     // An image NAME-image reading `fileName` (a path relative to the programs' working directory), its
     // effect NAME-fx and the material NAME.
     void AddMaterial(const std::string& name, const std::string& fileName, const TSurfaceLook& look = {});
-    // A mesh drawn with one of the materials added before.
+    // A mesh drawn with one of the materials added before, written as the geometry NAME-Geometry.
     void AddGeometry(const std::string& name, const TMesh& mesh, const std::string& material);
-    // A node instancing a geometry added before, with the geometry's material bound.
+    // A node NAME-Node instancing a geometry added before, with the geometry's material bound.
     void AddNode(const std::string& name, const std::string& geometry, const TPlacement& placement);
 
     std::string Text() const;

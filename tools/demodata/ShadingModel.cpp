@@ -7,7 +7,7 @@ void WriteShadingModel(const std::string& folder)
     // most of the height, and its many curvatures catch the highlight wherever it turns.
     TColladaWriter document("Y_UP");
     document.AddMaterial("Knot", DataPath("knot.jpg"), {0.6f, 50.0f});
-    document.AddGeometry("KnotGeometry", MakeTorusKnot(2, 3, 1.0f, 0.7f, 256, 24, 2.0f), "Knot");
-    document.AddNode("Knot", "KnotGeometry", {});
+    document.AddGeometry("TorusKnot", MakeTorusKnot(2, 3, 1.0f, 0.7f, 256, 24, 2.0f), "Knot");
+    document.AddNode("TorusKnot", "TorusKnot", {});
     document.Save(folder + "/model.dae");
 }

@@ -189,7 +189,7 @@ void WriteSky(const std::string& folder)
     TColladaWriter document("Z_UP");
     document.AddMaterial("Sky", DataPath("sky.jpg"), {0.0f, 1.0f});
     document.AddGeometry("SkyDome", MakeSkyDome(SkyRadius, 48, 3.0f), "Sky");
-    document.AddNode("Sky", "SkyDome", {});
+    document.AddNode("SkyDome", "SkyDome", {});
     document.Save(folder + "/sky.dae");
 }
 
