@@ -215,12 +215,14 @@ case_vantrell_walk() {
     click_at 300 21  # "Wireframe" twice: the box keeps the focus, the scene is filled again
     click_at 300 21
     wait_settled start
+    # One unit per 30 ms tick: the sphere is some 46 ticks ahead, so a short walk ends well before it.
     xdotool keydown w
-    wait_change walked start 2000
+    sleep 0.4
     xdotool keyup w
     wait_settled stopped
+    is_greater "$(changed_pixels start stopped)" 2000 || fail "holding w did not walk"
     xdotool keydown w
-    wait_settled at_sphere 15  # one unit per 30 ms tick: the sphere is reached within two seconds
+    wait_settled at_sphere 15
     xdotool keyup w
     is_greater "$(changed_pixels stopped at_sphere)" 2000 || fail "releasing w did not stop the walk"
     press_at 351 220
