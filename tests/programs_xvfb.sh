@@ -143,8 +143,8 @@ wait_first_frame() {
 # Takes screenshot $1 until it differs from $2 (wait_change) or matches it (wait_same).
 differs_from() { shot "$1" && is_greater "$(changed_pixels "$1" "$2")" "$3"; }
 same_as() { shot "$1" && ! is_greater "$(changed_pixels "$1" "$2")" 50; }
-wait_change() { poll 5 differs_from "$1" "$2" "${3:-500}" || fail "$1: the panel did not change from $2"; }
-wait_same() { poll 5 same_as "$1" "$2" || fail "$1: the panel did not come back to $2"; }
+wait_change() { poll 10 differs_from "$1" "$2" "${3:-500}" || fail "$1: the panel did not change from $2"; }
+wait_same() { poll 10 same_as "$1" "$2" || fail "$1: the panel did not come back to $2"; }
 
 # Two screenshots half a second apart are the same: the picture has stopped changing (however slowly frames
 # come, a few a second at least).
