@@ -53,13 +53,26 @@ void StreamExtraction(benchmark::State& state, const std::string& text) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
 }
 
-void BM_ParseFloatArray(benchmark::State& state) {
-    TFloatArray array;
+void ParseText(TFloatArray& array, const std::string& text) {
+    ParseFloatArray(array, text, Count);
+}
+
+void ParseText(TIntArray& array, const std::string& text) {
+    ParseIntArray(array, text, Count);
+}
+
+template <typename T>
+void OnePass(benchmark::State& state, const std::string& text) {
+    TNumericArray<T> array;
     for (auto _ : state) {
-        ParseFloatArray(array, FloatText(), Count);
+        ParseText(array, text);
         benchmark::DoNotOptimize(array.Data());
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(FloatText().size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+}
+
+void BM_ParseFloatArray(benchmark::State& state) {
+    OnePass<float>(state, FloatText());
 }
 
 void BM_StreamFloats(benchmark::State& state) {
@@ -67,12 +80,7 @@ void BM_StreamFloats(benchmark::State& state) {
 }
 
 void BM_ParseIntArray(benchmark::State& state) {
-    TIntArray array;
-    for (auto _ : state) {
-        ParseIntArray(array, IntText(), Count);
-        benchmark::DoNotOptimize(array.Data());
-    }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(IntText().size()));
+    OnePass<int>(state, IntText());
 }
 
 void BM_StreamInts(benchmark::State& state) {

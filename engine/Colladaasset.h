@@ -109,6 +109,12 @@ public:
     }
     int Count() const { return static_cast<int>(Items.size()); }
     T* operator[](std::size_t i) const { return Items[i].get(); }
+    // The position of the first element whose Name equals `name` exactly, or -1.
+    int IndexOfName(std::string_view name) const {
+        for (std::size_t i = 0; i < Items.size(); ++i)
+            if (Items[i]->Name == name) return static_cast<int>(i);
+        return -1;
+    }
     auto begin() const { return Items.begin(); }
     auto end() const { return Items.end(); }
 

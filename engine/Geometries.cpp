@@ -57,9 +57,7 @@ bool TLibraryGeometries::LoadFromNode(const TXmlNode& library) {
 }
 
 int TLibraryGeometries::IndexOf(std::string_view name) const {
-    for (int i = 0; i < Items.Count(); ++i)
-        if (Items[i]->Name == name) return i;
-    return -1;
+    return Items.IndexOfName(name);
 }
 
 bool TGeometry::LoadFromNode(const TXmlNode& node) {

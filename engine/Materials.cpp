@@ -13,9 +13,7 @@ bool TLibraryEffects::LoadFromNode(const TXmlNode& library) {
 }
 
 int TLibraryEffects::IndexOf(std::string_view name) const {
-    for (int i = 0; i < Items.Count(); ++i)
-        if (Items[i]->Name == name) return i;
-    return -1;
+    return Items.IndexOfName(name);
 }
 
 bool TEffect::LoadFromNode(const TXmlNode& node) {

@@ -34,12 +34,14 @@ public:
         const bool negative = P != End && *P == '-';
         if (P != End && (*P == '+' || *P == '-')) ++P;
         const char* mantissa = P;
-        SkipDigits();
+        // Digits are gathered while scanning; past 19 of them the sum wraps and the full conversion decides.
+        std::uint64_t digits = 0;
+        while (P != End && IsDigit(*P)) digits = digits * 10 + static_cast<unsigned>(*P++ - '0');
         const char* integerEnd = P;
         const char* fraction = P;
         if (P != End && *P == '.') {
             fraction = ++P;
-            SkipDigits();
+            while (P != End && IsDigit(*P)) digits = digits * 10 + static_cast<unsigned>(*P++ - '0');
         }
         const char* fractionEnd = P;
         if (integerEnd == mantissa && fractionEnd == fraction) return false;
@@ -54,11 +56,9 @@ public:
             if (P == exponentDigits) return false;
             if (negativeExponent) exponent = -exponent;
         }
-        // Up to 19 digits fit 64 bits exactly; longer mantissas take the full conversion.
-        if ((integerEnd - mantissa) + (fractionEnd - fraction) <= 19) {
-            const std::uint64_t digits = Accumulate(fraction, fractionEnd, Accumulate(mantissa, integerEnd, 0));
-            if (FastConvert(digits, exponent - (fractionEnd - fraction), negative, value)) return true;
-        }
+        if ((integerEnd - mantissa) + (fractionEnd - fraction) <= 19 &&
+            FastConvert(digits, exponent - (fractionEnd - fraction), negative, value))
+            return true;
         return Convert(start, mantissa, value);
     }
 
