@@ -106,7 +106,7 @@ int TFormWindow::handle(int event) {
     // into a close request.
     if (event == FL_KEYDOWN || event == FL_KEYUP) {
         const int code = VirtualKeyCode(Fl::event_key());
-        if (code >= 0 && code <= 255) {
+        if (code >= 0) {
             if (event == FL_KEYDOWN)
                 FormKeyDown(code);
             else

@@ -41,7 +41,8 @@ public:
 
     Fl_Group* PanelControls;
     TGraphicsPanel* PanelGraphics;
-    // The one document every asset load goes through; declared before any engine can exist, so it outlives it.
+    // The one document every asset load goes through. The engine keeps a pointer to it; FormClose, from the
+    // form's destructor at the latest, deletes the engine before this member goes.
     TXmlDocument XMLDocument;
 
     // The panel's X window with its display, for the engine; valid once the window is shown.
