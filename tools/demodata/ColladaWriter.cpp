@@ -6,21 +6,19 @@
 #include <fstream>
 #include <stdexcept>
 
+namespace {
+
+// A number as the documents write it: at most six significant digits in the C conventions whatever the
+// locale, no negative zero, and plain decimals rather than exponents.
 std::string FormatNumber(float value)
 {
-    if (std::fabs(value) < 5e-6f) return "0";
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
-    std::string text(buffer, result.ptr);
-    if (text.find('e') != std::string::npos) {
-        // Large values keep to plain decimals too, which every reader parses alike.
-        const auto fixed = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 3);
-        text.assign(buffer, fixed.ptr);
-    }
-    return text;
+    if (std::fabs(value) < 5e-7f) return "0";
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
+    if (std::find(buffer, result.ptr, 'e') != result.ptr)
+        result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
+    return std::string(buffer, result.ptr);
 }
-
-namespace {
 
 std::string Escape(const std::string& text)
 {

@@ -62,7 +62,3 @@ private:
     std::vector<TGeometryEntry> Geometries;
     std::vector<TNodeEntry> Nodes;
 };
-
-// A number as the documents write it: at most six significant digits in the C conventions, without a
-// negative zero or an exponent for tiny values.
-std::string FormatNumber(float value);

@@ -14,7 +14,6 @@ TRgb Lerp(const TRgb& a, const TRgb& b, double t)
     return {a.R + (b.R - a.R) * t, a.G + (b.G - a.G) * t, a.B + (b.B - a.B) * t};
 }
 TRgb operator*(const TRgb& c, double k) { return {c.R * k, c.G * k, c.B * k}; }
-TRgb operator*(const TRgb& a, const TRgb& b) { return {a.R * b.R, a.G * b.G, a.B * b.B}; }
 TRgb operator+(const TRgb& a, const TRgb& b) { return {a.R + b.R, a.G + b.G, a.B + b.B}; }
 
 TImage::TImage(int width, int height)

@@ -12,7 +12,6 @@ struct TRgb {
 
 TRgb Lerp(const TRgb& a, const TRgb& b, double t);
 TRgb operator*(const TRgb& c, double k);
-TRgb operator*(const TRgb& a, const TRgb& b);
 TRgb operator+(const TRgb& a, const TRgb& b);
 
 class TImage {

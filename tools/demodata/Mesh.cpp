@@ -36,21 +36,6 @@ void TMesh::Check() const
         if (index >= n) throw std::logic_error("mesh index " + std::to_string(index) + " past its vertices");
 }
 
-void Append(TMesh& mesh, const TMesh& part, const TVec3& offset)
-{
-    if (mesh.Lines != part.Lines) throw std::logic_error("appending lines to triangles");
-    if (!mesh.Positions.empty() && (mesh.Normals.empty() != part.Normals.empty() ||
-                                    mesh.TexCoords.empty() != part.TexCoords.empty() ||
-                                    mesh.Colors.empty() != part.Colors.empty()))
-        throw std::logic_error("appending a mesh with other streams");
-    const auto base = static_cast<std::uint32_t>(mesh.Positions.size());
-    for (const TVec3& p : part.Positions) mesh.Positions.push_back(p + offset);
-    mesh.Normals.insert(mesh.Normals.end(), part.Normals.begin(), part.Normals.end());
-    mesh.TexCoords.insert(mesh.TexCoords.end(), part.TexCoords.begin(), part.TexCoords.end());
-    mesh.Colors.insert(mesh.Colors.end(), part.Colors.begin(), part.Colors.end());
-    for (std::uint32_t index : part.Indices) mesh.Indices.push_back(base + index);
-}
-
 void Paint(TMesh& mesh, const std::function<TColor(const TVec3&, const TVec3&)>& paint)
 {
     mesh.Colors.resize(mesh.Positions.size());

@@ -34,14 +34,11 @@ struct TMesh {
     std::vector<TColor> Colors;     // empty or one per position
     std::vector<std::uint32_t> Indices;
 
-    std::size_t VertexCount() const { return Positions.size(); }
     std::size_t PrimitiveCount() const { return Indices.size() / (Lines ? 2 : 3); }
     // Throws std::logic_error when a stream's length or an index does not fit the positions.
     void Check() const;
 };
 
-// Appends `part` (of the same kind and with the same streams) to `mesh`, moved by `offset`.
-void Append(TMesh& mesh, const TMesh& part, const TVec3& offset = {});
 // Gives every vertex the colour that `paint` returns for it (replacing any colours).
 void Paint(TMesh& mesh, const std::function<TColor(const TVec3& position, const TVec3& normal)>& paint);
 
