@@ -29,6 +29,15 @@ float GroundHeight(float x, float y, float flatRadius)
 
 TVec3 SunDirection() { return Normalized({0.45f, -0.35f, 0.82f}); }
 
+TColor GrassTint() { return {0.62f, 0.80f, 0.45f, 1.0f}; }
+
+TColor SkyTint(float t)
+{
+    // Pale near the horizon, where the clouds are, deepening towards the zenith.
+    const float k = std::pow(SmoothStep(0.12f, 1.0f, t), 1.5f);
+    return {0.88f + (0.45f - 0.88f) * k, 0.93f + (0.62f - 0.93f) * k, 1.0f + (0.95f - 1.0f) * k, 1.0f};
+}
+
 TMesh MakeGround(float radius, float flatRadius, float unitsPerRepeat)
 {
     // Rings close together near the walker and ever wider apart towards the horizon.
@@ -65,7 +74,9 @@ TMesh MakeGround(float radius, float flatRadius, float unitsPerRepeat)
         const float shade = std::min(1.0f, light * (0.72f + 0.45f * patches));
         // Far slopes take on the blue of the air in front of them.
         const float haze = SmoothStep(60.0f, radius, std::hypot(p.X, p.Y)) * 0.3f;
-        return TColor{shade * (1.0f - haze * 0.4f), shade * (1.0f - haze * 0.15f), shade, 1.0f};
+        const TColor tint = GrassTint();
+        return TColor{tint.R * shade * (1.0f - haze * 0.4f), tint.G * shade * (1.0f - haze * 0.15f),
+                      std::min(1.0f, tint.B * shade * (1.0f + haze)), 1.0f};
     });
     return mesh;
 }
@@ -88,6 +99,7 @@ TMesh MakeSkyDome(float radius, int segments, float uRepeat)
         const float t = e < 0 ? 0.12f * (e + 20.0f) / 20.0f : 0.12f + 0.88f * e / 90.0f;
         for (std::size_t s = 0; s < stride; ++s) mesh.TexCoords[ring * stride + s].Y = std::clamp(t, 0.01f, 0.99f);
     }
+    for (const TVec2& uv : mesh.TexCoords) mesh.Colors.push_back(SkyTint(uv.Y));
     // Seen from inside: normals point inwards and triangles turn the other way.
     for (TVec3& normal : mesh.Normals) normal = normal * -1.0f;
     for (std::size_t t = 0; t + 2 < mesh.Indices.size(); t += 3) std::swap(mesh.Indices[t + 1], mesh.Indices[t + 2]);

@@ -7,6 +7,12 @@
 // The direction the baked shading takes its light from (towards the sun), shared by ground and rocks.
 TVec3 SunDirection();
 
+// The colours the landscape's vertices carry, so that ground and sky keep their hues with textures switched
+// off; the grass and sky textures are made lighter by as much, so that textured they look as painted.
+TColor GrassTint();
+// t: the sky texture's row coordinate, 0 at its bottom (below the horizon) to 1 at the zenith.
+TColor SkyTint(float t);
+
 // The height of the ground made by MakeGround at (x, y).
 float GroundHeight(float x, float y, float flatRadius);
 

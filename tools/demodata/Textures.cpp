@@ -5,6 +5,7 @@
 #include <functional>
 #include <numbers>
 
+#include "Landscape.h"
 #include "Random.h"
 
 namespace {
@@ -38,6 +39,12 @@ double SmoothStep(double edge0, double edge1, double x)
 }
 
 // A value in [0, 1) that is the same for every point of one cell and differs from cell to cell.
+// The texel that shows `colour` once the vertex colour `tint` has multiplied it.
+TRgb Untinted(const TRgb& colour, const TColor& tint)
+{
+    return {colour.R / tint.R, colour.G / tint.G, colour.B / tint.B};
+}
+
 double CellValue(int i, int j, std::uint32_t seed)
 {
     TRandom random(static_cast<std::uint64_t>(seed) * 1000003u + static_cast<std::uint64_t>(i) * 7919u +
@@ -121,7 +128,7 @@ TImage MakeGrass()
         TRgb grass = Lerp(lush, dry, 0.6 * SmoothStep(0.45, 0.75, patches));
         grass = Lerp(grass, deep, 0.35 * (1 - detail));
         // Fine detail stays faint: without mipmaps, strong texel contrast shimmers in the distance.
-        return grass * (0.9 + 0.18 * blades);
+        return Untinted(grass * (0.9 + 0.18 * blades), GrassTint());
     });
 }
 
@@ -151,7 +158,7 @@ TImage MakeSky()
         const double fade = SmoothStep(0.10, 0.22, height) * (1 - SmoothStep(0.40, 0.70, height));
         const double cloud = SmoothStep(0.46, 0.68, cover) * fade;
         const double shade = 0.82 + 0.18 * Fractal2(u * 16, height * 12 + 3, 52, 3, 16);
-        return Lerp(sky, TRgb{0.98, 0.98, 0.97} * shade, cloud);
+        return Untinted(Lerp(sky, TRgb{0.98, 0.98, 0.97} * shade, cloud), SkyTint(static_cast<float>(height)));
     });
 }
 

@@ -55,11 +55,12 @@ TMesh MakePlaza()
     // The top is paved in world-sized tiles: four tiles of the texture every 5 units.
     for (std::size_t i = 0; i < plaza.Positions.size(); ++i)
         if (plaza.Normals[i].Z > 0.5f) plaza.TexCoords[i] = {plaza.Positions[i].X / 5.0f, plaza.Positions[i].Y / 5.0f};
-    // Unlit like the grass around it: the worn rim and the steps' sides are a little darker.
+    // Unlit like the grass around it, and sandstone-coloured with textures off: the worn rim and the
+    // step's sides are a little darker.
     Paint(plaza, [](const TVec3& p, const TVec3& n) {
         const float rim = 1.0f - 0.15f * std::clamp((std::hypot(p.X, p.Y) - 5.0f) / 2.5f, 0.0f, 1.0f);
-        const float side = n.Z > 0.5f ? 1.0f : 0.7f;
-        return TColor{rim * side, rim * side, rim * side, 1.0f};
+        const float shade = rim * (n.Z > 0.5f ? 1.0f : 0.7f);
+        return TColor{0.95f * shade, 0.91f * shade, 0.83f * shade, 1.0f};
     });
     return plaza;
 }
