@@ -67,6 +67,9 @@ int RunApplication(const char* title, const std::function<std::unique_ptr<TFormW
     std::unique_ptr<TFormWindow> form = makeForm();
     form->xclass(title);
     form->show();
+    // FLTK creates a bordered window shifted right and down by the frame it guesses at; move it back to the
+    // corner (its x() and y() still say 0), where a window manager puts the frame.
+    XMoveWindow(fl_display, fl_xid(form.get()), 0, 0);
     // The panel's native window must exist before the engine is made on it.
     Fl::flush();
     return RunMessageLoop(*form);
