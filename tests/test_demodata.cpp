@@ -121,9 +121,10 @@ TEST_P(DemoScene, StreamsHoldOneTexturedVertexPerIndex)
         ASSERT_NE(geometry->TriangleIndices.Empty(), geometry->LineIndices.Empty());
         EXPECT_EQ(geometry->OutOfRangeIndices, 0);
         EXPECT_EQ(geometry->DroppedSlots, 0);
-        const TIntArray& indices = geometry->TriangleIndices.Empty() ? geometry->LineIndices : geometry->TriangleIndices;
+        const bool lines = geometry->TriangleIndices.Empty();
+        const TIntArray& indices = lines ? geometry->LineIndices : geometry->TriangleIndices;
         const std::size_t vertices = indices.Count();
-        EXPECT_EQ(vertices % (geometry->TriangleIndices.Empty() ? 2 : 3), 0u);
+        EXPECT_EQ(vertices % (lines ? 2 : 3), 0u);
         for (std::size_t i = 0; i < vertices; ++i) ASSERT_EQ(indices[i], static_cast<int>(i));
         EXPECT_EQ(geometry->Positions.Count(), 3 * vertices);
         EXPECT_EQ(geometry->TexCoords.Count(), 2 * vertices);
@@ -345,7 +346,8 @@ std::vector<fs::path> DataFiles(const std::string& extension)
 std::uint32_t Little(const std::string& bytes, std::size_t at, int size)
 {
     std::uint32_t value = 0;
-    for (int i = size - 1; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+    for (int i = size - 1; i >= 0; --i)
+        value = value << 8 | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
     return value;
 }
 
@@ -434,7 +436,8 @@ TEST_F(DemoPictures, PhongProgramLinksAndTakesItsUniforms)
 {
     Start(500.0f, {"model.dae"});
     const TShader& program = *Engine->ShaderEngine->Shaders[static_cast<std::size_t>(Phong)];
-    EXPECT_TRUE(program.VertexSource.rfind("#version 110", 0) == 0 || program.VertexSource.rfind("#version 120", 0) == 0);
+    for (const std::string& source : {program.VertexSource, program.FragmentSource})
+        EXPECT_TRUE(source.rfind("#version 110", 0) == 0 || source.rfind("#version 120", 0) == 0);
     GLint linked = 0;
     Gl::glGetObjectParameterivARB(program.Program, GL_OBJECT_LINK_STATUS_ARB, &linked);
     ASSERT_EQ(linked, 1);
@@ -445,7 +448,8 @@ TEST_F(DemoPictures, PhongProgramLinksAndTakesItsUniforms)
 TEST_F(DemoPictures, WalkStartViewShowsSkyAboveAndSceneryBelow)
 {
     Start(500.0f, {"models.dae", "ground.dae", "rocks.dae", "sky.dae"});
-    Engine->RenderLookAt(-4, 0, 2, static_cast<float>(-4 + std::cos(0.3)), static_cast<float>(-std::sin(0.3)), 2, 0, 0, 1);
+    const auto centreX = static_cast<float>(-4 + std::cos(0.3)), centreY = static_cast<float>(-std::sin(0.3));
+    Engine->RenderLookAt(-4, 0, 2, centreX, centreY, 2, 0, 0, 1);
     const auto rgba = Pixels();
     auto at = [&](int x, int y) { return &rgba[(static_cast<std::size_t>(y) * Width + x) * 4]; };
     int skyTop = 0, filledBottom = 0;

@@ -112,9 +112,9 @@ std::string GeometryText(const std::string& name, const TMesh& mesh, const std::
            std::to_string(mesh.PrimitiveCount()) + "\">\n";
     for (std::size_t s = 0; s < streams.size(); ++s) {
         const std::string source = s == 0 ? name + "-Vertices" : name + streams[s].Suffix;
+        const bool texCoords = std::string(streams[s].Semantic) == "TEXCOORD";
         out += std::string("          <input semantic=\"") + streams[s].Semantic + "\" source=\"#" + source +
-               "\" offset=\"" + std::to_string(s) + "\"" + (std::string(streams[s].Semantic) == "TEXCOORD" ? " set=\"0\"" : "") +
-               "/>\n";
+               "\" offset=\"" + std::to_string(s) + "\"" + (texCoords ? " set=\"0\"" : "") + "/>\n";
     }
     // Every source holds one entry per vertex, so each corner repeats its vertex index once per input.
     out += "          <p>";

@@ -42,7 +42,8 @@ TMesh MakeGround(float radius, float flatRadius, float unitsPerRepeat)
 {
     // Rings close together near the walker and ever wider apart towards the horizon.
     std::vector<float> rings = {0.0f};
-    while (rings.back() < radius) rings.push_back(std::min(radius, rings.back() + std::max(1.5f, rings.back() * 0.08f)));
+    while (rings.back() < radius)
+        rings.push_back(std::min(radius, rings.back() + std::max(1.5f, rings.back() * 0.08f)));
     constexpr int segments = 96;
     const float delta = 0.5f;
     auto height = [flatRadius](float x, float y) { return GroundHeight(x, y, flatRadius); };

@@ -16,6 +16,7 @@ constexpr float Pi = std::numbers::pi_v<float>;
 // that heading's frame so that the first view falls on them: `ahead` along the heading, `left` across it.
 constexpr float StartX = -4.0f, StartY = 0.0f, StartYaw = 0.3f;
 constexpr float PlazaAhead = 9.0f, PlazaRadius = 7.5f, PlazaTop = 0.15f;
+constexpr float ColumnShaft = 1.6f, ColumnHeight = ColumnShaft + 0.42f, SphereRadius = 0.6f;
 constexpr float SkyRadius = 380.0f, GroundRadius = 370.0f, FlatRadius = 60.0f;
 
 TVec3 InView(float ahead, float left, float height = PlazaTop)
@@ -58,7 +59,7 @@ TMesh MakePlaza()
     // Unlit like the grass around it, and sandstone-coloured with textures off: the worn rim and the
     // step's sides are a little darker.
     Paint(plaza, [](const TVec3& p, const TVec3& n) {
-        const float rim = 1.0f - 0.15f * std::clamp((std::hypot(p.X, p.Y) - 5.0f) / 2.5f, 0.0f, 1.0f);
+        const float rim = 1.0f - 0.15f * std::clamp((std::hypot(p.X, p.Y) - PlazaRadius + 2.5f) / 2.5f, 0.0f, 1.0f);
         const float shade = rim * (n.Z > 0.5f ? 1.0f : 0.7f);
         return TColor{0.95f * shade, 0.91f * shade, 0.83f * shade, 1.0f};
     });
@@ -68,7 +69,7 @@ TMesh MakePlaza()
 TMesh MakeColumn()
 {
     // Plinth, a shaft that swells a little, and a capital, each part with sharp edges where they meet.
-    const float shaft = 1.6f;
+    const float shaft = ColumnShaft;
     std::vector<TProfilePoint> profile = {
         {0.0f, 0.0f},   {0.45f, 0.0f},  {0.45f, 0.0f},  {0.45f, 0.12f}, {0.45f, 0.12f}, {0.36f, 0.16f},
         {0.30f, 0.22f}, {0.31f, 0.22f + shaft * 0.35f}, {0.28f, 0.22f + shaft}, {0.28f, 0.22f + shaft},
@@ -86,7 +87,7 @@ void WriteModels(const std::string& folder)
     document.AddMaterial("Bricks", DataPath("bricks.bmp"), {0.1f, 10.0f});
 
     document.AddGeometry("Column", MakeColumn(), "Marble");
-    document.AddGeometry("Sphere", MakeSphere(0.6f, 48, 32), "Emblem");
+    document.AddGeometry("Sphere", MakeSphere(SphereRadius, 48, 32), "Emblem");
     document.AddGeometry("Crate", MakeBox({1.0f, 1.0f, 1.0f}), "Crate");
     document.AddGeometry("Wall", MakeBox({6.0f, 0.5f, 1.8f}, 2.0f), "Bricks");
     document.AddGeometry("WallLow", MakeBox({3.0f, 0.5f, 1.0f}, 2.0f), "Bricks");
@@ -116,8 +117,8 @@ void WriteModels(const std::string& folder)
 
     document.AddNode("Column", "Column", Place(InView(10.0f, 0.0f), 0.0f));
     // The sphere's texture is centred on its -x side, which is turned to face the start.
-    document.AddNode("Sphere", "Sphere",
-                     Place(InView(10.0f, 0.0f, PlazaTop + 0.42f + 1.6f + 0.6f), FacingStart(10.0f, 0.0f) - 270.0f));
+    const TVec3 sphereCentre = InView(10.0f, 0.0f, PlazaTop + ColumnHeight + SphereRadius);
+    document.AddNode("Sphere", "Sphere", Place(sphereCentre, FacingStart(10.0f, 0.0f) - 270.0f));
     document.AddNode("CrateLow", "Crate", Place(InView(6.0f, -3.0f), FacingStart(6.0f, -3.0f) + 12.0f));
     document.AddNode("CrateHigh", "Crate",
                      Place(InView(6.05f, -2.95f, PlazaTop + 1.0f), FacingStart(6.0f, -3.0f) - 14.0f, 0.8f));
