@@ -23,9 +23,9 @@ TColladaAsset* AssetAt(TColladaEngine& engine, int index) {
 }
 
 void SetUpPhong(TColladaEngine& engine, int& phongIndex, const int& useTextureFlag, const float lightDiffuse[4],
-                const float lightPosition[4]) {
+                const float lightPosition[4], const char* vertexFile, const char* fragmentFile) {
     engine.PrepareMaterials();
-    phongIndex = engine.ShaderEngine->AddShader("Phong", "../data/phong.vert", "../data/phong.frag");
+    phongIndex = engine.ShaderEngine->AddShader("Phong", vertexFile, fragmentFile);
     engine.ShaderEngine->BuildAll();
     TShader* phong = ShaderAt(engine, phongIndex);
     phong->SetUniform("UseTexture", IntUniform, &useTextureFlag);

@@ -11,8 +11,10 @@ TColladaAsset* AssetAt(TColladaEngine& engine, int index);
 // The start-up steps after the scene files are loaded: textures, the program registered (phongIndex is set as
 // soon as it is) and built, its "UseTexture" and "Base" uniforms, light 0 with lightPosition taken through the
 // current modelview matrix, and the material shininess. Errors from texture, shader and file reading propagate.
+// The programs read the program's sources from the data folder; tools may name others.
 void SetUpPhong(TColladaEngine& engine, int& phongIndex, const int& useTextureFlag, const float lightDiffuse[4],
-                const float lightPosition[4]);
+                const float lightPosition[4], const char* vertexFile = "../data/phong.vert",
+                const char* fragmentFile = "../data/phong.frag");
 
 // Gives the program to the asset at assetIndex; nothing when either index names nothing.
 void AttachPhong(TColladaEngine& engine, int assetIndex, int phongIndex);

@@ -10,6 +10,7 @@
 #include <GL/gl.h>
 
 #include "Colladaengine.h"
+#include "PhongShading.h"
 
 // The library's own code is not held to our warning level.
 #pragma GCC diagnostic push
@@ -35,7 +36,7 @@ const char* const Usage =
     "  --fov, --near, --far  the projection (default 45, 0.1, 500)\n"
     "  --phong       build this vertex and fragment program, set the programs' light, and give it to the\n"
     "                first document\n"
-    "  --no-textures draw without textures (the images are not loaded)\n"
+    "  --no-textures draw as with \"Enable textures\" cleared\n"
     "  --wireframe   draw the first document, and so all after it, as lines\n";
 
 struct TOptions {
@@ -117,30 +118,6 @@ TOptions ParseArguments(int argc, char** argv) {
     return options;
 }
 
-// The programs' start-up after loading: the program, its two uniforms, light 0 and the shininess, and the
-// program given to the first document.
-void SetUpPhong(TColladaEngine& engine, const TOptions& options) {
-    const int phong = engine.ShaderEngine->AddShader("Phong", options.VertexFile, options.FragmentFile);
-    engine.ShaderEngine->BuildAll();
-    TShader* program = engine.ShaderEngine->Shaders[static_cast<std::size_t>(phong)];
-    const int useTexture = options.Textures ? 1 : 0;
-    const int base = 0;
-    program->SetUniform("UseTexture", 1, &useTexture);
-    program->SetUniform("Base", 1, &base);
-    const float diffuseLevel = options.Textures ? 0.9f : 0.3f;
-    const float specular[] = {0.4f, 0.4f, 0.4f, 1.0f};
-    const float diffuse[] = {diffuseLevel, diffuseLevel, diffuseLevel, 1.0f};
-    const float ambient[] = {0.3f, 0.3f, 0.3f, 1.0f};
-    const float position[] = {0.0f, 0.0f, 20.0f, 1.0f};
-    const float shininess = 50.0f;
-    glLightfv(GL_LIGHT0, GL_SPECULAR, specular);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
-    glLightfv(GL_LIGHT0, GL_POSITION, position);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SHININESS, &shininess);
-    if (engine.Assets.Count() > 0) engine.Assets[0]->ShaderIndex = phong;
-}
-
 void Render(TColladaEngine& engine, const TOptions& options) {
     const std::vector<float>& p = options.Placed;
     const std::vector<float>& l = options.LookAt;
@@ -173,10 +150,21 @@ int Run(const TOptions& options) {
         if (engine.LoadAsset(file) == -1)
             std::cerr << file << ": no asset: the document lacks a geometry or visual-scene library\n";
     }
-    engine.UseTextures = options.Textures;
-    if (options.Textures) engine.PrepareMaterials();
-    if (!options.VertexFile.empty()) SetUpPhong(engine, options);
-    if (options.Wireframe && engine.Assets.Count() > 0) engine.Assets[0]->PolygonMode = GL_LINE;
+    // The programs' start-up and switches: the textures are always prepared, and clearing "Enable textures"
+    // then switches them off.
+    int phongIndex = -1;
+    int useTextureFlag = 1;
+    float lightDiffuse[4] = {0.9f, 0.9f, 0.9f, 1.0f};
+    const float lightPosition[4] = {0.0f, 0.0f, 20.0f, 1.0f};
+    if (options.VertexFile.empty()) {
+        engine.PrepareMaterials();
+    } else {
+        SetUpPhong(engine, phongIndex, useTextureFlag, lightDiffuse, lightPosition, options.VertexFile.c_str(),
+                   options.FragmentFile.c_str());
+        AttachPhong(engine, 0, phongIndex);
+    }
+    if (!options.Textures) SwitchTextures(engine, false, phongIndex, useTextureFlag, lightDiffuse);
+    if (options.Wireframe) SwitchWireframe(engine, 0, true);
     Render(engine, options);
     WritePicture(options);
     return 0;
