@@ -9,6 +9,7 @@ packages=(
   libpugixml-dev libjpeg62-turbo-dev libstb-dev libfltk1.3-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core locales
+  clang libclang-rt-14-dev
 )
 
 sudo_if_needed() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
