@@ -62,13 +62,14 @@ xvfb_ready() {
 }
 
 # A server of our own on a display number picked at random; a number that another server holds (its lock file
-# or its socket) fails to start or to answer, and another number is tried.
+# or its socket) fails to start or to answer, and another number is tried. Without -noreset the server resets
+# when the probing client leaves, and a program connecting during that reset is refused.
 start_xvfb() {
     local depth=${1:-24} attempt display
     for attempt in 1 2 3 4 5 6; do
         display=$((100 + RANDOM % 800))
         : >"$WORK/display"
-        Xvfb ":$display" -displayfd 5 -screen 0 "1024x768x$depth" -nolisten tcp 5>"$WORK/display" 2>"$WORK/xvfb.log" &
+        Xvfb ":$display" -displayfd 5 -screen 0 "1024x768x$depth" -nolisten tcp -noreset 5>"$WORK/display" 2>"$WORK/xvfb.log" &
         XVFB_PID=$!
         poll 20 xvfb_ready
         if [ -s "$WORK/display" ] && [ "$(DISPLAY=":$display" xdotool getdisplaygeometry 2>/dev/null)" = "1024 768" ]; then
