@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgl-dev libx11-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libpugixml-dev libjpeg62-turbo-dev libstb-dev libfltk1.3-dev
-  libgtest-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev libassimp-dev
   xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core locales
   clang libclang-rt-14-dev
 )
