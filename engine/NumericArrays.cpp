@@ -67,14 +67,19 @@ public:
         bool negative = false;
         if (P != End && (*P == '+' || *P == '-')) negative = *P++ == '-';
         const char* digits = P;
-        SkipDigits();
+        // Gathered while scanning; a run too long for that is read again without its leading zeros.
+        std::uint64_t gathered = 0;
+        while (P != End && IsDigit(*P)) gathered = gathered * 10 + static_cast<unsigned>(*P++ - '0');
         if (P == digits) return false;
-        // Nine digits always fit; longer runs are checked against the 32-bit range, past which the
+        // Ten digits always fit; longer runs are checked against the 32-bit range, past which the
         // extraction fails as the stream's does.
-        const char* first = digits;
-        while (P - first > 10 && *first == '0') ++first;
-        if (P - first > 10) return false;
-        const std::int64_t magnitude = static_cast<std::int64_t>(Accumulate(first, P, 0));
+        if (P - digits > 10) {
+            const char* first = digits;
+            while (P - first > 10 && *first == '0') ++first;
+            if (P - first > 10) return false;
+            gathered = Accumulate(first, P, 0);
+        }
+        const std::int64_t magnitude = static_cast<std::int64_t>(gathered);
         const std::int64_t limit = negative ? -static_cast<std::int64_t>(std::numeric_limits<int>::min())
                                             : std::numeric_limits<int>::max();
         if (magnitude > limit) return false;
@@ -83,10 +88,6 @@ public:
     }
 
 private:
-    void SkipDigits() {
-        while (P != End && IsDigit(*P)) ++P;
-    }
-
     static std::uint64_t Accumulate(const char* first, const char* last, std::uint64_t digits) {
         for (; first != last; ++first) digits = digits * 10 + static_cast<unsigned>(*first - '0');
         return digits;
