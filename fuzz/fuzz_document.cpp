@@ -24,6 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const TIntArray& indices =
             geometry->TriangleIndices.Empty() ? geometry->LineIndices : geometry->TriangleIndices;
         const std::size_t vertices = indices.Count();
+        const bool expanded = !geometry->Positions.Empty() || !geometry->Normals.Empty() ||
+                              !geometry->TexCoords.Empty() || !geometry->Colors.Empty();
+        if (!expanded) continue;  // no array is enabled for drawing, so the indices name nothing
         for (int index : indices)
             if (index < 0 || static_cast<std::size_t>(index) >= vertices) __builtin_trap();
         const std::pair<const TFloatArray*, std::size_t> streams[] = {
