@@ -1,5 +1,6 @@
 #include "LoadWays.h"
 
+#include <algorithm>
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
 #include <cstring>
@@ -21,11 +22,15 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Every number of a text read once: digits gathered into an integer, scaled by a power of ten. The sum of
-// the values is returned so that the reading cannot be skipped; its count is added to `count`.
+// Every number of a text read once: digits gathered into an integer, then multiplied by a power of ten from
+// a table (no division, no rounding care). The sum of the values is returned so that the reading cannot be
+// skipped; the count of numbers is added to `count`.
 double ReadNumbers(const char* p, std::size_t& count) {
-    static constexpr double Powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10,
-                                        1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    static constexpr double Powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    static constexpr double Inverses[] = {1e-0,  1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,
+                                          1e-8,  1e-9,  1e-10, 1e-11, 1e-12, 1e-13, 1e-14, 1e-15,
+                                          1e-16, 1e-17, 1e-18, 1e-19, 1e-20, 1e-21, 1e-22};
     constexpr int Largest = 22;
     double sum = 0;
     for (;;) {
@@ -43,13 +48,11 @@ double ReadNumbers(const char* p, std::size_t& count) {
             const bool negativeExponent = *p == '-';
             if (*p == '-' || *p == '+') ++p;
             int exponent = 0;
-            for (; IsDigit(*p); ++p) exponent = exponent * 10 + (*p - '0');
+            for (; IsDigit(*p); ++p) exponent = std::min(exponent * 10 + (*p - '0'), 1000);
             scale += negativeExponent ? -exponent : exponent;
         }
-        double value = static_cast<double>(digits);
-        const int magnitude = scale < 0 ? -scale : scale;
-        const double power = Powers[magnitude > Largest ? Largest : magnitude];
-        value = scale < 0 ? value / power : value * power;
+        const int magnitude = std::min(scale < 0 ? -scale : scale, Largest);
+        const double value = static_cast<double>(digits) * (scale < 0 ? Inverses[magnitude] : Powers[magnitude]);
         sum += negative ? -value : value;
         ++count;
     }
