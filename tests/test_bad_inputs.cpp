@@ -261,6 +261,15 @@ std::string JpegWithSize(int width, int height) {
     return file;
 }
 
+// Rewrites the frame header's marker (0xC0: baseline) and its sample precision.
+std::string JpegWithFrame(char marker, char precision) {
+    std::string file = Jpeg();
+    const std::size_t sof = file.find("\xFF\xC0");
+    file[sof + 1] = marker;
+    file[sof + 4] = precision;
+    return file;
+}
+
 // Damages the first Huffman table so that its code counts claim more codes than 16 bits can hold.
 std::string JpegWithBadHuffmanTable() {
     std::string file = Jpeg();
@@ -462,6 +471,8 @@ std::vector<TBadInput> Catalogue() {
          {"error: {file}: CMYK JPEG images are not supported"}},
         {"JpegYcck", "j8.jpg", [] { TJpegOptions o; o.Stored = JCS_YCCK; return Jpeg(o); }, LoadJpeg,
          {"error: {file}: YCCK JPEG images are not supported"}},
+        {"JpegTwelveBit", "j10.jpg", [] { return JpegWithFrame('\xC1', 12); }, LoadJpeg, {"error: {file}: "}},
+        {"JpegLossless", "j11.jpg", [] { return JpegWithFrame('\xC3', 8); }, LoadJpeg, {"error: {file}: "}},
         {"JpegArithmetic", "j9.jpg", [] { TJpegOptions o; o.Arithmetic = true; return Jpeg(o); }, LoadJpeg,
          {"decoded 3x2"}},
 
