@@ -23,7 +23,7 @@ void Populate(void* block, std::size_t bytes) {
 }  // namespace
 
 void* AllocateLarge(std::size_t bytes) {
-    if (bytes < 2 * HugePage) {
+    if (bytes < HugePage) {
         void* block = std::malloc(bytes);
         if (!block) throw std::bad_alloc();
         Populate(block, bytes);

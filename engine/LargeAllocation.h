@@ -1,6 +1,6 @@
-// Storage for the loader's large arrays and document buffers. Blocks of several megabytes are aligned to
+// Storage for the loader's large arrays and document buffers. Blocks of a huge page or more are aligned to
 // huge pages and marked for them, so that filling a mesh of millions of vertices takes a few thousand page
-// faults instead of a few hundred thousand.
+// faults instead of a few hundred thousand, and reading it back misses the TLB far less often.
 #pragma once
 
 #include <cstddef>
