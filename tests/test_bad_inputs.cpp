@@ -149,6 +149,7 @@ std::string BuildShader(const std::string& path) {
     shaders.UseShader(0);
     const int one = 1;
     shaders.Shaders[0]->SetUniform("Missing", 1, &one);
+    std::filesystem::remove(vertexPath);
     return "built";
 }
 
@@ -282,8 +283,6 @@ std::string Cut(std::string file, double share) {
     file.resize(static_cast<std::size_t>(file.size() * share));
     return file;
 }
-
-const std::string Vertex = "void main() { gl_Position = ftransform(); }\n";
 
 std::vector<TBadInput> Catalogue() {
     const auto doc = LoadDocument;
