@@ -32,8 +32,9 @@ void* AllocateLarge(std::size_t bytes) {
     const std::size_t rounded = (bytes + HugePage - 1) / HugePage * HugePage;
     void* block = std::aligned_alloc(HugePage, rounded);
     if (!block) throw std::bad_alloc();
-    // Only advice: where the kernel offers no huge pages the block works the same.
-    madvise(block, rounded, MADV_HUGEPAGE);
+    // Only advice: where the kernel offers no huge pages the block works the same. The part of the last
+    // huge page that the block does not fill stays in small pages, so that memory is never held for it.
+    madvise(block, bytes / HugePage * HugePage, MADV_HUGEPAGE);
     Populate(block, bytes);
     return block;
 }
