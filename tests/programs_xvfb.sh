@@ -144,8 +144,10 @@ wait_first_frame() {
 # Takes screenshot $1 until it differs from $2 (wait_change) or matches it (wait_same).
 differs_from() { shot "$1" && is_greater "$(changed_pixels "$1" "$2")" "$3"; }
 same_as() { shot "$1" && ! is_greater "$(changed_pixels "$1" "$2")" 50; }
-wait_change() { poll 10 differs_from "$1" "$2" "${3:-500}" || fail "$1: the panel did not change from $2"; }
-wait_same() { poll 10 same_as "$1" "$2" || fail "$1: the panel did not come back to $2"; }
+# A sanitized program on a busy machine can take seconds over a frame: the waits are long, and end at once
+# when the picture is there.
+wait_change() { poll 30 differs_from "$1" "$2" "${3:-500}" || fail "$1: the panel did not change from $2"; }
+wait_same() { poll 30 same_as "$1" "$2" || fail "$1: the panel did not come back to $2"; }
 
 # Two screenshots half a second apart are the same: the picture has stopped changing (however slowly frames
 # come, a few a second at least).
@@ -156,9 +158,10 @@ wait_settled() { poll "${2:-10}" settled "$1" || fail "$1: the picture keeps cha
 
 # Pointer actions in window coordinates.
 click_at() { xdotool mousemove $((WIN_X + $1)) $((WIN_Y + $2)) click 1; }
-press_at() { xdotool mousemove $((WIN_X + $1)) $((WIN_Y + $2)) mousedown 1; }
-move_to() { xdotool mousemove $((WIN_X + $1)) $((WIN_Y + $2)); }
-release() { xdotool mouseup 1; }
+# A short pause after each step lets the program see the press, the motion and the release one by one.
+press_at() { xdotool mousemove $((WIN_X + $1)) $((WIN_Y + $2)) mousedown 1 sleep 0.2; }
+move_to() { xdotool mousemove $((WIN_X + $1)) $((WIN_Y + $2)) sleep 0.2; }
+release() { xdotool mouseup 1 sleep 0.2; }
 
 # Closes the window as a user would and expects a clean end: status 0, and under AddressSanitizer no leak.
 close_and_expect_success() {
