@@ -19,7 +19,7 @@ else
   [ "$(id -u)" = 0 ] && renice -n -10 $$ >/dev/null
 fi
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_BENCHMARKS=ON >/dev/null
 cmake --build "$build" -j "$(nproc)" --target meshgen bench_load bench_upload bench_frame loadpeak firstframe \
   emptywindow vantrell lustrane >/dev/null
 bin=$build/bin

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Configures and builds into build/ (or build-asan/ with SANITIZE=1). The build also writes the demo data to
-# <build>/data, beside <build>/bin where the programs run.
+# Configures and builds into build/ (or build-asan/ with SANITIZE=1) and prints the build folder. The build also
+# writes the demo data to <build>/data, beside <build>/bin where the programs run.
+#
+#   scripts/build.sh [CMAKE_OPTION...]    e.g. -DBUILD_TESTS=ON
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 if [ "${SANITIZE:-0}" = 1 ]; then
@@ -8,6 +10,6 @@ if [ "${SANITIZE:-0}" = 1 ]; then
 else
   build="$root/build"; options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 fi
-cmake -S "$root" -B "$build" -G Ninja "${options[@]}" >&2
+cmake -S "$root" -B "$build" -G Ninja "${options[@]}" "$@" >&2
 cmake --build "$build" -j "$(nproc)" >&2
 echo "$build"

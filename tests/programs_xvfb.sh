@@ -176,10 +176,11 @@ close_and_expect_success() {
 }
 
 # The window opens with its caption, its check boxes and label drawn in the strip, and a scene in the panel.
+# An installed program is started from / through its launcher.
 case_opens() {
-    local program=$1 title=$2
+    local program=$1 title=$2 folder=${3:-$BIN_DIR}
     start_xvfb
-    start_program "$program"
+    start_program "$program" "$folder"
     wait_main_window "$title"
     wait_first_frame
     shot strip strip
@@ -382,6 +383,8 @@ case_no_display() {
 case "$CASE" in
 vantrell_opens) case_opens vantrell Vantrell ;;
 lustrane_opens) case_opens lustrane Lustrane ;;
+installed_vantrell_opens) case_opens vantrell Vantrell / ;;
+installed_lustrane_opens) case_opens lustrane Lustrane / ;;
 vantrell_resize) case_vantrell_resize ;;
 vantrell_walk) case_vantrell_walk ;;
 vantrell_switches) case_vantrell_switches ;;

@@ -1,0 +1,31 @@
+#!/bin/bash
+# The installed tree: `cmake --install` into a temporary prefix; from /, the tools run on the installed demo
+# data and both programs start through their launchers and draw (window cases of programs_xvfb.sh).
+#
+#   install_tree.sh BUILD_DIR PROGRAMS_XVFB XCLOSE
+set -u
+BUILD_DIR=$1
+PROGRAMS_XVFB=$2
+XCLOSE=$3
+
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+fail() { echo "FAIL (install_tree): $*" >&2; exit 1; }
+
+cmake --install "$BUILD_DIR" --prefix "$prefix" >"$prefix.log" 2>&1 || { cat "$prefix.log" >&2; fail "install"; }
+rm -f "$prefix.log"
+data=$prefix/lib/vantrell/data
+cd /
+
+for file in bin/vantrell bin/lustrane bin/sceneinfo bin/scenerender lib/vantrell/bin/vantrell lib/vantrell/bin/lustrane \
+            lib/vantrell/data/models.dae lib/vantrell/data/phong.frag share/applications/vantrell.desktop \
+            share/icons/hicolor/128x128/apps/lustrane.png share/man/man1/scenerender.1; do
+    [ -e "$prefix/$file" ] || fail "$file is not installed"
+done
+
+"$prefix/bin/sceneinfo" "$data/models.dae" >/dev/null || fail "sceneinfo does not load the installed models.dae"
+
+for program in vantrell lustrane; do
+    "$PROGRAMS_XVFB" "$prefix/bin" "$data" "$XCLOSE" "installed_${program}_opens" || fail "$program"
+done
+echo "PASS (install_tree)"
