@@ -4,7 +4,7 @@
 #   scripts/install-packages.sh [SET...]     (default: run)
 #
 #   run      building the engine, the programs and the tools, and running them on a desktop
-#   watch    a virtual X server, for running the programs without a desktop (xvfb-run)
+#   watch    a virtual X server and a screenshot tool, for running the programs without a desktop
 #   tests    what scripts/test.sh adds: GoogleTest, the window-test drivers, the comma-decimal locale
 #   bench    what the benchmarks and fuzzing add: Google Benchmark, clang with its sanitizer runtimes
 #   package  what scripts/package.sh adds to build a .deb
@@ -19,7 +19,7 @@ declare -A sets=(
          libgl-dev libx11-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
          libpugixml-dev libjpeg62-turbo-dev libstb-dev libfltk1.3-dev libassimp-dev zlib1g-dev
          fonts-dejavu-core"
-  [watch]="xvfb xauth"
+  [watch]="xvfb xauth imagemagick"
   [tests]="libgtest-dev xvfb xauth xdotool x11-apps imagemagick locales"
   [bench]="libbenchmark-dev clang libclang-rt-14-dev"
   [package]="dpkg-dev file"
@@ -34,7 +34,7 @@ packages=()
 for set in "${requested[@]}"; do
   [ -n "${sets[$set]+known}" ] || { echo "usage: $0 [run|watch|tests|bench|package|all]..." >&2; exit 2; }
   # Tests, benchmarks and packages all build the project first.
-  [ "$set" = run ] || packages+=(${sets[run]})
+  case $set in tests | bench | package) packages+=(${sets[run]}) ;; esac
   packages+=(${sets[$set]})
 done
 
