@@ -332,18 +332,17 @@ int Run(TOptions options) {
     // The programs' start-up and switches: the textures are always prepared, and clearing "Enable textures"
     // then switches them off.
     int phongIndex = -1;
-    int useTextureFlag = 1;
-    float lightDiffuse[4] = {0.9f, 0.9f, 0.9f, 1.0f};
-    const float lightPosition[4] = {0.0f, 0.0f, 20.0f, 1.0f};
+    int useTextureFlag = StartUseTextureFlag;
+    TLightColour lightDiffuse = StartLightDiffuse;
     LoadTexturesOrWarn(engine);
     if (options.VertexFile.empty()) {
         engine.PrepareMaterials();
     } else {
-        SetUpPhong(engine, phongIndex, useTextureFlag, lightDiffuse, lightPosition, options.VertexFile.c_str(),
-                   options.FragmentFile.c_str());
+        SetUpPhong(engine, phongIndex, useTextureFlag, lightDiffuse.data(), StartLightPosition.data(),
+                   options.VertexFile.c_str(), options.FragmentFile.c_str());
         AttachPhong(engine, 0, phongIndex);
     }
-    if (!options.Textures) SwitchTextures(engine, false, phongIndex, useTextureFlag, lightDiffuse);
+    if (!options.Textures) SwitchTextures(engine, false, phongIndex, useTextureFlag, lightDiffuse.data());
     if (options.Wireframe) SwitchWireframe(engine, 0, true);
     if (options.Frame) FrameCamera(engine, options);
     Render(engine, options);
