@@ -19,9 +19,9 @@ bool Dragging = false;
 int LastMouseX = 0;
 int LastMouseY = 0;
 float LightPhase = 0.0f;
-float LightPosition[4] = {0.0f, 0.0f, 20.0f, 1.0f};
-float LightDiffuse[4] = {0.9f, 0.9f, 0.9f, 1.0f};
-int UseTextureFlag = 1;
+TLightColour LightPosition = StartLightPosition;
+TLightColour LightDiffuse = StartLightDiffuse;
+int UseTextureFlag = StartUseTextureFlag;
 
 template <void (TForm1::*Handler)()>
 void Click(Fl_Widget*, void* form) {
@@ -47,7 +47,8 @@ void TForm1::FormCreate() {
     // The window's own painting is double-buffered already: TFormWindow is an Fl_Double_Window.
     Engine = std::make_unique<TColladaEngine>(&XMLDocument, PanelHandle(), PanelGraphics->w(), PanelGraphics->h());
     ModelIndex = Engine->LoadAsset("../data/model.dae");
-    SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse, LightPosition);
+    SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse.data(), LightPosition.data(), "../data/phong.vert",
+               "../data/phong.frag");
     AttachPhong(*Engine, ModelIndex, PhongIndex);
 }
 
@@ -71,10 +72,10 @@ void TForm1::ApplicationIdle() {
 void TForm1::TimerTimer() {
     if (!Dragging) ModelAngleY = TurnStep(ModelAngleY);
     if (CheckBox4->value() != 0) {
-        PlaceLightOnCircle(LightPosition, LightPhase);
+        PlaceLightOnCircle(LightPosition.data(), LightPhase);
         // The position goes through the modelview matrix the last frame left: the placement 12 units ahead.
         // Without an engine there is no GL context to take it.
-        if (Engine) glLightfv(GL_LIGHT0, GL_POSITION, LightPosition);
+        if (Engine) glLightfv(GL_LIGHT0, GL_POSITION, LightPosition.data());
         LightPhase = NextLightPhase(LightPhase);
     }
 }
@@ -101,7 +102,7 @@ void TForm1::CheckBox1Click() {
 }
 
 void TForm1::CheckBox2Click() {
-    if (Engine) SwitchTextures(*Engine, CheckBox2->value() != 0, PhongIndex, UseTextureFlag, LightDiffuse);
+    if (Engine) SwitchTextures(*Engine, CheckBox2->value() != 0, PhongIndex, UseTextureFlag, LightDiffuse.data());
 }
 
 void TForm1::CheckBox3Click() {

@@ -92,14 +92,20 @@ protected:
     THeadlessEngine Headless;
     TColladaEngine& Engine = *Headless.Engine;
     int PhongIndex = -7;
-    int UseTextureFlag = 1;
-    float LightDiffuse[4] = {0.9f, 0.9f, 0.9f, 1.0f};
-    const float LightPosition[4] = {0.0f, 0.0f, 20.0f, 1.0f};
+    int UseTextureFlag = StartUseTextureFlag;
+    TLightColour LightDiffusePlace = StartLightDiffuse;
+    float* LightDiffuse = LightDiffusePlace.data();
+    const float* LightPosition = StartLightPosition.data();
+
+    void StartPhong() {
+        SetUpPhong(Engine, PhongIndex, UseTextureFlag, LightDiffuse, LightPosition, "../data/phong.vert",
+                   "../data/phong.frag");
+    }
 };
 
 TEST_F(PhongShading, StartUpSetsLightMaterialAndUniforms) {
     const int model = Engine.LoadAsset("../data/model.dae");
-    SetUpPhong(Engine, PhongIndex, UseTextureFlag, LightDiffuse, LightPosition);
+    StartPhong();
     AttachPhong(Engine, model, PhongIndex);
 
     ASSERT_EQ(PhongIndex, 0);
@@ -123,7 +129,7 @@ TEST_F(PhongShading, StartUpSetsLightMaterialAndUniforms) {
 }
 
 TEST_F(PhongShading, TheTextureSwitchCarriesTheLightAndTheUniform) {
-    SetUpPhong(Engine, PhongIndex, UseTextureFlag, LightDiffuse, LightPosition);
+    StartPhong();
     const TShader& phong = *Engine.ShaderEngine->Shaders[PhongIndex];
 
     SwitchTextures(Engine, false, PhongIndex, UseTextureFlag, LightDiffuse);

@@ -20,10 +20,9 @@ int LastMouseX = 0;
 int LastMouseY = 0;
 
 int PhongIndex = -1;
-int UseTextureFlag = 1;
-float LightDiffuse[4] = {0.9f, 0.9f, 0.9f, 1.0f};
-// Set while the modelview matrix is the identity, so the light rides with the eye, 20 units behind it.
-const float LightPosition[4] = {0.0f, 0.0f, 20.0f, 1.0f};
+int UseTextureFlag = StartUseTextureFlag;
+TLightColour LightDiffuse = StartLightDiffuse;
+const TLightColour LightPosition = StartLightPosition;
 
 template <void (TForm1::*Handler)()>
 void Click(Fl_Widget*, void* form) {
@@ -52,7 +51,8 @@ void TForm1::FormCreate() {
     Engine->LoadAsset("../data/ground.dae");
     Engine->LoadAsset("../data/rocks.dae");
     Engine->LoadAsset("../data/sky.dae");
-    SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse, LightPosition);
+    SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse.data(), LightPosition.data(), "../data/phong.vert",
+               "../data/phong.frag");
     AttachPhong(*Engine, ModelsIndex, PhongIndex);
     CameraPosition[0] = -4.0;
     CameraPosition[2] = 2.0;
@@ -110,7 +110,7 @@ void TForm1::CheckBox1Click() {
 }
 
 void TForm1::CheckBox2Click() {
-    if (Engine) SwitchTextures(*Engine, CheckBox2->value() != 0, PhongIndex, UseTextureFlag, LightDiffuse);
+    if (Engine) SwitchTextures(*Engine, CheckBox2->value() != 0, PhongIndex, UseTextureFlag, LightDiffuse.data());
 }
 
 void TForm1::CheckBox3Click() {
