@@ -102,7 +102,7 @@ start=$SECONDS
 in_root "$user" bash -c "apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq /root/$(basename "$deb") xvfb xauth" \
   >"$work/deb-install.log" 2>&1 || { tail -n 30 "$work/deb-install.log"; exit 1; }
 echo "package installed with its dependencies in $(seconds "$start") s"
-in_root "$user" bash -c 'cd / && sceneinfo /usr/lib/vantrell/data/models.dae >/dev/null && scenerender --size 64x64 -o /tmp/thumb.png /usr/lib/vantrell/data/model.dae'
+in_root "$user" bash -c 'cd / && sceneinfo /usr/lib/vantrell/data/models.dae >/dev/null && scenerender --frame --size 64 -o /tmp/thumb.png /usr/lib/vantrell/data/model.dae'
 display=$((200 + RANDOM % 500))
 in_root "$user" bash -c "cd / && exec xvfb-run -n $display -f /root/xauthority -s '-screen 0 1024x768x24' vantrell" >"$work/deb-run.log" 2>&1 &
 runner=$!

@@ -1,6 +1,7 @@
 #!/bin/bash
 # The installed tree: `cmake --install` into a temporary prefix; from /, the tools run on the installed demo
-# data and both programs start through their launchers and draw (window cases of programs_xvfb.sh).
+# data, the thumbnailer entry's command writes a picture of a document, and both programs start through their
+# launchers and draw (window cases of programs_xvfb.sh).
 #
 #   install_tree.sh BUILD_DIR PROGRAMS_XVFB XCLOSE
 set -u
@@ -24,6 +25,24 @@ for file in bin/vantrell bin/lustrane bin/sceneinfo bin/scenerender lib/vantrell
 done
 
 "$prefix/bin/sceneinfo" "$data/models.dae" >/dev/null || fail "sceneinfo does not load the installed models.dae"
+
+# The command a file manager runs: the entry's Exec line with its size, output and input filled in.
+picture=$prefix/thumbnail.png
+exec_line=$(sed -n 's/^Exec=//p' "$prefix/share/thumbnailers/vantrell-collada.thumbnailer")
+read -r -a words <<<"$exec_line"
+command=()
+for word in "${words[@]}"; do
+    case $word in
+        %s) command+=(96) ;;
+        %o) command+=("$picture") ;;
+        %i) command+=("$data/model.dae") ;;
+        *) command+=("$word") ;;
+    esac
+done
+PATH=$prefix/bin:$PATH "${command[@]}" || fail "the thumbnailer command failed: ${command[*]}"
+[ "$(identify -format %wx%h "$picture" 2>/dev/null)" = 96x96 ] || fail "the thumbnail is not a 96 x 96 PNG"
+spread=$(convert "$picture" -colorspace gray -format "%[fx:standard_deviation]" info:)
+awk -v s="$spread" 'BEGIN { exit !(s > 0.02) }' || fail "the thumbnail shows nothing (grey spread $spread)"
 
 for program in vantrell lustrane; do
     "$PROGRAMS_XVFB" "$prefix/bin" "$data" "$XCLOSE" "installed_${program}_opens" || fail "$program"
