@@ -91,6 +91,23 @@ TEST_F(LinkTest, EffectsWithoutAMatchingImage)
     for (int i = 0; i < 3; ++i) EXPECT_EQ(r.Effect(i).ImageIndex, -1) << i;
 }
 
+// Two geometries, effects or images of one name: every link goes to the first of them, whatever follows.
+TEST_F(LinkTest, FirstOfSameNamedEntriesWins)
+{
+    const auto r = Load(Collada(
+        Geometries(Mesh("Twin", Source("Twin-Position", 3, "1 1 1")) + Mesh("Twin", Source("Twin-Position", 3, "2 2 2"))) +
+        "<library_effects><effect name=\"Paint-fx\"><profile_COMMON><newparam><surface><init_from>Pic</init_from>"
+        "</surface></newparam></profile_COMMON></effect><effect name=\"Paint-fx\"/></library_effects>"
+        "<library_images><image name=\"Pic\"><init_from>first.bmp</init_from></image>"
+        "<image name=\"Pic\"><init_from>second.bmp</init_from></image></library_images>" +
+        SceneWith(PlacedNode("N", "#Twin", "Paint"))));
+    ASSERT_TRUE(r.Loaded) << r.Error;
+    ASSERT_EQ(r.Asset->Geometries->Items.Count(), 2);
+    EXPECT_EQ(r.Node(0).GeometryIndex, 0);
+    EXPECT_EQ(r.Node(0).EffectIndex, 0);
+    EXPECT_EQ(r.Effect(0).ImageIndex, 0);
+}
+
 // One document object serves every load, and the next load must not disturb an asset already read.
 TEST_F(LinkTest, AssetsKeepNothingOfTheDocument)
 {
