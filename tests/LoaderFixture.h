@@ -14,6 +14,7 @@
 
 #include <unistd.h>
 
+#include "ArrayValues.h"
 #include "Colladaasset.h"
 #include "XmlDocument.h"
 
@@ -133,12 +134,6 @@ inline bool HasLineAndColumn(const std::string& message, const std::string& file
     const std::size_t digits = at;
     while (at < message.size() && std::isdigit(static_cast<unsigned char>(message[at]))) ++at;
     return at > digits && at < message.size() && message[at] == ':';
-}
-
-template <typename T>
-std::vector<T> Values(const TNumericArray<T>& array)
-{
-    return std::vector<T>(array.begin(), array.end());
 }
 
 inline std::string Source(std::string_view id, std::size_t count, std::string_view values)

@@ -6,9 +6,9 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include "EngineDocuments.h"
+#include "ArrayValues.h"
 #include "GlCallLog.h"
-#include "GlTestContext.h"
+#include "SceneEngineTest.h"
 
 namespace {
 
@@ -47,11 +47,6 @@ std::vector<T> BufferContents(GLenum target, GLuint buffer) {
     return values;
 }
 
-template <typename T>
-std::vector<T> Values(const TNumericArray<T>& array) {
-    return std::vector<T>(array.begin(), array.end());
-}
-
 GLint Integer(GLenum which) {
     GLint value = 0;
     glGetIntegerv(which, &value);
@@ -65,19 +60,10 @@ GLint PolygonMode() {
     return mode[0];
 }
 
-class DrawingTest : public THeadlessEngineTest {
+class DrawingTest : public TSceneEngineTest {
 protected:
-    TColladaAsset& Load(const TScene& scene) {
-        Files.push_back(std::make_unique<TTempFile>("scene" + std::to_string(Files.size()) + ".dae", scene.Document()));
-        const int index = Engine.LoadAsset(Files.back()->Path);
-        EXPECT_GE(index, 0);
-        return *Engine.Assets[static_cast<std::size_t>(index)];
-    }
-
     // Looks straight down the -z axis at the origin from 10 units away.
     void Frame() { Engine.RenderLookAt(0, 0, 10, 0, 0, 0, 0, 1, 0); }
-
-    std::vector<std::unique_ptr<TTempFile>> Files;
 };
 
 }  // namespace

@@ -3,8 +3,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include "EngineDocuments.h"
-#include "GlTestContext.h"
+#include "SceneEngineTest.h"
 
 namespace {
 
@@ -19,20 +18,11 @@ TScene SharedImageScene(const std::string& file) {
     return scene;
 }
 
-class MaterialTest : public THeadlessEngineTest {
+class MaterialTest : public TSceneEngineTest {
 protected:
-    TColladaAsset& Load(const TScene& scene) {
-        Files.push_back(std::make_unique<TTempFile>("doc" + std::to_string(Files.size()) + ".dae", scene.Document()));
-        const int index = Engine.LoadAsset(Files.back()->Path);
-        EXPECT_GE(index, 0);
-        return *Engine.Assets[static_cast<std::size_t>(index)];
-    }
-
     static const std::vector<int>& Indices(const TColladaAsset& asset, std::size_t node) {
         return asset.VisualScenes->Items[node]->TextureIndices;
     }
-
-    std::vector<std::unique_ptr<TTempFile>> Files;
 };
 
 }  // namespace
