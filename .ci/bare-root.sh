@@ -8,7 +8,9 @@
 #   .ci/bare-root.sh [WORK_DIR]     (default: a new folder under /var/tmp; needs root and Debian's mirror)
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
-work=${1:-$(mktemp -d /var/tmp/bare-root.XXXXXX)}
+work=${1:-}
+own_work=0
+[ -n "$work" ] || { work=$(mktemp -d /var/tmp/bare-root.XXXXXX); own_work=1; }
 mirror=${DEBIAN_MIRROR:-http://deb.debian.org/debian}
 mkdir -p "$work"
 
@@ -111,4 +113,6 @@ echo "installed package: vantrell drew its first frame, started from /"
 stop_in_root "$user" vantrell
 wait $runner || true
 release_roots
+# A folder of our own goes once nothing is mounted below it any more.
+if [ $own_work = 1 ] && ! findmnt -rn -o TARGET | grep -q "^$work/"; then rm -rf "$work"; fi
 echo "bare root: PASS"
