@@ -30,7 +30,7 @@ void Click(Fl_Widget*, void* form) {
 
 }  // namespace
 
-TForm1::TForm1() : TFormWindow("Lustrane") {
+TForm1::TForm1(TSceneFiles scene) : TFormWindow("Lustrane"), Scene(std::move(scene)) {
     // Added in tab order; "Light movement" sits left of "Wireframe" but comes after it.
     CheckBox1 = AddCheckBox(8, 13, 129, 17, "Enable Phong shader", true, Click<&TForm1::CheckBox1Click>);
     CheckBox2 = AddCheckBox(160, 13, 105, 17, "Enable textures", true, Click<&TForm1::CheckBox2Click>);
@@ -46,9 +46,9 @@ TForm1::~TForm1() {
 void TForm1::FormCreate() {
     // The window's own painting is double-buffered already: TFormWindow is an Fl_Double_Window.
     Engine = std::make_unique<TColladaEngine>(&XMLDocument, PanelHandle(), PanelGraphics->w(), PanelGraphics->h());
-    ModelIndex = Engine->LoadAsset("../data/model.dae");
-    SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse.data(), LightPosition.data(), "../data/phong.vert",
-               "../data/phong.frag");
+    ModelIndex = Engine->LoadAsset(Scene.Documents.front());
+    SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse.data(), LightPosition.data(),
+               Scene.VertexFile.c_str(), Scene.FragmentFile.c_str());
     AttachPhong(*Engine, ModelIndex, PhongIndex);
 }
 

@@ -9,7 +9,7 @@
 namespace {
 
 std::unique_ptr<TColladaEngine> Engine;
-int ModelsIndex = -1;  // what LoadAsset gave "../data/models.dae"; -1 names no asset
+int ModelsIndex = -1;  // what LoadAsset gave the first document; -1 names no asset
 
 TVector3 CameraPosition = {0.0, 0.0, 0.0};
 double Pitch = 0.0;
@@ -31,7 +31,7 @@ void Click(Fl_Widget*, void* form) {
 
 }  // namespace
 
-TForm1::TForm1() : TFormWindow("Vantrell") {
+TForm1::TForm1(TSceneFiles scene) : TFormWindow("Vantrell"), Scene(std::move(scene)) {
     CheckBox1 = AddCheckBox(8, 13, 129, 17, "Enable Phong shader", true, Click<&TForm1::CheckBox1Click>);
     CheckBox2 = AddCheckBox(160, 13, 105, 17, "Enable textures", true, Click<&TForm1::CheckBox2Click>);
     CheckBox3 = AddCheckBox(291, 13, 75, 17, "Wireframe", false, Click<&TForm1::CheckBox3Click>);
@@ -47,12 +47,12 @@ void TForm1::FormCreate() {
     // The window's own painting is double-buffered already: TFormWindow is an Fl_Double_Window.
     Engine = std::make_unique<TColladaEngine>(&XMLDocument, PanelHandle(), PanelGraphics->w(), PanelGraphics->h(),
                                               45.0f, 0.1f, 500.0f);
-    ModelsIndex = Engine->LoadAsset("../data/models.dae");
-    Engine->LoadAsset("../data/ground.dae");
-    Engine->LoadAsset("../data/rocks.dae");
-    Engine->LoadAsset("../data/sky.dae");
-    SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse.data(), LightPosition.data(), "../data/phong.vert",
-               "../data/phong.frag");
+    for (std::size_t i = 0; i < Scene.Documents.size(); ++i) {
+        const int index = Engine->LoadAsset(Scene.Documents[i]);
+        if (i == 0) ModelsIndex = index;
+    }
+    SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse.data(), LightPosition.data(),
+               Scene.VertexFile.c_str(), Scene.FragmentFile.c_str());
     AttachPhong(*Engine, ModelsIndex, PhongIndex);
     CameraPosition[0] = -4.0;
     CameraPosition[2] = 2.0;
