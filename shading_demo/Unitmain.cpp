@@ -6,6 +6,7 @@
 
 #include "Animation.h"
 #include "Colladaengine.h"
+#include "MouseDrag.h"
 #include "PhongShading.h"
 
 namespace {
@@ -15,18 +16,11 @@ int ModelIndex = 0;
 int PhongIndex = 0;
 float ModelAngleX = 0.0f;
 float ModelAngleY = 0.0f;
-bool Dragging = false;
-int LastMouseX = 0;
-int LastMouseY = 0;
+TMouseDrag Drag;
 float LightPhase = 0.0f;
 TLightColour LightPosition = StartLightPosition;
 TLightColour LightDiffuse = StartLightDiffuse;
 int UseTextureFlag = StartUseTextureFlag;
-
-template <void (TForm1::*Handler)()>
-void Click(Fl_Widget*, void* form) {
-    (static_cast<TForm1*>(form)->*Handler)();
-}
 
 }  // namespace
 
@@ -70,7 +64,7 @@ void TForm1::ApplicationIdle() {
 }
 
 void TForm1::TimerTimer() {
-    if (!Dragging) ModelAngleY = TurnStep(ModelAngleY);
+    if (!Drag.Dragging) ModelAngleY = TurnStep(ModelAngleY);
     if (CheckBox4->value() != 0) {
         PlaceLightOnCircle(LightPosition.data(), LightPhase);
         // The position goes through the modelview matrix the last frame left: the placement 12 units ahead.
@@ -81,20 +75,16 @@ void TForm1::TimerTimer() {
 }
 
 void TForm1::PanelGraphicsMouseDown(int x, int y) {
-    LastMouseX = x;
-    LastMouseY = y;
-    Dragging = true;
+    Drag.Press(x, y);
 }
 
 void TForm1::PanelGraphicsMouseMove(int x, int y) {
-    if (!Dragging) return;
-    DragModel(ModelAngleX, ModelAngleY, x - LastMouseX, y - LastMouseY);
-    LastMouseX = x;
-    LastMouseY = y;
+    if (const std::optional<TPixelStep> step = Drag.Move(x, y))
+        DragModel(ModelAngleX, ModelAngleY, step->Dx, step->Dy);
 }
 
 void TForm1::PanelGraphicsMouseUp(int, int) {
-    Dragging = false;
+    Drag.Release();
 }
 
 void TForm1::CheckBox1Click() {

@@ -18,6 +18,7 @@
 #include "Application.h"
 #include "GlTestContext.h"
 #include "KeyCodes.h"
+#include "MouseDrag.h"
 #include "PhongShading.h"
 #include "SceneFiles.h"
 
@@ -70,6 +71,25 @@ TEST(KeyCodes, LettersAreUpperCaseCodesWhateverTheShift) {
     EXPECT_EQ(VirtualKeyCode(FL_KP + '3'), 99);
     EXPECT_EQ(VirtualKeyCode(FL_Menu), -1);
     EXPECT_EQ(VirtualKeyCode(FL_Button + 1), -1);
+}
+
+TEST(MouseDrag, OnlyMovesWhileAButtonIsHeldCountFromTheLastPosition) {
+    TMouseDrag drag;
+    EXPECT_FALSE(drag.Move(40, 50));  // no button: nothing, and the position is not taken
+    drag.Press(10, 20);
+    const std::optional<TPixelStep> first = drag.Move(40, 5);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->Dx, 30);
+    EXPECT_EQ(first->Dy, -15);
+    const std::optional<TPixelStep> second = drag.Move(40, 8);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->Dx, 0);
+    EXPECT_EQ(second->Dy, 3);
+    drag.Release();
+    EXPECT_FALSE(drag.Dragging);
+    EXPECT_FALSE(drag.Move(0, 0));
+    drag.Press(100, 100);  // a new drag starts where the button goes down, not where the last one ended
+    EXPECT_EQ(drag.Move(101, 99)->Dx, 1);
 }
 
 class CommandLine : public ::testing::Test {

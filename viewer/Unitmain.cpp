@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "Colladaengine.h"
+#include "MouseDrag.h"
 #include "PhongShading.h"
 #include "WalkCamera.h"
 
@@ -15,19 +16,12 @@ TVector3 CameraPosition = {0.0, 0.0, 0.0};
 double Pitch = 0.0;
 double Yaw = 0.0;
 TKeyTable KeyState = {};
-bool Dragging = false;
-int LastMouseX = 0;
-int LastMouseY = 0;
+TMouseDrag Drag;
 
 int PhongIndex = -1;
 int UseTextureFlag = StartUseTextureFlag;
 TLightColour LightDiffuse = StartLightDiffuse;
 const TLightColour LightPosition = StartLightPosition;
-
-template <void (TForm1::*Handler)()>
-void Click(Fl_Widget*, void* form) {
-    (static_cast<TForm1*>(form)->*Handler)();
-}
 
 }  // namespace
 
@@ -89,20 +83,15 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::PanelGraphicsMouseDown(int x, int y) {
-    LastMouseX = x;
-    LastMouseY = y;
-    Dragging = true;
+    Drag.Press(x, y);
 }
 
 void TForm1::PanelGraphicsMouseMove(int x, int y) {
-    if (!Dragging) return;
-    TurnView(Pitch, Yaw, x - LastMouseX, y - LastMouseY);
-    LastMouseX = x;
-    LastMouseY = y;
+    if (const std::optional<TPixelStep> step = Drag.Move(x, y)) TurnView(Pitch, Yaw, step->Dx, step->Dy);
 }
 
 void TForm1::PanelGraphicsMouseUp(int, int) {
-    Dragging = false;
+    Drag.Release();
 }
 
 void TForm1::CheckBox1Click() {
