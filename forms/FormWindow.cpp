@@ -88,8 +88,8 @@ void TFormWindow::EndControls() {
     // spring between the last check box and the first label gives the strip its anchoring.
     int springLeft = 0;
     int springRight = PanelControls->w();
-    for (int i = 0; i < PanelControls->children(); ++i) {
-        Fl_Widget* child = PanelControls->child(i);
+    for (int index = 0; index < PanelControls->children(); ++index) {
+        Fl_Widget* child = PanelControls->child(index);
         if (dynamic_cast<Fl_Check_Button*>(child) != nullptr)
             springLeft = std::max(springLeft, child->x() + child->w());
         else

@@ -169,15 +169,24 @@ TEST(SceneRenderFrame, AWideSceneFitsAcrossATallPicture) {
 }
 
 TEST(SceneRenderFrame, NothingToFrameKeepsTheDefaultCameraWithAWarning) {
-    TScene scene;
-    scene.Meshes = {TMesh{"Empty", {}, {}, {}, {}, "triangles", {}}};
-    scene.Nodes = {MakeNode("empty", "#Empty")};
-    TTempFile document("empty.dae", scene.Document());
-    TTempFile picture("empty.png", "");
-    const TRun run = Render("--frame -o empty.png empty.dae");
-    EXPECT_EQ(run.Status, 0);
-    EXPECT_NE(run.Errors.find("nothing is drawn"), std::string::npos) << run.Errors;
-    EXPECT_EQ(ReadPicture("empty.png").Width, 702);
+    TScene empty;
+    empty.Meshes = {TMesh{"Empty", {}, {}, {}, {}, "triangles", {}}};
+    empty.Nodes = {MakeNode("empty", "#Empty")};
+    // A node that puts its triangle beyond what a float camera can stand back from.
+    TScene huge;
+    huge.Meshes = {Triangle("Tri", 1)};
+    huge.Nodes = {MakeNode("tri", "#Tri")};
+    huge.Nodes[0].Position[0] = 3e38f;
+    huge.Nodes[0].Scale[0] = huge.Nodes[0].Scale[1] = 3e38f;
+    for (const auto& [name, scene] : {std::pair{"empty", empty}, std::pair{"huge", huge}}) {
+        SCOPED_TRACE(name);
+        TTempFile document(std::string(name) + ".dae", scene.Document());
+        TTempFile picture(std::string(name) + ".png", "");
+        const TRun run = Render("--frame -o " + std::string(name) + ".png " + name + ".dae");
+        EXPECT_EQ(run.Status, 0);
+        EXPECT_NE(run.Errors.find("nothing is drawn"), std::string::npos) << run.Errors;
+        EXPECT_EQ(ReadPicture(std::string(name) + ".png").Width, 702);
+    }
 }
 
 TEST(SceneRenderOptions, SizeAndCameraOptionsAreChecked) {

@@ -208,7 +208,7 @@ constexpr double FrameMargin = 1.05;  // the picture's sides stay this much wide
 // The camera looks at the middle of the points' box from above and in front: for a z-up scene from -y, for a
 // y-up scene from +z (the same side once the scene is turned up), raised by the elevation. It stands back just
 // so far that every point lies within the field of view, both across and up, with a small margin; the
-// clipping planes enclose the points. Nothing to frame: nullopt.
+// clipping planes enclose the points. Nothing to frame, or too far to frame in single precision: nullopt.
 std::optional<TFraming> FrameAll(const std::vector<TPoint>& points, char upAxis, double fieldOfViewDegrees,
                                  double aspect) {
     if (points.empty()) return std::nullopt;
@@ -252,6 +252,10 @@ std::optional<TFraming> FrameAll(const std::vector<TPoint>& points, char upAxis,
     for (int i = 0; i < 3; ++i) framing.LookAt.push_back(static_cast<float>(up[i]));
     framing.NearPlane = static_cast<float>(std::max(nearest / 2, size * 1e-3));
     framing.FarPlane = static_cast<float>(farthest * 1.5 + size * 1e-3);
+    // A scene near the limits of single precision gives a camera that GL cannot take.
+    const auto finite = [](float value) { return std::isfinite(value); };
+    if (!std::all_of(framing.LookAt.begin(), framing.LookAt.end(), finite) || !finite(framing.FarPlane))
+        return std::nullopt;
     return framing;
 }
 
@@ -261,7 +265,8 @@ void FrameCamera(TColladaEngine& engine, TOptions& options) {
     const std::optional<TFraming> framing = FrameAll(DrawnVertices(engine), options.UpAxis, options.FieldOfView,
                                                      aspect);
     if (!framing) {
-        std::cerr << "scenerender: warning: nothing is drawn, so --frame keeps the default camera\n";
+        std::cerr << "scenerender: warning: nothing is drawn within single-precision range, so --frame keeps "
+                     "the default camera\n";
         return;
     }
     options.LookAt = framing->LookAt;

@@ -41,9 +41,9 @@ void TForm1::FormCreate() {
     // The window's own painting is double-buffered already: TFormWindow is an Fl_Double_Window.
     Engine = std::make_unique<TColladaEngine>(&XMLDocument, PanelHandle(), PanelGraphics->w(), PanelGraphics->h(),
                                               45.0f, 0.1f, 500.0f);
-    for (std::size_t i = 0; i < Scene.Documents.size(); ++i) {
-        const int index = Engine->LoadAsset(Scene.Documents[i]);
-        if (i == 0) ModelsIndex = index;
+    for (std::size_t document = 0; document < Scene.Documents.size(); ++document) {
+        const int index = Engine->LoadAsset(Scene.Documents[document]);
+        if (document == 0) ModelsIndex = index;
     }
     SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse.data(), LightPosition.data(),
                Scene.VertexFile.c_str(), Scene.FragmentFile.c_str());
