@@ -107,14 +107,24 @@ TMesh Box(const std::string& name, const float centre[3], const float half[3], c
     return mesh;
 }
 
-// A red box standing on a green one, far from the origin, the pair stacked along the up axis (2: z, 1: y).
+// A red box standing on a green one, far from the origin, the pair stacked along the up axis (2: z, 1: y). The
+// nodes place them, so that the frame follows what drawing does with a node: the green box is a unit box
+// scaled up, the red one lies off to the side in its geometry and is turned up by its node's rotation.
 std::string StackedBoxes(int upAxis) {
-    const float red[3] = {1, 0, 0}, green[3] = {0, 1, 0};
-    float low[3] = {1200, -3400, 560}, high[3] = {1200, -3400, 560}, half[3] = {30, 30, 30};
-    high[upAxis] += 80;
+    const float red[3] = {1, 0, 0}, green[3] = {0, 1, 0}, unit[3] = {1, 1, 1}, half[3] = {30, 30, 30};
+    const float origin[3] = {0, 0, 0};
+    float aside[3] = {0, 0, 0};
+    aside[upAxis == 2 ? 1 : 0] = 80;  // +y, which a turn about x takes to +z; or +x, which one about z takes to +y
     TScene scene;
-    scene.Meshes = {Box("Low", low, half, green), Box("High", high, half, red)};
+    scene.Meshes = {Box("Low", origin, unit, green), Box("High", aside, half, red)};
     scene.Nodes = {MakeNode("low", "#Low"), MakeNode("high", "#High")};
+    for (TSceneNode& node : scene.Nodes) {
+        node.Position[0] = 1200;
+        node.Position[1] = -3400;
+        node.Position[2] = 560;
+    }
+    for (float& scale : scene.Nodes[0].Scale) scale = 30;
+    scene.Nodes[1].Rotation[upAxis == 2 ? 0 : 2] = 90;
     return scene.Document();
 }
 
