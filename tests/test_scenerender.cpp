@@ -255,6 +255,24 @@ TEST(SceneRenderTextures, AnUnreadableTextureIsNamedAndItsNodeDrawnUntextured) {
         EXPECT_GT(plain[0] + plain[1] + plain[2], 3 * 240) << "untextured: white";
 }
 
+TEST(SceneRenderTextures, ATextureBesideItsDocumentIsFoundFromAnotherFolder) {
+    TScene scene;
+    scene.Meshes = {Square("Good", 0, 0, 1)};
+    scene.Meshes[0].TexCoords = {0, 0, 1, 0, 1, 1, 0, 1};
+    scene.Nodes = {MakeNode("good", "#Good", "GoodMat")};
+    scene.Effects = {{"GoodMat-fx", "GoodImage"}};
+    scene.Images = {{"GoodImage", "maps/red.bmp"}};
+    TTempFile document("exported/beside.dae", scene.Document());
+    TTempFile red("exported/maps/red.bmp", Bmp24(TRgbImage{1, 1, {255, 0, 0}}));
+    TTempFile picture("beside.png", "");
+
+    const TRun run = Render("--size 100 --lookat 0,0,6,0,0,0,0,1,0 -o beside.png exported/beside.dae");
+    ASSERT_EQ(run.Status, 0) << run.Errors;
+    EXPECT_EQ(run.Errors, "");
+    const unsigned char* middle = ReadPicture("beside.png").At(50, 50);
+    EXPECT_TRUE(Reddish(middle)) << int(middle[0]) << ' ' << int(middle[1]) << ' ' << int(middle[2]);
+}
+
 TEST(SceneRenderTextures, AMissingDocumentStillEndsTheRun) {
     // Only textures are forgiven: a document that cannot be read is an error with status 1.
     const TRun run = Render("-o none.png no-such-document.dae");

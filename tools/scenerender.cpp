@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <set>
@@ -35,8 +36,9 @@ const char* const Usage =
     "                   [--phong VERT FRAG] [--no-textures] [--wireframe] -o OUT.png FILE.dae...\n"
     "\n"
     "Loads each FILE in order, prepares its textures and draws one frame into an off-screen buffer of the\n"
-    "given size (default 702x387; N alone: a square of N pixels), then writes it to OUT.png. A texture that\n"
-    "cannot be read is named on standard error and its nodes are drawn untextured.\n"
+    "given size (default 702x387; N alone: a square of N pixels), then writes it to OUT.png. Texture names\n"
+    "are read from the working directory or else beside their document; a texture that cannot be read is\n"
+    "named on standard error and its nodes are drawn untextured.\n"
     "  --lookat      camera eye, centre and up (default: the viewer's start view from (-4, 0, 2))\n"
     "  --frame       place the camera so that everything drawn fits the picture, seen from above and in\n"
     "                front; the clipping distances follow unless --near or --far are given\n"
@@ -277,19 +279,31 @@ void FrameCamera(TColladaEngine& engine, TOptions& options) {
     glMatrixMode(GL_MODELVIEW);
 }
 
+// A relative texture name that does not name a file from the working directory is looked for in the folder of
+// its document, where exporters put it; the name stays as written when it is not there either.
+void FindBesideDocument(std::string& fileName, const std::filesystem::path& documentFolder) {
+    std::error_code error;
+    if (fileName.empty() || std::filesystem::path(fileName).is_absolute() || std::filesystem::exists(fileName, error))
+        return;
+    const std::filesystem::path beside = documentFolder / fileName;
+    if (std::filesystem::exists(beside, error)) fileName = beside.string();
+}
+
 // A texture that cannot be read costs the picture that texture only: the file is named on standard error and
 // the nodes that use it are drawn untextured. The textures are loaded here in the order in which material
-// preparation asks for them, which then only finds them again.
-void LoadTexturesOrWarn(TColladaEngine& engine) {
+// preparation asks for them, which then only finds them again. documentFolders holds each asset's folder.
+void LoadTexturesOrWarn(TColladaEngine& engine, const std::vector<std::filesystem::path>& documentFolders) {
     std::set<const TEffect*> untextured;
-    for (const auto& asset : engine.Assets) {
+    for (int assetIndex = 0; assetIndex < engine.Assets.Count(); ++assetIndex) {
+        TColladaAsset* asset = engine.Assets[static_cast<std::size_t>(assetIndex)];
         for (const auto& node : asset->VisualScenes->Items) {
             if (node->EffectIndex == -1) continue;
             TEffect* effect = asset->Effects->Items[static_cast<std::size_t>(node->EffectIndex)];
             if (untextured.count(effect) != 0)
                 std::cerr << "scenerender: warning: node \"" << node->Name << "\" drawn untextured too\n";
             if (effect->ImageIndex == -1) continue;
-            const std::string& fileName = asset->Images->FileNames[static_cast<std::size_t>(effect->ImageIndex)];
+            std::string& fileName = asset->Images->FileNames[static_cast<std::size_t>(effect->ImageIndex)];
+            FindBesideDocument(fileName, documentFolders[static_cast<std::size_t>(assetIndex)]);
             try {
                 engine.TextureEngine->LoadTexture(fileName, GL_TEXTURE0_ARB);
             } catch (const std::exception& error) {
@@ -330,16 +344,19 @@ int Run(TOptions options) {
     TXmlDocument document;
     TColladaEngine engine(&document, TNativeWindow{}, options.Width, options.Height, options.FieldOfView,
                           options.NearPlane.value_or(0.1f), options.FarPlane.value_or(500.0f));
+    std::vector<std::filesystem::path> documentFolders;  // one for each asset
     for (const std::string& file : options.Files) {
         if (engine.LoadAsset(file) == -1)
             std::cerr << file << ": no asset: the document lacks a geometry or visual-scene library\n";
+        else
+            documentFolders.push_back(std::filesystem::path(file).parent_path());
     }
     // The programs' start-up and switches: the textures are always prepared, and clearing "Enable textures"
     // then switches them off.
     int phongIndex = -1;
     int useTextureFlag = StartUseTextureFlag;
     TLightColour lightDiffuse = StartLightDiffuse;
-    LoadTexturesOrWarn(engine);
+    LoadTexturesOrWarn(engine, documentFolders);
     if (options.VertexFile.empty()) {
         engine.PrepareMaterials();
     } else {
