@@ -269,7 +269,9 @@ TEST(SceneRenderTextures, ATextureBesideItsDocumentIsFoundFromAnotherFolder) {
     const TRun run = Render("--size 100 --lookat 0,0,6,0,0,0,0,1,0 -o beside.png exported/beside.dae");
     ASSERT_EQ(run.Status, 0) << run.Errors;
     EXPECT_EQ(run.Errors, "");
-    const unsigned char* middle = ReadPicture("beside.png").At(50, 50);
+    const TPicture shot = ReadPicture("beside.png");
+    ASSERT_EQ(shot.Width, 100);
+    const unsigned char* middle = shot.At(50, 50);
     EXPECT_TRUE(Reddish(middle)) << int(middle[0]) << ' ' << int(middle[1]) << ' ' << int(middle[2]);
 }
 
