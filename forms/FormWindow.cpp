@@ -67,7 +67,7 @@ Fl_Check_Button* TFormWindow::AddCheckBox(int x, int y, int width, int height, c
     box->labelfont(CaptionFont);
     box->labelsize(CaptionSize);
     box->value(checked ? 1 : 0);
-    if (click != nullptr) box->callback(click, this);
+    if (click != nullptr) box->callback(click, static_cast<TFormWindow*>(this));
     PanelControls->add(box);
     return box;
 }
@@ -88,8 +88,8 @@ void TFormWindow::EndControls() {
     // spring between the last check box and the first label gives the strip its anchoring.
     int springLeft = 0;
     int springRight = PanelControls->w();
-    for (int i = 0; i < PanelControls->children(); ++i) {
-        Fl_Widget* child = PanelControls->child(i);
+    for (int index = 0; index < PanelControls->children(); ++index) {
+        Fl_Widget* child = PanelControls->child(index);
         if (dynamic_cast<Fl_Check_Button*>(child) != nullptr)
             springLeft = std::max(springLeft, child->x() + child->w());
         else

@@ -107,14 +107,24 @@ TMesh Box(const std::string& name, const float centre[3], const float half[3], c
     return mesh;
 }
 
-// A red box standing on a green one, far from the origin, the pair stacked along the up axis (2: z, 1: y).
+// A red box standing on a green one, far from the origin, the pair stacked along the up axis (2: z, 1: y). The
+// nodes place them, so that the frame follows what drawing does with a node: the green box is a unit box
+// scaled up, the red one lies off to the side in its geometry and is turned up by its node's rotation.
 std::string StackedBoxes(int upAxis) {
-    const float red[3] = {1, 0, 0}, green[3] = {0, 1, 0};
-    float low[3] = {1200, -3400, 560}, high[3] = {1200, -3400, 560}, half[3] = {30, 30, 30};
-    high[upAxis] += 80;
+    const float red[3] = {1, 0, 0}, green[3] = {0, 1, 0}, unit[3] = {1, 1, 1}, half[3] = {30, 30, 30};
+    const float origin[3] = {0, 0, 0};
+    float aside[3] = {0, 0, 0};
+    aside[upAxis == 2 ? 1 : 0] = 80;  // +y, which a turn about x takes to +z; or +x, which one about z takes to +y
     TScene scene;
-    scene.Meshes = {Box("Low", low, half, green), Box("High", high, half, red)};
+    scene.Meshes = {Box("Low", origin, unit, green), Box("High", aside, half, red)};
     scene.Nodes = {MakeNode("low", "#Low"), MakeNode("high", "#High")};
+    for (TSceneNode& node : scene.Nodes) {
+        node.Position[0] = 1200;
+        node.Position[1] = -3400;
+        node.Position[2] = 560;
+    }
+    for (float& scale : scene.Nodes[0].Scale) scale = 30;
+    scene.Nodes[1].Rotation[upAxis == 2 ? 0 : 2] = 90;
     return scene.Document();
 }
 
@@ -169,15 +179,24 @@ TEST(SceneRenderFrame, AWideSceneFitsAcrossATallPicture) {
 }
 
 TEST(SceneRenderFrame, NothingToFrameKeepsTheDefaultCameraWithAWarning) {
-    TScene scene;
-    scene.Meshes = {TMesh{"Empty", {}, {}, {}, {}, "triangles", {}}};
-    scene.Nodes = {MakeNode("empty", "#Empty")};
-    TTempFile document("empty.dae", scene.Document());
-    TTempFile picture("empty.png", "");
-    const TRun run = Render("--frame -o empty.png empty.dae");
-    EXPECT_EQ(run.Status, 0);
-    EXPECT_NE(run.Errors.find("nothing is drawn"), std::string::npos) << run.Errors;
-    EXPECT_EQ(ReadPicture("empty.png").Width, 702);
+    TScene empty;
+    empty.Meshes = {TMesh{"Empty", {}, {}, {}, {}, "triangles", {}}};
+    empty.Nodes = {MakeNode("empty", "#Empty")};
+    // A node that puts its triangle beyond what a float camera can stand back from.
+    TScene huge;
+    huge.Meshes = {Triangle("Tri", 1)};
+    huge.Nodes = {MakeNode("tri", "#Tri")};
+    huge.Nodes[0].Position[0] = 3e38f;
+    huge.Nodes[0].Scale[0] = huge.Nodes[0].Scale[1] = 3e38f;
+    for (const auto& [name, scene] : {std::pair{"empty", empty}, std::pair{"huge", huge}}) {
+        SCOPED_TRACE(name);
+        TTempFile document(std::string(name) + ".dae", scene.Document());
+        TTempFile picture(std::string(name) + ".png", "");
+        const TRun run = Render("--frame -o " + std::string(name) + ".png " + name + ".dae");
+        EXPECT_EQ(run.Status, 0);
+        EXPECT_NE(run.Errors.find("nothing is drawn"), std::string::npos) << run.Errors;
+        EXPECT_EQ(ReadPicture(std::string(name) + ".png").Width, 702);
+    }
 }
 
 TEST(SceneRenderOptions, SizeAndCameraOptionsAreChecked) {
@@ -234,6 +253,26 @@ TEST(SceneRenderTextures, AnUnreadableTextureIsNamedAndItsNodeDrawnUntextured) {
     EXPECT_TRUE(Reddish(good)) << int(good[0]) << ' ' << int(good[1]) << ' ' << int(good[2]);
     for (const unsigned char* plain : {gone, junked})
         EXPECT_GT(plain[0] + plain[1] + plain[2], 3 * 240) << "untextured: white";
+}
+
+TEST(SceneRenderTextures, ATextureBesideItsDocumentIsFoundFromAnotherFolder) {
+    TScene scene;
+    scene.Meshes = {Square("Good", 0, 0, 1)};
+    scene.Meshes[0].TexCoords = {0, 0, 1, 0, 1, 1, 0, 1};
+    scene.Nodes = {MakeNode("good", "#Good", "GoodMat")};
+    scene.Effects = {{"GoodMat-fx", "GoodImage"}};
+    scene.Images = {{"GoodImage", "maps/red.bmp"}};
+    TTempFile document("exported/beside.dae", scene.Document());
+    TTempFile red("exported/maps/red.bmp", Bmp24(TRgbImage{1, 1, {255, 0, 0}}));
+    TTempFile picture("beside.png", "");
+
+    const TRun run = Render("--size 100 --lookat 0,0,6,0,0,0,0,1,0 -o beside.png exported/beside.dae");
+    ASSERT_EQ(run.Status, 0) << run.Errors;
+    EXPECT_EQ(run.Errors, "");
+    const TPicture shot = ReadPicture("beside.png");
+    ASSERT_EQ(shot.Width, 100);
+    const unsigned char* middle = shot.At(50, 50);
+    EXPECT_TRUE(Reddish(middle)) << int(middle[0]) << ' ' << int(middle[1]) << ' ' << int(middle[2]);
 }
 
 TEST(SceneRenderTextures, AMissingDocumentStillEndsTheRun) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <set>
@@ -35,8 +36,9 @@ const char* const Usage =
     "                   [--phong VERT FRAG] [--no-textures] [--wireframe] -o OUT.png FILE.dae...\n"
     "\n"
     "Loads each FILE in order, prepares its textures and draws one frame into an off-screen buffer of the\n"
-    "given size (default 702x387; N alone: a square of N pixels), then writes it to OUT.png. A texture that\n"
-    "cannot be read is named on standard error and its nodes are drawn untextured.\n"
+    "given size (default 702x387; N alone: a square of N pixels), then writes it to OUT.png. Texture names\n"
+    "are read from the working directory or else beside their document; a texture that cannot be read is\n"
+    "named on standard error and its nodes are drawn untextured.\n"
     "  --lookat      camera eye, centre and up (default: the viewer's start view from (-4, 0, 2))\n"
     "  --frame       place the camera so that everything drawn fits the picture, seen from above and in\n"
     "                front; the clipping distances follow unless --near or --far are given\n"
@@ -208,7 +210,7 @@ constexpr double FrameMargin = 1.05;  // the picture's sides stay this much wide
 // The camera looks at the middle of the points' box from above and in front: for a z-up scene from -y, for a
 // y-up scene from +z (the same side once the scene is turned up), raised by the elevation. It stands back just
 // so far that every point lies within the field of view, both across and up, with a small margin; the
-// clipping planes enclose the points. Nothing to frame: nullopt.
+// clipping planes enclose the points. Nothing to frame, or too far to frame in single precision: nullopt.
 std::optional<TFraming> FrameAll(const std::vector<TPoint>& points, char upAxis, double fieldOfViewDegrees,
                                  double aspect) {
     if (points.empty()) return std::nullopt;
@@ -252,6 +254,10 @@ std::optional<TFraming> FrameAll(const std::vector<TPoint>& points, char upAxis,
     for (int i = 0; i < 3; ++i) framing.LookAt.push_back(static_cast<float>(up[i]));
     framing.NearPlane = static_cast<float>(std::max(nearest / 2, size * 1e-3));
     framing.FarPlane = static_cast<float>(farthest * 1.5 + size * 1e-3);
+    // A scene near the limits of single precision gives a camera that GL cannot take.
+    const auto finite = [](float value) { return std::isfinite(value); };
+    if (!std::all_of(framing.LookAt.begin(), framing.LookAt.end(), finite) || !finite(framing.FarPlane))
+        return std::nullopt;
     return framing;
 }
 
@@ -261,7 +267,8 @@ void FrameCamera(TColladaEngine& engine, TOptions& options) {
     const std::optional<TFraming> framing = FrameAll(DrawnVertices(engine), options.UpAxis, options.FieldOfView,
                                                      aspect);
     if (!framing) {
-        std::cerr << "scenerender: warning: nothing is drawn, so --frame keeps the default camera\n";
+        std::cerr << "scenerender: warning: nothing is drawn within single-precision range, so --frame keeps "
+                     "the default camera\n";
         return;
     }
     options.LookAt = framing->LookAt;
@@ -272,19 +279,31 @@ void FrameCamera(TColladaEngine& engine, TOptions& options) {
     glMatrixMode(GL_MODELVIEW);
 }
 
+// A relative texture name that does not name a file from the working directory is looked for in the folder of
+// its document, where exporters put it; the name stays as written when it is not there either.
+void FindBesideDocument(std::string& fileName, const std::filesystem::path& documentFolder) {
+    std::error_code error;
+    if (fileName.empty() || std::filesystem::path(fileName).is_absolute() || std::filesystem::exists(fileName, error))
+        return;
+    const std::filesystem::path beside = documentFolder / fileName;
+    if (std::filesystem::exists(beside, error)) fileName = beside.string();
+}
+
 // A texture that cannot be read costs the picture that texture only: the file is named on standard error and
 // the nodes that use it are drawn untextured. The textures are loaded here in the order in which material
-// preparation asks for them, which then only finds them again.
-void LoadTexturesOrWarn(TColladaEngine& engine) {
+// preparation asks for them, which then only finds them again. documentFolders holds each asset's folder.
+void LoadTexturesOrWarn(TColladaEngine& engine, const std::vector<std::filesystem::path>& documentFolders) {
     std::set<const TEffect*> untextured;
-    for (const auto& asset : engine.Assets) {
+    for (int assetIndex = 0; assetIndex < engine.Assets.Count(); ++assetIndex) {
+        TColladaAsset* asset = engine.Assets[static_cast<std::size_t>(assetIndex)];
         for (const auto& node : asset->VisualScenes->Items) {
             if (node->EffectIndex == -1) continue;
             TEffect* effect = asset->Effects->Items[static_cast<std::size_t>(node->EffectIndex)];
             if (untextured.count(effect) != 0)
                 std::cerr << "scenerender: warning: node \"" << node->Name << "\" drawn untextured too\n";
             if (effect->ImageIndex == -1) continue;
-            const std::string& fileName = asset->Images->FileNames[static_cast<std::size_t>(effect->ImageIndex)];
+            std::string& fileName = asset->Images->FileNames[static_cast<std::size_t>(effect->ImageIndex)];
+            FindBesideDocument(fileName, documentFolders[static_cast<std::size_t>(assetIndex)]);
             try {
                 engine.TextureEngine->LoadTexture(fileName, GL_TEXTURE0_ARB);
             } catch (const std::exception& error) {
@@ -325,16 +344,19 @@ int Run(TOptions options) {
     TXmlDocument document;
     TColladaEngine engine(&document, TNativeWindow{}, options.Width, options.Height, options.FieldOfView,
                           options.NearPlane.value_or(0.1f), options.FarPlane.value_or(500.0f));
+    std::vector<std::filesystem::path> documentFolders;  // one for each asset
     for (const std::string& file : options.Files) {
         if (engine.LoadAsset(file) == -1)
             std::cerr << file << ": no asset: the document lacks a geometry or visual-scene library\n";
+        else
+            documentFolders.push_back(std::filesystem::path(file).parent_path());
     }
     // The programs' start-up and switches: the textures are always prepared, and clearing "Enable textures"
     // then switches them off.
     int phongIndex = -1;
     int useTextureFlag = StartUseTextureFlag;
     TLightColour lightDiffuse = StartLightDiffuse;
-    LoadTexturesOrWarn(engine);
+    LoadTexturesOrWarn(engine, documentFolders);
     if (options.VertexFile.empty()) {
         engine.PrepareMaterials();
     } else {
