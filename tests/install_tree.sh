@@ -1,7 +1,8 @@
 #!/bin/bash
 # The installed tree: `cmake --install` into a temporary prefix; from /, the tools run on the installed demo
 # data, the thumbnailer entry's command writes a picture of a document, and both programs start through their
-# launchers and draw (window cases of programs_xvfb.sh).
+# launchers and draw, Vantrell also a document named relative to where its launcher starts (window cases of
+# programs_xvfb.sh).
 #
 #   install_tree.sh BUILD_DIR PROGRAMS_XVFB XCLOSE
 set -u
@@ -44,7 +45,7 @@ PATH=$prefix/bin:$PATH "${command[@]}" || fail "the thumbnailer command failed: 
 spread=$(convert "$picture" -colorspace gray -format "%[fx:standard_deviation]" info:)
 awk -v s="$spread" 'BEGIN { exit !(s > 0.02) }' || fail "the thumbnail shows nothing (grey spread $spread)"
 
-for program in vantrell lustrane; do
-    "$PROGRAMS_XVFB" "$prefix/bin" "$data" "$XCLOSE" "installed_${program}_opens" || fail "$program"
+for window_case in installed_vantrell_opens installed_lustrane_opens installed_vantrell_user_scene; do
+    "$PROGRAMS_XVFB" "$prefix/bin" "$data" "$XCLOSE" "$window_case" || fail "$window_case"
 done
 echo "PASS (install_tree)"

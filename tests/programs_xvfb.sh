@@ -398,10 +398,12 @@ red_fraction() {
 
 # A document named relative to the folder the program starts in, itself elsewhere, with its texture named
 # relative to the document: the wall is drawn textured, and only it, since the demo files are not loaded.
+# An installed program's launcher is started from another folder than the program's own.
 case_vantrell_user_scene() {
+    local folder=${1:-$BIN_DIR}
     write_wall "$WORK/scene/wall.dae"
     start_xvfb
-    start_program vantrell "$BIN_DIR" "$(realpath --relative-to="$BIN_DIR" "$WORK/scene/wall.dae")"
+    start_program vantrell "$folder" "$(realpath --relative-to="$folder" "$WORK/scene/wall.dae")"
     wait_main_window Vantrell
     wait_first_frame
     wait_settled wall
@@ -518,6 +520,7 @@ lustrane_no_pixel_format) case_lustrane_no_pixel_format ;;
 no_display) case_no_display ;;
 comma_locale) case_comma_locale ;;
 vantrell_user_scene) case_vantrell_user_scene ;;
+installed_vantrell_user_scene) case_vantrell_user_scene "$WORK" ;;
 lustrane_user_model) case_lustrane_user_model ;;
 vantrell_missing_file) case_vantrell_missing_file ;;
 usage) case_usage ;;
