@@ -134,7 +134,8 @@ std::string GeometryText(const std::string& name, const TMesh& mesh, const std::
 
 }  // namespace
 
-TColladaWriter::TColladaWriter(std::string upAxis) : UpAxis(std::move(upAxis))
+TColladaWriter::TColladaWriter(std::string upAxis, std::string authoringTool)
+    : UpAxis(std::move(upAxis)), AuthoringTool(Escape(authoringTool))
 {
     if (UpAxis != "Z_UP" && UpAxis != "Y_UP") throw std::invalid_argument("up axis must be Z_UP or Y_UP");
 }
@@ -144,6 +145,7 @@ bool TColladaWriter::HasMaterial(const std::string& name) const
     return std::any_of(Materials.begin(), Materials.end(), [&](const TMaterial& m) { return m.Name == name; });
 }
 
+// Entries keep their names escaped, as they are written; lookups escape the name they are given.
 const TColladaWriter::TGeometryEntry& TColladaWriter::FindGeometry(const std::string& name) const
 {
     for (const TGeometryEntry& geometry : Geometries)
@@ -153,24 +155,28 @@ const TColladaWriter::TGeometryEntry& TColladaWriter::FindGeometry(const std::st
 
 void TColladaWriter::AddMaterial(const std::string& name, const std::string& fileName, const TSurfaceLook& look)
 {
-    if (HasMaterial(name)) throw std::logic_error("material " + name + " added twice");
-    Materials.push_back({name, fileName, look});
+    const std::string escaped = Escape(name);
+    if (HasMaterial(escaped)) throw std::logic_error("material " + name + " added twice");
+    Materials.push_back({escaped, fileName, look});
 }
 
 void TColladaWriter::AddGeometry(const std::string& name, const TMesh& mesh, const std::string& material)
 {
-    if (!HasMaterial(material)) throw std::logic_error("geometry " + name + " uses unknown material " + material);
+    const std::string escaped = Escape(name), escapedMaterial = Escape(material);
+    if (!HasMaterial(escapedMaterial))
+        throw std::logic_error("geometry " + name + " uses unknown material " + material);
     for (const TGeometryEntry& geometry : Geometries)
-        if (geometry.Name == name) throw std::logic_error("geometry " + name + " added twice");
-    Geometries.push_back({name, material, GeometryText(name + "-Geometry", mesh, material)});
+        if (geometry.Name == escaped) throw std::logic_error("geometry " + name + " added twice");
+    Geometries.push_back({escaped, escapedMaterial, GeometryText(escaped + "-Geometry", mesh, escapedMaterial)});
 }
 
 void TColladaWriter::AddNode(const std::string& name, const std::string& geometry, const TPlacement& placement)
 {
-    FindGeometry(geometry);
+    const std::string escaped = Escape(name), escapedGeometry = Escape(geometry);
+    FindGeometry(escapedGeometry);
     for (const TNodeEntry& node : Nodes)
-        if (node.Name == name) throw std::logic_error("node " + name + " added twice");
-    Nodes.push_back({name, geometry, placement});
+        if (node.Name == escaped) throw std::logic_error("node " + name + " added twice");
+    Nodes.push_back({escaped, escapedGeometry, placement});
 }
 
 std::string TColladaWriter::Text() const
@@ -179,7 +185,7 @@ std::string TColladaWriter::Text() const
     out += "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
     out += "<COLLADA xmlns=\"http://www.collada.org/2005/11/COLLADASchema\" version=\"1.4.1\">\n";
     out += "  <asset>\n";
-    out += "    <contributor>\n      <authoring_tool>demodata</authoring_tool>\n    </contributor>\n";
+    out += "    <contributor>\n      <authoring_tool>" + AuthoringTool + "</authoring_tool>\n    </contributor>\n";
     // A fixed date keeps the output the same from build to build.
     out += "    <created>2026-01-01T00:00:00Z</created>\n    <modified>2026-01-01T00:00:00Z</modified>\n";
     out += "    <unit name=\"meter\" meter=\"1\"/>\n";
