@@ -1,0 +1,328 @@
+#include "SceneImport.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <map>
+
+#include "ColladaWriter.h"
+#include "Placement.h"
+#include "Textures.h"
+#include "UniqueNames.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Deeper node trees than this are taken for a loop or an attack, not a model.
+constexpr int MaxNodeDepth = 1000;
+
+struct TInstance {
+    unsigned Mesh;
+    TMatrix World;
+    std::string NodeName;
+};
+
+struct TLook {
+    std::string Material;                // the writer's material
+    std::optional<TColor> VertexColour;  // none: the material shows its own texture
+};
+
+TMatrix MatrixOf(const aiMatrix4x4& m)
+{
+    TMatrix out;
+    const ai_real* values = m[0];
+    std::copy(values, values + 16, out.M.begin());
+    return out;
+}
+
+void CollectInstances(const aiNode& node, const TMatrix& parent, int depth, std::vector<TInstance>& out)
+{
+    if (depth > MaxNodeDepth) throw TImportError("the node tree is deeper than " + std::to_string(MaxNodeDepth));
+    const TMatrix world = parent * MatrixOf(node.mTransformation);
+    for (unsigned i = 0; i < node.mNumMeshes; ++i) out.push_back({node.mMeshes[i], world, node.mName.C_Str()});
+    for (unsigned i = 0; i < node.mNumChildren; ++i) CollectInstances(*node.mChildren[i], world, depth + 1, out);
+}
+
+std::string Lower(std::string text)
+{
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The model reader gives every format y up; its COLLADA reader has applied the document's unit already, but
+// its FBX reader leaves the file's unit (centimetres by default) to the caller.
+TMatrix SourceToMetres(const aiScene& scene, const std::string& input)
+{
+    double unit = 1.0;
+    if (Lower(fs::path(input).extension().string()) == ".fbx") {
+        unit = 0.01;
+        double factor = 0;
+        float factorFloat = 0;
+        if (scene.mMetaData && scene.mMetaData->Get("UnitScaleFactor", factor) && factor > 0) unit = factor / 100;
+        else if (scene.mMetaData && scene.mMetaData->Get("UnitScaleFactor", factorFloat) && factorFloat > 0)
+            unit = factorFloat / 100;
+    }
+    return TMatrix::Scaling(unit, unit, unit);
+}
+
+std::vector<std::string> DroppedParts(const aiScene& scene)
+{
+    std::vector<std::string> dropped;
+    auto note = [&](unsigned count, const char* what) {
+        if (count > 0) dropped.push_back(std::to_string(count) + " " + what + " dropped");
+    };
+    note(scene.mNumAnimations, "animation(s)");
+    note(scene.mNumCameras, "camera(s)");
+    note(scene.mNumLights, "light(s)");
+    unsigned skinned = 0, morphed = 0;
+    for (unsigned i = 0; i < scene.mNumMeshes; ++i) {
+        skinned += scene.mMeshes[i]->mNumBones > 0;
+        morphed += scene.mMeshes[i]->mNumAnimMeshes > 0;
+    }
+    note(skinned, "skin(s) (their meshes are kept in their rest pose)");
+    note(morphed, "morph target set(s)");
+    return dropped;
+}
+
+TColor DiffuseOf(const aiMaterial& material)
+{
+    aiColor4D colour(0.8f, 0.8f, 0.8f, 1.0f);
+    if (material.Get(AI_MATKEY_BASE_COLOR, colour) != AI_SUCCESS) material.Get(AI_MATKEY_COLOR_DIFFUSE, colour);
+    float opacity = 1.0f;
+    if (material.Get(AI_MATKEY_OPACITY, opacity) == AI_SUCCESS && opacity < colour.a) colour.a = opacity;
+    auto unit = [](float v) { return std::isfinite(v) ? std::clamp(v, 0.0f, 1.0f) : 1.0f; };
+    return {unit(colour.r), unit(colour.g), unit(colour.b), unit(colour.a)};
+}
+
+std::optional<std::string> TexturePathOf(const aiMaterial& material)
+{
+    for (aiTextureType type : {aiTextureType_BASE_COLOR, aiTextureType_DIFFUSE}) {
+        aiString path;
+        if (material.GetTextureCount(type) > 0 && material.GetTexture(type, 0, &path) == AI_SUCCESS &&
+            path.length > 0)
+            return std::string(path.C_Str());
+    }
+    return std::nullopt;
+}
+
+bool IsDrawn(const aiMesh& mesh)
+{
+    return mesh.mNumVertices > 0 &&
+           (mesh.mPrimitiveTypes & (aiPrimitiveType_TRIANGLE | aiPrimitiveType_LINE)) != 0;
+}
+
+long long TriangleCount(const aiMesh& mesh)
+{
+    long long count = 0;
+    for (unsigned f = 0; f < mesh.mNumFaces; ++f) count += mesh.mFaces[f].mNumIndices == 3;
+    return count;
+}
+
+// The mesh as the writer takes it; `bake` moves its vertices to where one instance puts them.
+TMesh MeshOf(const aiMesh& source, const TLook& look, const TMatrix* bake)
+{
+    TMesh mesh;
+    mesh.Lines = (source.mPrimitiveTypes & aiPrimitiveType_TRIANGLE) == 0;
+    const unsigned corners = mesh.Lines ? 2 : 3;
+    const std::size_t n = source.mNumVertices;
+    mesh.Positions.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const aiVector3D& p = source.mVertices[i];
+        mesh.Positions[i] = bake ? bake->TransformPoint({p.x, p.y, p.z}) : TVec3{p.x, p.y, p.z};
+    }
+    if (source.HasNormals()) {
+        mesh.Normals.resize(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const aiVector3D& v = source.mNormals[i];
+            mesh.Normals[i] = bake ? bake->TransformNormal({v.x, v.y, v.z}) : TVec3{v.x, v.y, v.z};
+        }
+    }
+    if (!look.VertexColour && source.HasTextureCoords(0)) {
+        mesh.TexCoords.resize(n);
+        for (std::size_t i = 0; i < n; ++i) mesh.TexCoords[i] = {source.mTextureCoords[0][i].x, source.mTextureCoords[0][i].y};
+    }
+    if (look.VertexColour || source.HasVertexColors(0)) {
+        const TColor base = look.VertexColour.value_or(TColor{});
+        mesh.Colors.assign(n, base);
+        if (source.HasVertexColors(0))
+            for (std::size_t i = 0; i < n; ++i) {
+                const aiColor4D& c = source.mColors[0][i];
+                mesh.Colors[i] = {base.R * c.r, base.G * c.g, base.B * c.b, base.A * c.a};
+            }
+    }
+    mesh.Indices.reserve(std::size_t{source.mNumFaces} * corners);
+    for (unsigned f = 0; f < source.mNumFaces; ++f) {
+        const aiFace& face = source.mFaces[f];
+        if (face.mNumIndices != corners) continue;
+        bool inside = true;
+        for (unsigned c = 0; c < corners; ++c) inside = inside && face.mIndices[c] < n;
+        if (inside) mesh.Indices.insert(mesh.Indices.end(), face.mIndices, face.mIndices + corners);
+    }
+    return mesh;
+}
+
+// The largest extent of everything the instances place, after `toTarget`.
+double LargestExtent(const aiScene& scene, const std::vector<TInstance>& instances, const TMatrix& toTarget)
+{
+    double low[3], high[3];
+    std::fill(low, low + 3, std::numeric_limits<double>::infinity());
+    std::fill(high, high + 3, -std::numeric_limits<double>::infinity());
+    for (const TInstance& instance : instances) {
+        const aiMesh& mesh = *scene.mMeshes[instance.Mesh];
+        if (!IsDrawn(mesh)) continue;
+        const TMatrix world = toTarget * instance.World;
+        for (unsigned i = 0; i < mesh.mNumVertices; ++i) {
+            const TVec3 p = world.TransformPoint({mesh.mVertices[i].x, mesh.mVertices[i].y, mesh.mVertices[i].z});
+            const double xyz[3] = {p.X, p.Y, p.Z};
+            for (int a = 0; a < 3; ++a) {
+                low[a] = std::min(low[a], xyz[a]);
+                high[a] = std::max(high[a], xyz[a]);
+            }
+        }
+    }
+    double extent = 0;
+    for (int a = 0; a < 3; ++a) extent = std::max(extent, high[a] - low[a]);
+    return extent;
+}
+
+// Materials become writer materials on first use, each with its texture written beside the document.
+class TLooks {
+public:
+    TLooks(const aiScene& scene, TColladaWriter& writer, TTextureFiles& textures, std::vector<std::string>& warnings)
+        : Scene(scene), Writer(writer), Textures(textures), Warnings(warnings)
+    {
+    }
+
+    const TLook& For(unsigned materialIndex)
+    {
+        if (const auto found = Looks.find(materialIndex); found != Looks.end()) return found->second;
+        TLook look;
+        TColor colour{0.8f, 0.8f, 0.8f, 1.0f};
+        std::string wanted = "material";
+        std::optional<std::string> texture;
+        if (materialIndex < Scene.mNumMaterials) {
+            const aiMaterial& material = *Scene.mMaterials[materialIndex];
+            wanted = material.GetName().C_Str();
+            colour = DiffuseOf(material);
+            if (const auto path = TexturePathOf(material)) texture = Textures.Export(*path, Warnings);
+        }
+        if (!texture) {
+            look.VertexColour = colour;
+            texture = PlainTexture();
+        }
+        look.Material = Names.Take(wanted, "material");
+        Writer.AddMaterial(look.Material, *texture);
+        return Looks.emplace(materialIndex, look).first->second;
+    }
+
+private:
+    // Under the textured switch the programs sample a texture on every surface, so a material of one colour
+    // gets a white texture and its colour in its vertices: it shows with textures on and off alike.
+    const std::string& PlainTexture()
+    {
+        if (Plain.empty()) Plain = Textures.ExportPlain("plain", {2, 2, std::vector<unsigned char>(16, 255)});
+        return Plain;
+    }
+
+    const aiScene& Scene;
+    TColladaWriter& Writer;
+    TTextureFiles& Textures;
+    std::vector<std::string>& Warnings;
+    TUniqueNames Names;
+    std::map<unsigned, TLook> Looks;
+    std::string Plain;
+};
+
+const aiScene& ReadModel(Assimp::Importer& importer, const std::string& input)
+{
+    std::error_code error;
+    if (!fs::is_regular_file(input, error)) throw TImportError(input + ": no such file");
+    // Points and lines stay apart from triangles, each kind a mesh of its own; polygons become triangles.
+    importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, 0);
+    const aiScene* scene = importer.ReadFile(
+        input, aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_GenNormals | aiProcess_FindDegenerates);
+    if (!scene || !scene->mRootNode) throw TImportError(input + ": " + importer.GetErrorString());
+    if (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) throw TImportError(input + ": the model file is incomplete");
+    return *scene;
+}
+
+}  // namespace
+
+TImportResult ImportScene(const std::string& input, const std::string& output, const TImportOptions& options)
+{
+    Assimp::Importer importer;
+    const aiScene& scene = ReadModel(importer, input);
+    TImportResult result;
+    result.Warnings = DroppedParts(scene);
+
+    std::vector<TInstance> instances;
+    CollectInstances(*scene.mRootNode, TMatrix(), 0, instances);
+
+    TMatrix toTarget = SourceToMetres(scene, input);
+    if (options.ZUp) toTarget = TMatrix::Rotation(0, 90) * toTarget;
+    if (options.SizeMetres) {
+        const double extent = LargestExtent(scene, instances, toTarget);
+        if (extent > 0) toTarget = TMatrix::Scaling(*options.SizeMetres / extent, *options.SizeMetres / extent,
+                                                    *options.SizeMetres / extent) * toTarget;
+    }
+
+    const fs::path outputPath = fs::absolute(output);
+    TColladaWriter writer(options.ZUp ? "Z_UP" : "Y_UP", "sceneimport");
+    TTextureFiles textures(scene, fs::absolute(input).parent_path(), outputPath.parent_path());
+    TLooks looks(scene, writer, textures, result.Warnings);
+    TUniqueNames geometryNames, nodeNames;
+    std::map<unsigned, std::string> sharedGeometry;
+    unsigned points = 0, baked = 0;
+
+    for (const TInstance& instance : instances) {
+        if (instance.Mesh >= scene.mNumMeshes) continue;
+        const aiMesh& source = *scene.mMeshes[instance.Mesh];
+        if (!IsDrawn(source)) {
+            points += source.mNumFaces > 0;
+            continue;
+        }
+        result.SourceTriangles += TriangleCount(source);
+        const TLook& look = looks.For(source.mMaterialIndex);
+        const TMatrix world = toTarget * instance.World;
+        const std::optional<TPlacement> placement = PlacementOf(world);
+        std::string geometry;
+        if (placement) {
+            auto shared = sharedGeometry.find(instance.Mesh);
+            if (shared == sharedGeometry.end()) {
+                TMesh mesh = MeshOf(source, look, nullptr);
+                if (mesh.Indices.empty()) continue;
+                geometry = geometryNames.Take(source.mName.C_Str(), "mesh");
+                writer.AddGeometry(geometry, mesh, look.Material);
+                shared = sharedGeometry.emplace(instance.Mesh, geometry).first;
+            }
+            geometry = shared->second;
+        } else {
+            // A shear cannot be a node's placement: this instance gets a copy of the mesh where it belongs.
+            TMesh mesh = MeshOf(source, look, &world);
+            if (mesh.Indices.empty()) continue;
+            geometry = geometryNames.Take(std::string(source.mName.C_Str()) + "-" + instance.NodeName, "mesh");
+            writer.AddGeometry(geometry, mesh, look.Material);
+            ++baked;
+        }
+        writer.AddNode(nodeNames.Take(instance.NodeName, "node"), geometry, placement.value_or(TPlacement{}));
+        ++result.Nodes;
+    }
+    if (points > 0) result.Warnings.push_back(std::to_string(points) + " point mesh(es) dropped: points are not drawn");
+    if (baked > 0)
+        result.Warnings.push_back(std::to_string(baked) +
+                                  " instance(s) sheared by their nodes: their vertices were transformed instead");
+    if (result.Nodes == 0) throw TImportError(input + ": nothing to draw (no triangles or lines)");
+    try {
+        writer.Save(outputPath.string());
+    } catch (const std::runtime_error& error) {
+        throw TImportError(error.what());
+    }
+    return result;
+}

@@ -1,0 +1,125 @@
+#include "Textures.h"
+
+#include <assimp/scene.h>
+
+#include <algorithm>
+#include <cctype>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Lower(std::string text)
+{
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Exporters write paths with backslashes, "file://" prefixes and %20 for spaces.
+std::string CleanPath(std::string path)
+{
+    if (path.rfind("file://", 0) == 0) path.erase(0, 7);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    std::string out;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (path[i] == '%' && i + 2 < path.size() && std::isxdigit(static_cast<unsigned char>(path[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(path[i + 2]))) {
+            out += static_cast<char>(std::stoi(path.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += path[i];
+        }
+    }
+    return out;
+}
+
+bool KeptAsIs(const std::string& extension)
+{
+    return extension == ".jpg" || extension == ".jpeg" || extension == ".bmp";
+}
+
+// A file name for the images the model file holds itself.
+std::string EmbeddedStem(const aiTexture& texture, const std::string& texturePath)
+{
+    const std::string own = fs::path(CleanPath(texture.mFilename.C_Str())).stem().string();
+    if (!own.empty()) return own;
+    std::string stem = "texture";
+    for (char c : texturePath)
+        if (std::isdigit(static_cast<unsigned char>(c))) stem += c;
+    return stem;
+}
+
+}  // namespace
+
+TTextureFiles::TTextureFiles(const aiScene& scene, fs::path modelFolder, fs::path outputFolder)
+    : Scene(scene), ModelFolder(std::move(modelFolder)), OutputFolder(std::move(outputFolder))
+{
+}
+
+std::optional<fs::path> TTextureFiles::Find(const std::string& texturePath) const
+{
+    const fs::path path(CleanPath(texturePath));
+    std::vector<fs::path> candidates;
+    if (path.is_absolute()) candidates.push_back(path);
+    else candidates.push_back(ModelFolder / path);
+    // Files moved together with their model often lose the folders their paths name.
+    candidates.push_back(ModelFolder / path.filename());
+    std::error_code error;
+    for (const fs::path& candidate : candidates)
+        if (fs::is_regular_file(candidate, error)) return candidate;
+    return std::nullopt;
+}
+
+std::string TTextureFiles::Write(const std::string& stem, const std::string& extension,
+                                 std::span<const unsigned char> bytes)
+{
+    const std::string name = FileNames.Take(stem, "texture") + extension;
+    WriteFileBytes((OutputFolder / name).string(), bytes);
+    return name;
+}
+
+std::optional<std::string> TTextureFiles::Export(const std::string& texturePath, std::vector<std::string>& warnings)
+{
+    if (const auto done = Done.find(texturePath); done != Done.end()) return done->second;
+    std::optional<std::string> result;
+    try {
+        if (const aiTexture* embedded = Scene.GetEmbeddedTexture(texturePath.c_str())) {
+            const std::string stem = EmbeddedStem(*embedded, texturePath);
+            TRgbaImage image;
+            if (embedded->mHeight == 0) {
+                const auto* bytes = reinterpret_cast<const unsigned char*>(embedded->pcData);
+                image = DecodeImage({bytes, embedded->mWidth}, "embedded texture " + texturePath);
+            } else {
+                image.Width = static_cast<int>(embedded->mWidth);
+                image.Height = static_cast<int>(embedded->mHeight);
+                for (std::size_t i = 0; i < std::size_t{embedded->mWidth} * embedded->mHeight; ++i) {
+                    const aiTexel& t = embedded->pcData[i];
+                    image.Rgba.insert(image.Rgba.end(), {t.r, t.g, t.b, t.a});
+                }
+            }
+            result = Write(stem, ".bmp", EncodeBmp32(image));
+        } else if (const auto found = Find(texturePath)) {
+            const std::string extension = Lower(found->extension().string());
+            const std::vector<unsigned char> bytes = ReadFileBytes(found->string());
+            if (KeptAsIs(extension)) {
+                result = Write(found->stem().string(), extension == ".jpeg" ? ".jpg" : extension, bytes);
+            } else {
+                result = Write(found->stem().string(), ".bmp", EncodeBmp32(DecodeImage(bytes, found->string())));
+            }
+        } else {
+            const fs::path path(CleanPath(texturePath));
+            warnings.push_back("texture " + (path.is_absolute() ? path : ModelFolder / path).string() +
+                               " not found; its material keeps its colour");
+        }
+    } catch (const std::exception& error) {
+        warnings.push_back(std::string("texture not converted: ") + error.what() + "; its material keeps its colour");
+    }
+    Done.emplace(texturePath, result);
+    return result;
+}
+
+std::string TTextureFiles::ExportPlain(const std::string& wantedName, const TRgbaImage& image)
+{
+    return Write(wantedName, ".bmp", EncodeBmp32(image));
+}
