@@ -246,6 +246,10 @@ const aiScene& ReadModel(Assimp::Importer& importer, const std::string& input)
     if (!fs::is_regular_file(input, error)) throw TImportError(input + ": no such file");
     // Points and lines stay apart from triangles, each kind a mesh of its own; polygons become triangles.
     importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, 0);
+    // A triangle without area draws nothing; kept, it would come back as a point or a line.
+    importer.SetPropertyBool(AI_CONFIG_PP_FD_REMOVE, true);
+    // Users know their COLLADA nodes by name; the reader's default is the id, or a made-up name without one.
+    importer.SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_USE_COLLADA_NAMES, true);
     const aiScene* scene = importer.ReadFile(
         input, aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_GenNormals | aiProcess_FindDegenerates);
     if (!scene || !scene->mRootNode) throw TImportError(input + ": " + importer.GetErrorString());
