@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "StreamingWriter.h"
+
 namespace {
 
 struct TGrid {
@@ -26,33 +28,17 @@ double Height(double x, double y) {
     return 0.5 * std::sin(x * 0.7) * std::cos(y * 0.5);
 }
 
-void WriteSource(FILE* out, const std::string& id, int count, int stride, const char* params,
-                 const auto& writeValues) {
-    std::fprintf(out, "<source id=\"%s\"><float_array id=\"%s-array\" count=\"%d\">", id.c_str(), id.c_str(),
-                 count * stride);
-    writeValues();
-    std::fprintf(out, "</float_array><technique_common><accessor source=\"#%s-array\" count=\"%d\" stride=\"%d\">",
-                 id.c_str(), count, stride);
-    for (const char* p = params; *p; ++p) std::fprintf(out, "<param name=\"%c\" type=\"float\"/>", *p);
-    std::fprintf(out, "</accessor></technique_common></source>\n");
-}
-
 void WriteDocument(FILE* out, const TGrid& grid) {
-    const std::string name = "Grid";
     const double spacing = 0.1;
-    std::fprintf(out, "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-                      "<COLLADA xmlns=\"http://www.collada.org/2005/11/COLLADASchema\" version=\"1.4.1\">\n"
-                      "<asset><created>2026-01-01T00:00:00</created><modified>2026-01-01T00:00:00</modified>"
-                      "<up_axis>Z_UP</up_axis></asset>\n<library_geometries>\n"
-                      "<geometry id=\"Grid\" name=\"Grid\"><mesh>\n");
+    TStreamingWriter writer(out, "Z_UP", "Grid");
     const auto eachVertex = [&](auto&& write) {
         for (int r = 0; r <= grid.Rows; ++r)
             for (int c = 0; c <= grid.Columns; ++c) write(c * spacing, r * spacing, c, r);
     };
-    WriteSource(out, name + "-Position", grid.Vertices(), 3, "XYZ", [&] {
+    writer.Source("-Position", grid.Vertices(), "XYZ", [&] {
         eachVertex([&](double x, double y, int, int) { std::fprintf(out, "%.5g %.5g %.5g ", x, y, Height(x, y)); });
     });
-    WriteSource(out, name + "-Normals", grid.Vertices(), 3, "XYZ", [&] {
+    writer.Source("-Normals", grid.Vertices(), "XYZ", [&] {
         eachVertex([&](double x, double y, int, int) {
             const double dx = 0.35 * std::cos(x * 0.7) * std::cos(y * 0.5);
             const double dy = -0.25 * std::sin(x * 0.7) * std::sin(y * 0.5);
@@ -60,31 +46,20 @@ void WriteDocument(FILE* out, const TGrid& grid) {
             std::fprintf(out, "%.4f %.4f %.4f ", -dx / length, -dy / length, 1.0 / length);
         });
     });
-    WriteSource(out, name + "-UV", grid.Vertices(), 2, "ST", [&] {
+    writer.Source("-UV", grid.Vertices(), "ST", [&] {
         eachVertex([&](double, double, int c, int r) {
             std::fprintf(out, "%.4f %.4f ", static_cast<double>(c) / grid.Columns, static_cast<double>(r) / grid.Rows);
         });
     });
-    std::fprintf(out, "<vertices id=\"Grid-Vertices\"><input semantic=\"POSITION\" source=\"#Grid-Position\"/>"
-                      "</vertices>\n<triangles count=\"%d\">"
-                      "<input semantic=\"VERTEX\" source=\"#Grid-Vertices\" offset=\"0\"/>"
-                      "<input semantic=\"NORMAL\" source=\"#Grid-Normals\" offset=\"1\"/>"
-                      "<input semantic=\"TEXCOORD\" source=\"#Grid-UV\" offset=\"2\" set=\"0\"/><p>",
-                 grid.Triangles());
     const int stride = grid.Columns + 1;
-    for (int r = 0; r < grid.Rows; ++r)
-        for (int c = 0; c < grid.Columns; ++c) {
-            const int a = r * stride + c, b = a + 1, d = a + stride, e = d + 1;
-            std::fprintf(out, "%d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d ", a, a, a, b, b, b, e, e, e, a,
-                         a, a, e, e, e, d, d, d);
-        }
-    std::fprintf(out, "</p></triangles>\n</mesh></geometry>\n</library_geometries>\n"
-                      "<library_visual_scenes><visual_scene id=\"Scene\" name=\"Scene\">\n"
-                      "<node id=\"Grid-node\" name=\"Grid\"><translate>0 0 0</translate>"
-                      "<rotate>0 0 1 0</rotate><rotate>0 1 0 0</rotate><rotate>1 0 0 0</rotate>"
-                      "<scale>1 1 1</scale><instance_geometry url=\"#Grid\"/></node>\n"
-                      "</visual_scene></library_visual_scenes>\n"
-                      "<scene><instance_visual_scene url=\"#Scene\"/></scene>\n</COLLADA>\n");
+    writer.Finish(grid.Triangles(), [&] {
+        for (int r = 0; r < grid.Rows; ++r)
+            for (int c = 0; c < grid.Columns; ++c) {
+                const int a = r * stride + c, b = a + 1, d = a + stride, e = d + 1;
+                std::fprintf(out, "%d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d ", a, a, a, b, b, b, e, e, e,
+                             a, a, a, e, e, e, d, d, d);
+            }
+    });
 }
 
 }  // namespace
