@@ -252,8 +252,9 @@ const aiScene& ReadModel(Assimp::Importer& importer, const std::string& input)
     importer.SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_USE_COLLADA_NAMES, true);
     const aiScene* scene = importer.ReadFile(
         input, aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_GenNormals | aiProcess_FindDegenerates);
+    // A scene flagged incomplete (cameras or lights without meshes) still has its nodes; whether anything of
+    // it draws is decided by what the import finds.
     if (!scene || !scene->mRootNode) throw TImportError(input + ": " + importer.GetErrorString());
-    if (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) throw TImportError(input + ": the model file is incomplete");
     return *scene;
 }
 
