@@ -19,6 +19,7 @@
 #include "LoaderFixture.h"
 #include "Placement.h"
 #include "SceneImport.h"
+#include "Weld.h"
 
 namespace {
 
@@ -203,6 +204,27 @@ TEST(Placement, AMirrorIsANegativeScaleAndAShearIsNoPlacement)
     // A scale along axes a rotation has turned is a shear too.
     EXPECT_FALSE(PlacementOf(TMatrix::Scaling(3, 1, 1) * TMatrix::Rotation(2, 30)));
     EXPECT_FALSE(PlacementOf(TMatrix::Scaling(0, 1, 1)));
+}
+
+TEST(Weld, CornersEqualInEveryStreamMergeAndOthersStayApart)
+{
+    // Two triangles sharing an edge, every corner its own vertex; the shared edge's far corner differs only
+    // in its texture coordinate, so it must stay a vertex of its own.
+    TMesh mesh;
+    mesh.Positions = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+    mesh.Normals.assign(6, TVec3{0, 0, 1});
+    mesh.TexCoords = {{0, 0}, {1, 0}, {0, 1}, {1, 0}, {1, 1}, {0, 0.5f}};
+    mesh.Indices = {0, 1, 2, 3, 4, 5};
+    const TMesh before = mesh;
+    WeldVertices(mesh);
+    EXPECT_EQ(mesh.Positions.size(), 5u);
+    ASSERT_EQ(mesh.Indices.size(), before.Indices.size());
+    for (std::size_t i = 0; i < mesh.Indices.size(); ++i) {
+        const TVec3 &a = mesh.Positions[mesh.Indices[i]], &b = before.Positions[before.Indices[i]];
+        EXPECT_TRUE(a.X == b.X && a.Y == b.Y && a.Z == b.Z) << "corner " << i;
+        EXPECT_EQ(mesh.TexCoords[mesh.Indices[i]].Y, before.TexCoords[before.Indices[i]].Y) << "corner " << i;
+    }
+    EXPECT_NO_THROW(mesh.Check());
 }
 
 TEST_F(SceneImportTest, NestedNodesLandWhereTheSourcePutsThem)

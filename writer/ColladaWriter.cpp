@@ -9,15 +9,26 @@
 namespace {
 
 // A number as the documents write it: at most six significant digits in the C conventions whatever the
-// locale, no negative zero, and plain decimals rather than exponents.
-std::string FormatNumber(float value)
+// locale, no negative zero, and plain decimals rather than exponents. Appended in place: meshes of millions
+// of numbers are written through here.
+void AppendNumber(std::string& out, float value)
 {
-    if (std::fabs(value) < 5e-7f) return "0";
+    if (std::fabs(value) < 5e-7f) {
+        out += '0';
+        return;
+    }
     char buffer[64];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
     if (std::find(buffer, result.ptr, 'e') != result.ptr)
         result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
-    return std::string(buffer, result.ptr);
+    out.append(buffer, result.ptr);
+}
+
+std::string FormatNumber(float value)
+{
+    std::string out;
+    AppendNumber(out, value);
+    return out;
 }
 
 std::string Escape(const std::string& text)
@@ -60,7 +71,7 @@ void WriteSource(std::string& out, const std::string& geometry, const TStream& s
     out += "          <float_array id=\"" + id + "-array\" count=\"" + std::to_string(stream.Values.size()) + "\">";
     for (std::size_t i = 0; i < stream.Values.size(); ++i) {
         out += (i % components == 0) ? '\n' : ' ';
-        out += FormatNumber(stream.Values[i]);
+        AppendNumber(out, stream.Values[i]);
     }
     out += "\n          </float_array>\n";
     out += "          <technique_common>\n";
@@ -121,10 +132,11 @@ std::string GeometryText(const std::string& name, const TMesh& mesh, const std::
     const std::size_t perPrimitive = mesh.Lines ? 2 : 3;
     for (std::size_t i = 0; i < mesh.Indices.size(); ++i) {
         out += (i % perPrimitive == 0) ? '\n' : ' ';
-        const std::string index = std::to_string(mesh.Indices[i]);
+        char index[16];
+        const std::size_t length = static_cast<std::size_t>(std::to_chars(index, index + sizeof index, mesh.Indices[i]).ptr - index);
         for (std::size_t s = 0; s < streams.size(); ++s) {
             if (s > 0) out += ' ';
-            out += index;
+            out.append(index, length);
         }
     }
     out += "\n          </p>\n";

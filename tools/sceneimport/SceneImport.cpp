@@ -15,6 +15,7 @@
 #include "Placement.h"
 #include "Textures.h"
 #include "UniqueNames.h"
+#include "Weld.h"
 
 namespace fs = std::filesystem;
 
@@ -165,6 +166,7 @@ TMesh MeshOf(const aiMesh& source, const TLook& look, const TMatrix* bake)
         for (unsigned c = 0; c < corners; ++c) inside = inside && face.mIndices[c] < n;
         if (inside) mesh.Indices.insert(mesh.Indices.end(), face.mIndices, face.mIndices + corners);
     }
+    WeldVertices(mesh);
     return mesh;
 }
 
@@ -246,12 +248,10 @@ const aiScene& ReadModel(Assimp::Importer& importer, const std::string& input)
     if (!fs::is_regular_file(input, error)) throw TImportError(input + ": no such file");
     // Points and lines stay apart from triangles, each kind a mesh of its own; polygons become triangles.
     importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, 0);
-    // A triangle without area draws nothing; kept, it would come back as a point or a line.
-    importer.SetPropertyBool(AI_CONFIG_PP_FD_REMOVE, true);
     // Users know their COLLADA nodes by name; the reader's default is the id, or a made-up name without one.
     importer.SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_USE_COLLADA_NAMES, true);
     const aiScene* scene = importer.ReadFile(
-        input, aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_GenNormals | aiProcess_FindDegenerates);
+        input, aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_GenNormals);
     // A scene flagged incomplete (cameras or lights without meshes) still has its nodes; whether anything of
     // it draws is decided by what the import finds.
     if (!scene || !scene->mRootNode) throw TImportError(input + ": " + importer.GetErrorString());
