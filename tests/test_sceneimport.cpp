@@ -379,6 +379,18 @@ TEST_F(TextureImportTest, APngBecomesABmpWithEveryPixelAndItsAlpha)
     EXPECT_FALSE(loaded.Geometry(0).TexCoords.Empty());
 }
 
+TEST_F(TextureImportTest, AJpegNamedByAnotherMachinesPathIsFoundBesideTheModelAndKeptAsItIs)
+{
+    const std::vector<unsigned char> pixels(8 * 8 * 3, 128);
+    ASSERT_TRUE(stbi_write_jpg((Dir / "look.jpg").c_str(), 8, 8, 3, pixels.data(), 90));
+    const TLoadResult loaded = Import(WriteObj("C:\\art\\look.jpg"));
+    EXPECT_TRUE(Result.Warnings.empty()) << Result.Warnings.front();
+    const std::string file = ImageFileOf(loaded, *loaded.Asset->VisualScenes->Items[0]);
+    EXPECT_EQ(file, "look.jpg");
+    EXPECT_EQ(ReadFileBytes((fs::path(Output).parent_path() / file).string()),
+              ReadFileBytes((Dir / "look.jpg").string()));
+}
+
 TEST_F(TextureImportTest, AMissingTextureIsNamedAndTheMaterialKeepsItsColour)
 {
     const TLoadResult loaded = Import(WriteObj("textures/gone.png"));

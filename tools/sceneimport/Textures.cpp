@@ -57,18 +57,13 @@ TTextureFiles::TTextureFiles(const aiScene& scene, fs::path modelFolder, fs::pat
 {
 }
 
-std::optional<fs::path> TTextureFiles::Find(const std::string& texturePath) const
+std::vector<fs::path> TTextureFiles::Candidates(const std::string& texturePath) const
 {
     const fs::path path(CleanPath(texturePath));
-    std::vector<fs::path> candidates;
-    if (path.is_absolute()) candidates.push_back(path);
-    else candidates.push_back(ModelFolder / path);
-    // Files moved together with their model often lose the folders their paths name.
-    candidates.push_back(ModelFolder / path.filename());
-    std::error_code error;
-    for (const fs::path& candidate : candidates)
-        if (fs::is_regular_file(candidate, error)) return candidate;
-    return std::nullopt;
+    std::vector<fs::path> candidates{path.is_absolute() ? path : ModelFolder / path};
+    // Files moved together with their model often lose the folders (or the drive) their paths name.
+    if (path.has_parent_path()) candidates.push_back(ModelFolder / path.filename());
+    return candidates;
 }
 
 std::string TTextureFiles::Write(const std::string& stem, const std::string& extension,
@@ -99,18 +94,24 @@ std::optional<std::string> TTextureFiles::Export(const std::string& texturePath,
                 }
             }
             result = Write(stem, ".bmp", EncodeBmp32(image));
-        } else if (const auto found = Find(texturePath)) {
-            const std::string extension = Lower(found->extension().string());
-            const std::vector<unsigned char> bytes = ReadFileBytes(found->string());
-            if (KeptAsIs(extension)) {
-                result = Write(found->stem().string(), extension == ".jpeg" ? ".jpg" : extension, bytes);
-            } else {
-                result = Write(found->stem().string(), ".bmp", EncodeBmp32(DecodeImage(bytes, found->string())));
-            }
         } else {
-            const fs::path path(CleanPath(texturePath));
-            warnings.push_back("texture " + (path.is_absolute() ? path : ModelFolder / path).string() +
-                               " not found; its material keeps its colour");
+            const std::vector<fs::path> candidates = Candidates(texturePath);
+            std::error_code error;
+            const auto found = std::find_if(candidates.begin(), candidates.end(),
+                                            [&](const fs::path& p) { return fs::is_regular_file(p, error); });
+            if (found == candidates.end()) {
+                std::string tried;
+                for (const fs::path& candidate : candidates) tried += (tried.empty() ? "" : ", ") + candidate.string();
+                warnings.push_back("texture " + texturePath + " not found (tried " + tried +
+                                   "); its material keeps its colour");
+            } else {
+                const std::string extension = Lower(found->extension().string());
+                const std::vector<unsigned char> bytes = ReadFileBytes(found->string());
+                if (KeptAsIs(extension))
+                    result = Write(found->stem().string(), extension == ".jpeg" ? ".jpg" : extension, bytes);
+                else
+                    result = Write(found->stem().string(), ".bmp", EncodeBmp32(DecodeImage(bytes, found->string())));
+            }
         }
     } catch (const std::exception& error) {
         warnings.push_back(std::string("texture not converted: ") + error.what() + "; its material keeps its colour");

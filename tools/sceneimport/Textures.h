@@ -25,7 +25,8 @@ public:
     std::string ExportPlain(const std::string& wantedName, const TRgbaImage& image);
 
 private:
-    std::optional<std::filesystem::path> Find(const std::string& texturePath) const;
+    // The places a texture path may mean, most likely first.
+    std::vector<std::filesystem::path> Candidates(const std::string& texturePath) const;
     std::string Write(const std::string& stem, const std::string& extension, std::span<const unsigned char> bytes);
 
     const aiScene& Scene;
