@@ -408,6 +408,30 @@ TEST_F(TextureImportTest, AMissingTextureIsNamedAndTheMaterialKeepsItsColour)
     EXPECT_TRUE(std::all_of(plain.Rgb.begin(), plain.Rgb.end(), [](unsigned char c) { return c == 255; }));
 }
 
+TEST_F(TextureImportTest, BesideItsModelTheImportWritesOverNoFileOfTheUsers)
+{
+    // A user's own plain.bmp and look.bmp lie beside the model; the import needs both names for itself.
+    const std::string theirs = "not ours";
+    WriteFile(theirs, "plain.bmp");
+    WriteFile(theirs, "look.bmp");
+    const std::vector<unsigned char> pixels(4 * 4 * 4, 200);
+    ASSERT_TRUE(stbi_write_png((Dir / "look.png").c_str(), 4, 4, 4, pixels.data(), 16));
+    const std::string model = WriteObj("look.png");
+    WriteFile("mtllib quad.mtl\nmtllib plain.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 1 1\n"
+              "usemtl look\nf 1/1 2/2 3/3\nusemtl flat\nf 1 3 4\n", "quad.obj");
+    WriteFile("newmtl flat\nKd 1 0 0\n", "plain.mtl");
+    Output = (Dir / "scene.dae").string();
+    Result = ImportScene(model, Output, {});
+    const TLoadResult loaded = LoadFile(Output);
+    ASSERT_TRUE(loaded.Loaded);
+    for (const char* name : {"plain.bmp", "look.bmp"}) {
+        const std::vector<unsigned char> bytes = ReadFileBytes((Dir / name).string());
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), theirs) << name;
+    }
+    for (const auto& node : loaded.Asset->VisualScenes->Items)
+        EXPECT_TRUE(fs::exists(Dir / ImageFileOf(loaded, *node))) << ImageFileOf(loaded, *node);
+}
+
 TEST_F(SceneImportTest, ABinaryGltfWithAnEmbeddedTextureGetsItsTextureAsAFile)
 {
     const TLoadResult loaded = Import(TEST_DATA_DIR "/import/BoxTextured.glb");
@@ -475,6 +499,10 @@ TEST_F(SceneImportTest, TheCommandSaysWhatHappenedInItsExitStatus)
     EXPECT_EQ(run(tool), 2);
     EXPECT_EQ(run(tool + " --up x " TEST_DATA_DIR "/import/cube.ply " + out), 2);
     EXPECT_EQ(run(tool + " --size -1 " TEST_DATA_DIR "/import/cube.ply " + out), 2);
+    const std::string text = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+    const std::string model = WriteFile(text, "model.obj");
+    EXPECT_EQ(run(tool + " " + model + " " + (Dir / "." / "model.obj").string()), 2);
+    EXPECT_EQ(ReadFileBytes(model).size(), text.size()) << "the input was written over";
     EXPECT_EQ(run(tool + " " + (Dir / "absent.obj").string() + " " + out), 1);
     EXPECT_EQ(run(tool + " " + WriteFile("not a model at all", "junk.obj") + " " + out), 1);
     EXPECT_EQ(run(tool + " --up y --size 3 " TEST_DATA_DIR "/import/cube.ply " + out), 0);

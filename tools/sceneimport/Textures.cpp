@@ -55,6 +55,8 @@ std::string EmbeddedStem(const aiTexture& texture, const std::string& texturePat
 TTextureFiles::TTextureFiles(const aiScene& scene, fs::path modelFolder, fs::path outputFolder)
     : Scene(scene), ModelFolder(std::move(modelFolder)), OutputFolder(std::move(outputFolder))
 {
+    std::error_code error;
+    SharedFolder = fs::equivalent(ModelFolder, OutputFolder, error);
 }
 
 std::vector<fs::path> TTextureFiles::Candidates(const std::string& texturePath) const
@@ -67,9 +69,15 @@ std::vector<fs::path> TTextureFiles::Candidates(const std::string& texturePath) 
 }
 
 std::string TTextureFiles::Write(const std::string& stem, const std::string& extension,
-                                 std::span<const unsigned char> bytes)
+                                 std::span<const unsigned char> bytes, const fs::path& source)
 {
-    const std::string name = FileNames.Take(stem, "texture") + extension;
+    std::error_code error;
+    std::string name = FileNames.Take(stem, "texture") + extension;
+    // Beside the model, a name already there may be a texture still to be read: only the very file being
+    // copied may be written over.
+    while (SharedFolder && fs::exists(OutputFolder / name, error) &&
+           !(!source.empty() && fs::equivalent(source, OutputFolder / name, error)))
+        name = FileNames.Take(stem, "texture") + extension;
     WriteFileBytes((OutputFolder / name).string(), bytes);
     return name;
 }
@@ -108,7 +116,7 @@ std::optional<std::string> TTextureFiles::Export(const std::string& texturePath,
                 const std::string extension = Lower(found->extension().string());
                 const std::vector<unsigned char> bytes = ReadFileBytes(found->string());
                 if (KeptAsIs(extension))
-                    result = Write(found->stem().string(), extension == ".jpeg" ? ".jpg" : extension, bytes);
+                    result = Write(found->stem().string(), extension == ".jpeg" ? ".jpg" : extension, bytes, *found);
                 else
                     result = Write(found->stem().string(), ".bmp", EncodeBmp32(DecodeImage(bytes, found->string())));
             }

@@ -27,10 +27,13 @@ public:
 private:
     // The places a texture path may mean, most likely first.
     std::vector<std::filesystem::path> Candidates(const std::string& texturePath) const;
-    std::string Write(const std::string& stem, const std::string& extension, std::span<const unsigned char> bytes);
+    // Writes under a name of its own; `source` is the file the bytes were copied from, if any.
+    std::string Write(const std::string& stem, const std::string& extension, std::span<const unsigned char> bytes,
+                      const std::filesystem::path& source = {});
 
     const aiScene& Scene;
     std::filesystem::path ModelFolder, OutputFolder;
+    bool SharedFolder;  // the document goes beside its model, whose files must survive the import
     TUniqueNames FileNames{true};
     std::map<std::string, std::optional<std::string>> Done;  // by the texture path the material gives
 };

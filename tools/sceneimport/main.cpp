@@ -5,6 +5,7 @@
 // usage error.
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -53,6 +54,11 @@ int main(int argc, char** argv)
     }
     if (input.empty() || output.empty()) {
         std::cerr << Usage;
+        return 2;
+    }
+    std::error_code error;
+    if (std::filesystem::equivalent(input, output, error)) {
+        std::cerr << "sceneimport: " << output << " is the input itself; the import would replace it\n" << Usage;
         return 2;
     }
 
