@@ -4,27 +4,13 @@
 #pragma once
 
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "Colladaasset.h"
+#include "NativeWindow.h"
 
 class TGlSurface;
-
-// The native window the engine draws into: an X11 window and its display. A null Display asks for a
-// headless EGL pbuffer of the given size instead (tests and tools).
-struct TNativeWindow {
-    void* Display = nullptr;    // Display*
-    unsigned long Handle = 0;   // the panel's X11 Window
-};
-
-// Raised by the constructor when the window system offers no double-buffered RGBA configuration with a
-// depth buffer. Its message is "Unable to set pixel format"; the programs show it and end.
-class TPixelFormatError : public std::runtime_error {
-public:
-    TPixelFormatError() : std::runtime_error("Unable to set pixel format") {}
-};
 
 class TTexture {
 public:

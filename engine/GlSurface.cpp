@@ -18,6 +18,26 @@ Gl::TProc GlxLookUp(const char* name) { return glXGetProcAddressARB(reinterpret_
 
 Gl::TProc EglLookUp(const char* name) { return eglGetProcAddress(name); }
 
+// Of the configurations a window system offers, the one with 8 bits per colour channel and the deepest depth
+// buffer of at least 24 bits, the first of equals in the window system's order; null when none has them.
+// sizeOf(config, name) reads one size by the window system's name for it; names are those of the depth, red,
+// green and blue sizes, which are read in that order.
+template <typename TConfig, typename TSizeOf>
+TConfig DeepestEightBitConfig(const TConfig* configs, int count, const int (&names)[4], TSizeOf sizeOf) {
+    const auto [depthSize, redSize, greenSize, blueSize] = names;
+    TConfig best = nullptr;
+    int bestDepth = 0;
+    for (int i = 0; i < count; ++i) {
+        const int depth = sizeOf(configs[i], depthSize);
+        if (sizeOf(configs[i], redSize) == 8 && sizeOf(configs[i], greenSize) == 8 &&
+            sizeOf(configs[i], blueSize) == 8 && depth >= 24 && depth > bestDepth) {
+            best = configs[i];
+            bestDepth = depth;
+        }
+    }
+    return best;
+}
+
 }  // namespace
 
 // A child window of the panel with the visual of the chosen frame-buffer configuration, so that the panel's
@@ -56,24 +76,16 @@ struct TGlSurface::TGlx {
 
     ~TGlx() { Release(); }
 
-    // RGBA, double-buffered, window-drawable, 8 bits per colour channel; of those, the deepest depth buffer of
-    // at least 24 bits, the driver's own order deciding between equals.
+    // RGBA, double-buffered, window-drawable; of those, the deepest eight-bit one.
     GLXFBConfig ChooseConfig(int screen) const {
         const int wanted[] = {GLX_X_RENDERABLE, True, GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT, GLX_RENDER_TYPE,
                               GLX_RGBA_BIT, GLX_DOUBLEBUFFER, True, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8,
                               GLX_BLUE_SIZE, 8, GLX_DEPTH_SIZE, 24, None};
         int count = 0;
         GLXFBConfig* configs = glXChooseFBConfig(Dpy, screen, wanted, &count);
-        GLXFBConfig best = nullptr;
-        int bestDepth = 0;
-        for (int i = 0; i < count; ++i) {
-            const int depth = Attribute(configs[i], GLX_DEPTH_SIZE);
-            if (Attribute(configs[i], GLX_RED_SIZE) == 8 && Attribute(configs[i], GLX_GREEN_SIZE) == 8 &&
-                Attribute(configs[i], GLX_BLUE_SIZE) == 8 && depth >= 24 && depth > bestDepth) {
-                best = configs[i];
-                bestDepth = depth;
-            }
-        }
+        const GLXFBConfig best = DeepestEightBitConfig(
+            configs, count, {GLX_DEPTH_SIZE, GLX_RED_SIZE, GLX_GREEN_SIZE, GLX_BLUE_SIZE},
+            [this](GLXFBConfig config, int name) { return Attribute(config, name); });
         if (configs != nullptr) XFree(configs);
         if (best == nullptr) throw TPixelFormatError();
         return best;
@@ -139,16 +151,9 @@ struct TGlSurface::TEgl {
         if (!eglChooseConfig(Dpy, wanted, nullptr, 0, &count) || count <= 0) throw TPixelFormatError();
         std::vector<EGLConfig> configs(static_cast<std::size_t>(count));
         eglChooseConfig(Dpy, wanted, configs.data(), count, &count);
-        EGLConfig best = nullptr;
-        EGLint bestDepth = 0;
-        for (EGLint i = 0; i < count; ++i) {
-            const EGLint depth = Attribute(configs[i], EGL_DEPTH_SIZE);
-            if (Attribute(configs[i], EGL_RED_SIZE) == 8 && Attribute(configs[i], EGL_GREEN_SIZE) == 8 &&
-                Attribute(configs[i], EGL_BLUE_SIZE) == 8 && depth >= 24 && depth > bestDepth) {
-                best = configs[i];
-                bestDepth = depth;
-            }
-        }
+        const EGLConfig best = DeepestEightBitConfig(
+            configs.data(), count, {EGL_DEPTH_SIZE, EGL_RED_SIZE, EGL_GREEN_SIZE, EGL_BLUE_SIZE},
+            [this](EGLConfig config, int name) { return Attribute(config, name); });
         if (best == nullptr) throw TPixelFormatError();
         return best;
     }

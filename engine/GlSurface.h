@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "Colladaengine.h"
 #include "GlExtensions.h"
+#include "NativeWindow.h"
 
 class TGlSurface {
 public:

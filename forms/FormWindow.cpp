@@ -67,7 +67,7 @@ Fl_Check_Button* TFormWindow::AddCheckBox(int x, int y, int width, int height, c
     box->labelfont(CaptionFont);
     box->labelsize(CaptionSize);
     box->value(checked ? 1 : 0);
-    if (click != nullptr) box->callback(click, this);
+    if (click != nullptr) box->callback(click, static_cast<TFormWindow*>(this));
     PanelControls->add(box);
     return box;
 }

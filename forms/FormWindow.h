@@ -67,6 +67,13 @@ public:
     void resize(int x, int y, int width, int height) override;
 
 protected:
+    // The click callback of a check box that runs the form's handler: AddCheckBox(..., Click<&TForm1::Handler>).
+    template <auto Handler>
+    static void Click(Fl_Widget*, void* form) {
+        using TForm = typename TMemberOf<decltype(Handler)>::TClass;
+        (static_cast<TForm*>(static_cast<TFormWindow*>(form))->*Handler)();
+    }
+
     // Children join the strip in tab order; a check box's click runs click(box, this).
     Fl_Check_Button* AddCheckBox(int x, int y, int width, int height, const char* caption, bool checked,
                                  Fl_Callback* click);
@@ -76,6 +83,13 @@ protected:
     void EndControls();
 
 private:
+    template <typename TMember>
+    struct TMemberOf;
+    template <typename TForm>
+    struct TMemberOf<void (TForm::*)()> {
+        using TClass = TForm;
+    };
+
     static void OnIdle(void* form);
     static void OnTimer(void* form);
     static void OnClose(Fl_Widget* window, void* form);

@@ -6,6 +6,7 @@
 
 #include "Animation.h"
 #include "Colladaengine.h"
+#include "MouseDrag.h"
 #include "PhongShading.h"
 
 namespace {
@@ -15,22 +16,15 @@ int ModelIndex = 0;
 int PhongIndex = 0;
 float ModelAngleX = 0.0f;
 float ModelAngleY = 0.0f;
-bool Dragging = false;
-int LastMouseX = 0;
-int LastMouseY = 0;
+TMouseDrag Drag;
 float LightPhase = 0.0f;
-float LightPosition[4] = {0.0f, 0.0f, 20.0f, 1.0f};
-float LightDiffuse[4] = {0.9f, 0.9f, 0.9f, 1.0f};
-int UseTextureFlag = 1;
-
-template <void (TForm1::*Handler)()>
-void Click(Fl_Widget*, void* form) {
-    (static_cast<TForm1*>(form)->*Handler)();
-}
+TLightColour LightPosition = StartLightPosition;
+TLightColour LightDiffuse = StartLightDiffuse;
+int UseTextureFlag = StartUseTextureFlag;
 
 }  // namespace
 
-TForm1::TForm1() : TFormWindow("Lustrane") {
+TForm1::TForm1(TSceneFiles scene) : TFormWindow("Lustrane"), Scene(std::move(scene)) {
     // Added in tab order; "Light movement" sits left of "Wireframe" but comes after it.
     CheckBox1 = AddCheckBox(8, 13, 129, 17, "Enable Phong shader", true, Click<&TForm1::CheckBox1Click>);
     CheckBox2 = AddCheckBox(160, 13, 105, 17, "Enable textures", true, Click<&TForm1::CheckBox2Click>);
@@ -46,8 +40,9 @@ TForm1::~TForm1() {
 void TForm1::FormCreate() {
     // The window's own painting is double-buffered already: TFormWindow is an Fl_Double_Window.
     Engine = std::make_unique<TColladaEngine>(&XMLDocument, PanelHandle(), PanelGraphics->w(), PanelGraphics->h());
-    ModelIndex = Engine->LoadAsset("../data/model.dae");
-    SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse, LightPosition);
+    ModelIndex = Engine->LoadAsset(Scene.Documents.front());
+    SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse.data(), LightPosition.data(),
+               Scene.VertexFile.c_str(), Scene.FragmentFile.c_str());
     AttachPhong(*Engine, ModelIndex, PhongIndex);
 }
 
@@ -69,31 +64,27 @@ void TForm1::ApplicationIdle() {
 }
 
 void TForm1::TimerTimer() {
-    if (!Dragging) ModelAngleY = TurnStep(ModelAngleY);
+    if (!Drag.Dragging) ModelAngleY = TurnStep(ModelAngleY);
     if (CheckBox4->value() != 0) {
-        PlaceLightOnCircle(LightPosition, LightPhase);
+        PlaceLightOnCircle(LightPosition.data(), LightPhase);
         // The position goes through the modelview matrix the last frame left: the placement 12 units ahead.
         // Without an engine there is no GL context to take it.
-        if (Engine) glLightfv(GL_LIGHT0, GL_POSITION, LightPosition);
+        if (Engine) glLightfv(GL_LIGHT0, GL_POSITION, LightPosition.data());
         LightPhase = NextLightPhase(LightPhase);
     }
 }
 
 void TForm1::PanelGraphicsMouseDown(int x, int y) {
-    LastMouseX = x;
-    LastMouseY = y;
-    Dragging = true;
+    Drag.Press(x, y);
 }
 
 void TForm1::PanelGraphicsMouseMove(int x, int y) {
-    if (!Dragging) return;
-    DragModel(ModelAngleX, ModelAngleY, x - LastMouseX, y - LastMouseY);
-    LastMouseX = x;
-    LastMouseY = y;
+    if (const std::optional<TPixelStep> step = Drag.Move(x, y))
+        DragModel(ModelAngleX, ModelAngleY, step->Dx, step->Dy);
 }
 
 void TForm1::PanelGraphicsMouseUp(int, int) {
-    Dragging = false;
+    Drag.Release();
 }
 
 void TForm1::CheckBox1Click() {
@@ -101,7 +92,7 @@ void TForm1::CheckBox1Click() {
 }
 
 void TForm1::CheckBox2Click() {
-    if (Engine) SwitchTextures(*Engine, CheckBox2->value() != 0, PhongIndex, UseTextureFlag, LightDiffuse);
+    if (Engine) SwitchTextures(*Engine, CheckBox2->value() != 0, PhongIndex, UseTextureFlag, LightDiffuse.data());
 }
 
 void TForm1::CheckBox3Click() {

@@ -3,11 +3,14 @@
 #pragma once
 
 #include "FormWindow.h"
+#include "SceneFiles.h"
 
 class TForm1 : public TFormWindow {
 public:
-    TForm1();
+    explicit TForm1(TSceneFiles scene);  // one document: the model
     ~TForm1() override;
+
+    const TSceneFiles Scene;
 
     Fl_Check_Button* CheckBox1;
     Fl_Check_Button* CheckBox2;

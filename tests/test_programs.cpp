@@ -9,6 +9,7 @@
 
 #include <FL/Enumerations.H>
 #include <array>
+#include <filesystem>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -17,7 +18,9 @@
 #include "Application.h"
 #include "GlTestContext.h"
 #include "KeyCodes.h"
+#include "MouseDrag.h"
 #include "PhongShading.h"
+#include "SceneFiles.h"
 
 namespace {
 
@@ -70,6 +73,89 @@ TEST(KeyCodes, LettersAreUpperCaseCodesWhateverTheShift) {
     EXPECT_EQ(VirtualKeyCode(FL_Button + 1), -1);
 }
 
+TEST(MouseDrag, OnlyMovesWhileAButtonIsHeldCountFromTheLastPosition) {
+    TMouseDrag drag;
+    EXPECT_FALSE(drag.Move(40, 50));  // no button: nothing, and the position is not taken
+    drag.Press(10, 20);
+    const std::optional<TPixelStep> first = drag.Move(40, 5);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->Dx, 30);
+    EXPECT_EQ(first->Dy, -15);
+    const std::optional<TPixelStep> second = drag.Move(40, 8);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->Dx, 0);
+    EXPECT_EQ(second->Dy, 3);
+    drag.Release();
+    EXPECT_FALSE(drag.Dragging);
+    EXPECT_FALSE(drag.Move(0, 0));
+    drag.Press(100, 100);  // a new drag starts where the button goes down, not where the last one ended
+    EXPECT_EQ(drag.Move(101, 99)->Dx, 1);
+}
+
+class CommandLine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(Root / "bin");
+        std::filesystem::create_directories(Root / "scenes" / "park");
+        std::filesystem::current_path(Root / "bin");
+    }
+    void TearDown() override {
+        std::filesystem::current_path(Before);
+        std::filesystem::remove_all(Root);
+    }
+
+    TCommandLine Read(std::vector<const char*> arguments, std::size_t maxDocuments = 4) {
+        arguments.insert(arguments.begin(), "/usr/bin/vantrell");
+        return ReadCommandLine(static_cast<int>(arguments.size()), arguments.data(), Own, maxDocuments,
+                               "usage: vantrell [FILE.dae ...]\n");
+    }
+
+    const std::filesystem::path Before = std::filesystem::current_path();
+    const std::filesystem::path Root = std::filesystem::path(TTempFile::Directory()) / "command-line";
+    const TSceneFiles Own = DataFiles({"../data/models.dae", "../data/ground.dae"});
+};
+
+TEST_F(CommandLine, WithoutFilesTheProgramsOwnFilesStayAsTheyAre) {
+    const TCommandLine line = Read({});
+    EXPECT_FALSE(line.ExitStatus);
+    EXPECT_EQ(line.Scene.Documents, Own.Documents);
+    EXPECT_EQ(line.Scene.VertexFile, "../data/phong.vert");
+    EXPECT_EQ(line.Scene.FragmentFile, "../data/phong.frag");
+    EXPECT_EQ(std::filesystem::current_path(), Root / "bin");
+}
+
+TEST_F(CommandLine, FilesAreMadeAbsoluteAndTheFirstOnesFolderIsEntered) {
+    const TCommandLine line = Read({"../scenes/park/trees.dae", "/elsewhere/sky.dae"});
+    ASSERT_FALSE(line.ExitStatus);
+    EXPECT_EQ(line.Scene.Documents,
+              (std::vector<std::string>{(Root / "scenes/park/trees.dae").string(), "/elsewhere/sky.dae"}));
+    // The shading sources are still the program's own, found from where it started.
+    EXPECT_EQ(line.Scene.VertexFile, (Root / "data/phong.vert").string());
+    EXPECT_EQ(line.Scene.FragmentFile, (Root / "data/phong.frag").string());
+    EXPECT_EQ(std::filesystem::current_path(), Root / "scenes" / "park");
+}
+
+TEST_F(CommandLine, AFileInAFolderThatIsNotThereLeavesTheFolderAndTheErrorToTheLoad) {
+    const TCommandLine line = Read({"../nowhere/scene.dae"});
+    ASSERT_FALSE(line.ExitStatus);
+    EXPECT_EQ(line.Scene.Documents, std::vector<std::string>{(Root / "nowhere/scene.dae").string()});
+    EXPECT_EQ(std::filesystem::current_path(), Root / "bin");
+}
+
+TEST_F(CommandLine, HelpAndMistakesEndTheProgramAtOnce) {
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Read({"scene.dae", "--help"}).ExitStatus, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "usage: vantrell [FILE.dae ...]\n");
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Read({"--fly", "scene.dae"}).ExitStatus, 2);
+    EXPECT_EQ(Read({"a.dae", "b.dae"}, 1).ExitStatus, 2);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find("vantrell: unknown option --fly"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("vantrell: too many files: 2 given, at most 1"), std::string::npos) << errors;
+    EXPECT_EQ(std::filesystem::current_path(), Root / "bin");
+}
+
 class PhongShading : public ::testing::Test {
 protected:
     // The programs read ../data/ from the folder they run in, which sits beside the demo data.
@@ -92,14 +178,20 @@ protected:
     THeadlessEngine Headless;
     TColladaEngine& Engine = *Headless.Engine;
     int PhongIndex = -7;
-    int UseTextureFlag = 1;
-    float LightDiffuse[4] = {0.9f, 0.9f, 0.9f, 1.0f};
-    const float LightPosition[4] = {0.0f, 0.0f, 20.0f, 1.0f};
+    int UseTextureFlag = StartUseTextureFlag;
+    TLightColour LightDiffusePlace = StartLightDiffuse;
+    float* LightDiffuse = LightDiffusePlace.data();
+    const float* LightPosition = StartLightPosition.data();
+
+    void StartPhong() {
+        SetUpPhong(Engine, PhongIndex, UseTextureFlag, LightDiffuse, LightPosition, "../data/phong.vert",
+                   "../data/phong.frag");
+    }
 };
 
 TEST_F(PhongShading, StartUpSetsLightMaterialAndUniforms) {
     const int model = Engine.LoadAsset("../data/model.dae");
-    SetUpPhong(Engine, PhongIndex, UseTextureFlag, LightDiffuse, LightPosition);
+    StartPhong();
     AttachPhong(Engine, model, PhongIndex);
 
     ASSERT_EQ(PhongIndex, 0);
@@ -123,7 +215,7 @@ TEST_F(PhongShading, StartUpSetsLightMaterialAndUniforms) {
 }
 
 TEST_F(PhongShading, TheTextureSwitchCarriesTheLightAndTheUniform) {
-    SetUpPhong(Engine, PhongIndex, UseTextureFlag, LightDiffuse, LightPosition);
+    StartPhong();
     const TShader& phong = *Engine.ShaderEngine->Shaders[PhongIndex];
 
     SwitchTextures(Engine, false, PhongIndex, UseTextureFlag, LightDiffuse);

@@ -3,36 +3,29 @@
 #include <memory>
 
 #include "Colladaengine.h"
+#include "MouseDrag.h"
 #include "PhongShading.h"
 #include "WalkCamera.h"
 
 namespace {
 
 std::unique_ptr<TColladaEngine> Engine;
-int ModelsIndex = -1;  // what LoadAsset gave "../data/models.dae"; -1 names no asset
+int ModelsIndex = -1;  // what LoadAsset gave the first document; -1 names no asset
 
 TVector3 CameraPosition = {0.0, 0.0, 0.0};
 double Pitch = 0.0;
 double Yaw = 0.0;
 TKeyTable KeyState = {};
-bool Dragging = false;
-int LastMouseX = 0;
-int LastMouseY = 0;
+TMouseDrag Drag;
 
 int PhongIndex = -1;
-int UseTextureFlag = 1;
-float LightDiffuse[4] = {0.9f, 0.9f, 0.9f, 1.0f};
-// Set while the modelview matrix is the identity, so the light rides with the eye, 20 units behind it.
-const float LightPosition[4] = {0.0f, 0.0f, 20.0f, 1.0f};
-
-template <void (TForm1::*Handler)()>
-void Click(Fl_Widget*, void* form) {
-    (static_cast<TForm1*>(form)->*Handler)();
-}
+int UseTextureFlag = StartUseTextureFlag;
+TLightColour LightDiffuse = StartLightDiffuse;
+const TLightColour LightPosition = StartLightPosition;
 
 }  // namespace
 
-TForm1::TForm1() : TFormWindow("Vantrell") {
+TForm1::TForm1(TSceneFiles scene) : TFormWindow("Vantrell"), Scene(std::move(scene)) {
     CheckBox1 = AddCheckBox(8, 13, 129, 17, "Enable Phong shader", true, Click<&TForm1::CheckBox1Click>);
     CheckBox2 = AddCheckBox(160, 13, 105, 17, "Enable textures", true, Click<&TForm1::CheckBox2Click>);
     CheckBox3 = AddCheckBox(291, 13, 75, 17, "Wireframe", false, Click<&TForm1::CheckBox3Click>);
@@ -48,11 +41,12 @@ void TForm1::FormCreate() {
     // The window's own painting is double-buffered already: TFormWindow is an Fl_Double_Window.
     Engine = std::make_unique<TColladaEngine>(&XMLDocument, PanelHandle(), PanelGraphics->w(), PanelGraphics->h(),
                                               45.0f, 0.1f, 500.0f);
-    ModelsIndex = Engine->LoadAsset("../data/models.dae");
-    Engine->LoadAsset("../data/ground.dae");
-    Engine->LoadAsset("../data/rocks.dae");
-    Engine->LoadAsset("../data/sky.dae");
-    SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse, LightPosition);
+    for (std::size_t i = 0; i < Scene.Documents.size(); ++i) {
+        const int index = Engine->LoadAsset(Scene.Documents[i]);
+        if (i == 0) ModelsIndex = index;
+    }
+    SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse.data(), LightPosition.data(),
+               Scene.VertexFile.c_str(), Scene.FragmentFile.c_str());
     AttachPhong(*Engine, ModelsIndex, PhongIndex);
     CameraPosition[0] = -4.0;
     CameraPosition[2] = 2.0;
@@ -89,20 +83,15 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::PanelGraphicsMouseDown(int x, int y) {
-    LastMouseX = x;
-    LastMouseY = y;
-    Dragging = true;
+    Drag.Press(x, y);
 }
 
 void TForm1::PanelGraphicsMouseMove(int x, int y) {
-    if (!Dragging) return;
-    TurnView(Pitch, Yaw, x - LastMouseX, y - LastMouseY);
-    LastMouseX = x;
-    LastMouseY = y;
+    if (const std::optional<TPixelStep> step = Drag.Move(x, y)) TurnView(Pitch, Yaw, step->Dx, step->Dy);
 }
 
 void TForm1::PanelGraphicsMouseUp(int, int) {
-    Dragging = false;
+    Drag.Release();
 }
 
 void TForm1::CheckBox1Click() {
@@ -110,7 +99,7 @@ void TForm1::CheckBox1Click() {
 }
 
 void TForm1::CheckBox2Click() {
-    if (Engine) SwitchTextures(*Engine, CheckBox2->value() != 0, PhongIndex, UseTextureFlag, LightDiffuse);
+    if (Engine) SwitchTextures(*Engine, CheckBox2->value() != 0, PhongIndex, UseTextureFlag, LightDiffuse.data());
 }
 
 void TForm1::CheckBox3Click() {

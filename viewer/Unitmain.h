@@ -1,12 +1,16 @@
-// Vantrell's main window: the scene of four files, the walk camera, and the three switches.
+// Vantrell's main window: the scene of its documents (its own four files, or the user's), the walk camera, and
+// the three switches.
 #pragma once
 
 #include "FormWindow.h"
+#include "SceneFiles.h"
 
 class TForm1 : public TFormWindow {
 public:
-    TForm1();
+    explicit TForm1(TSceneFiles scene);
     ~TForm1() override;
+
+    const TSceneFiles Scene;
 
     Fl_Check_Button* CheckBox1;
     Fl_Check_Button* CheckBox2;

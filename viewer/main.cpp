@@ -1,7 +1,28 @@
-// Vantrell, the walk-through viewer. Run it from a folder beside data/: it reads everything under ../data/.
+// Vantrell, the walk-through viewer. Run it from a folder beside data/: without files it reads its scene under
+// ../data/.
+#include <cstdint>
+
 #include "Application.h"
+#include "SceneFiles.h"
 #include "Unitmain.h"
 
-int main() {
-    return RunApplication("Vantrell", [] { return std::make_unique<TForm1>(); });
+namespace {
+
+const char* const Usage =
+    "usage: vantrell [FILE.dae ...]\n"
+    "\n"
+    "Walks through the scene of the given COLLADA documents, drawn in the order given; the first takes the\n"
+    "Phong program and the wireframe switch. Texture names are read relative to the first document's folder.\n"
+    "Without files: the demo scene in ../data/ (models.dae, ground.dae, rocks.dae, sky.dae).\n"
+    "Walk with w, s, a, d; look around by dragging the mouse over the picture.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const TCommandLine line =
+        ReadCommandLine(argc, argv,
+                        DataFiles({"../data/models.dae", "../data/ground.dae", "../data/rocks.dae", "../data/sky.dae"}),
+                        SIZE_MAX, Usage);
+    if (line.ExitStatus) return *line.ExitStatus;
+    return RunApplication("Vantrell", [&line] { return std::make_unique<TForm1>(line.Scene); });
 }

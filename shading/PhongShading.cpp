@@ -50,7 +50,7 @@ void SwitchTextures(TColladaEngine& engine, bool checked, int phongIndex, int& u
                     float lightDiffuse[4]) {
     engine.UseTextures = checked;
     useTextureFlag = checked ? 1 : 0;
-    const float level = checked ? 0.9f : 0.3f;
+    const float level = checked ? TexturedDiffuseLevel : UntexturedDiffuseLevel;
     lightDiffuse[0] = lightDiffuse[1] = lightDiffuse[2] = level;
     glLightfv(GL_LIGHT0, GL_DIFFUSE, lightDiffuse);
     if (TShader* phong = ShaderAt(engine, phongIndex)) phong->SetUniform("UseTexture", IntUniform, &useTextureFlag);
