@@ -432,6 +432,17 @@ TEST_F(TextureImportTest, BesideItsModelTheImportWritesOverNoFileOfTheUsers)
         EXPECT_TRUE(fs::exists(Dir / ImageFileOf(loaded, *node))) << ImageFileOf(loaded, *node);
 }
 
+TEST_F(TextureImportTest, OpacityCarriesIntoTheColourButNoneAtAllIsTakenForOpaque)
+{
+    for (const auto& [dissolve, alpha] : {std::pair{"0.25", 0.25f}, std::pair{"0", 1.0f}}) {
+        WriteFile(std::string("newmtl look\nKd 1 1 0\nd ") + dissolve + "\n", "quad.mtl");
+        WriteFile("mtllib quad.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nusemtl look\nf 1 2 3\n", "quad.obj");
+        const TLoadResult loaded = Import((Dir / "quad.obj").string());
+        ASSERT_EQ(loaded.Geometry(0).Colors.Count(), 12u);
+        EXPECT_FLOAT_EQ(loaded.Geometry(0).Colors[3], alpha) << "d " << dissolve;
+    }
+}
+
 TEST_F(SceneImportTest, ABinaryGltfWithAnEmbeddedTextureGetsItsTextureAsAFile)
 {
     const TLoadResult loaded = Import(TEST_DATA_DIR "/import/BoxTextured.glb");

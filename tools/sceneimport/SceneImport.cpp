@@ -97,7 +97,10 @@ TColor DiffuseOf(const aiMaterial& material)
     aiColor4D colour(0.8f, 0.8f, 0.8f, 1.0f);
     if (material.Get(AI_MATKEY_BASE_COLOR, colour) != AI_SUCCESS) material.Get(AI_MATKEY_COLOR_DIFFUSE, colour);
     float opacity = 1.0f;
-    if (material.Get(AI_MATKEY_OPACITY, opacity) == AI_SUCCESS && opacity < colour.a) colour.a = opacity;
+    // Several exporters write a transparency of 0 for opaque materials; a surface nobody could see was
+    // never meant, so an opacity of 0 is not taken.
+    if (material.Get(AI_MATKEY_OPACITY, opacity) == AI_SUCCESS && opacity > 0 && opacity < colour.a)
+        colour.a = opacity;
     auto unit = [](float v) { return std::isfinite(v) ? std::clamp(v, 0.0f, 1.0f) : 1.0f; };
     return {unit(colour.r), unit(colour.g), unit(colour.b), unit(colour.a)};
 }

@@ -61,9 +61,14 @@ TTextureFiles::TTextureFiles(const aiScene& scene, fs::path modelFolder, fs::pat
 
 std::vector<fs::path> TTextureFiles::Candidates(const std::string& texturePath) const
 {
-    const fs::path path(CleanPath(texturePath));
+    std::string cleaned = CleanPath(texturePath);
+    // A drive letter means the root of another machine's disk.
+    if (cleaned.size() >= 2 && std::isalpha(static_cast<unsigned char>(cleaned[0])) && cleaned[1] == ':')
+        cleaned.erase(0, 2);
+    const fs::path path(cleaned);
     std::vector<fs::path> candidates{path.is_absolute() ? path : ModelFolder / path};
-    // Files moved together with their model often lose the folders (or the drive) their paths name.
+    // Files moved together with their model often lose the root, or the folders, their paths name.
+    if (path.is_absolute()) candidates.push_back(ModelFolder / path.relative_path());
     if (path.has_parent_path()) candidates.push_back(ModelFolder / path.filename());
     return candidates;
 }
