@@ -471,6 +471,21 @@ TEST_F(SceneImportTest, LinesStayLinesAndPointsAreDroppedWithAWarning)
     EXPECT_TRUE(Warned("point"));
 }
 
+TEST_F(SceneImportTest, ZeroNormalsAreReplacedByTheirTrianglesNormals)
+{
+    const std::string stl = "solid s\nfacet normal 0 0 0\nouter loop\nvertex 0 0 0\nvertex 2 0 0\nvertex 0 0 3\n"
+                            "endloop\nendfacet\nendsolid s\n";
+    const TLoadResult loaded = Import(WriteFile(stl, "flat.stl"), YUp());
+    const TGeometry& g = loaded.Geometry(0);
+    ASSERT_EQ(g.Normals.Count(), 9u);
+    for (std::size_t v = 0; v < 9; v += 3) {
+        // The triangle lies in the xz plane, wound so that its front faces -y.
+        EXPECT_NEAR(g.Normals[v], 0, 1e-6);
+        EXPECT_NEAR(std::fabs(g.Normals[v + 1]), 1, 1e-6);
+        EXPECT_NEAR(g.Normals[v + 2], 0, 1e-6);
+    }
+}
+
 // Real files, and the command
 
 TEST_F(SceneImportTest, RealFilesOfEveryKindImportWithAllTheirTriangles)

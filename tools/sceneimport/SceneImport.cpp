@@ -129,6 +129,32 @@ long long TriangleCount(const aiMesh& mesh)
     return count;
 }
 
+bool IsUsableNormal(const TVec3& n)
+{
+    const float lengthSquared = n.X * n.X + n.Y * n.Y + n.Z * n.Z;
+    return std::isfinite(lengthSquared) && lengthSquared > 1e-12f;
+}
+
+// Many files (STL above all) store zero normals, which would leave their surfaces unlit: such a corner takes
+// its triangle's normal.
+void RepairNormals(TMesh& mesh)
+{
+    if (mesh.Lines || mesh.Normals.empty()) return;
+    for (std::size_t t = 0; t + 2 < mesh.Indices.size(); t += 3) {
+        const std::uint32_t a = mesh.Indices[t], b = mesh.Indices[t + 1], c = mesh.Indices[t + 2];
+        if (IsUsableNormal(mesh.Normals[a]) && IsUsableNormal(mesh.Normals[b]) && IsUsableNormal(mesh.Normals[c]))
+            continue;
+        const TVec3 &p = mesh.Positions[a], &q = mesh.Positions[b], &r = mesh.Positions[c];
+        const TVec3 u{q.X - p.X, q.Y - p.Y, q.Z - p.Z}, v{r.X - p.X, r.Y - p.Y, r.Z - p.Z};
+        TVec3 face{u.Y * v.Z - u.Z * v.Y, u.Z * v.X - u.X * v.Z, u.X * v.Y - u.Y * v.X};
+        const float length = std::sqrt(face.X * face.X + face.Y * face.Y + face.Z * face.Z);
+        if (!(length > 0)) continue;
+        face = {face.X / length, face.Y / length, face.Z / length};
+        for (std::uint32_t corner : {a, b, c})
+            if (!IsUsableNormal(mesh.Normals[corner])) mesh.Normals[corner] = face;
+    }
+}
+
 // The mesh as the writer takes it; `bake` moves its vertices to where one instance puts them.
 TMesh MeshOf(const aiMesh& source, const TLook& look, const TMatrix* bake)
 {
@@ -169,6 +195,7 @@ TMesh MeshOf(const aiMesh& source, const TLook& look, const TMatrix* bake)
         for (unsigned c = 0; c < corners; ++c) inside = inside && face.mIndices[c] < n;
         if (inside) mesh.Indices.insert(mesh.Indices.end(), face.mIndices, face.mIndices + corners);
     }
+    RepairNormals(mesh);
     WeldVertices(mesh);
     return mesh;
 }
