@@ -471,18 +471,29 @@ TEST_F(SceneImportTest, LinesStayLinesAndPointsAreDroppedWithAWarning)
     EXPECT_TRUE(Warned("point"));
 }
 
-TEST_F(SceneImportTest, ZeroNormalsAreReplacedByTheirTrianglesNormals)
+// The corners' normal and the normal by winding of the first loaded triangle.
+std::pair<TVec3, TVec3> NormalAndWinding(const TGeometry& g)
 {
-    const std::string stl = "solid s\nfacet normal 0 0 0\nouter loop\nvertex 0 0 0\nvertex 2 0 0\nvertex 0 0 3\n"
-                            "endloop\nendfacet\nendsolid s\n";
-    const TLoadResult loaded = Import(WriteFile(stl, "flat.stl"), YUp());
-    const TGeometry& g = loaded.Geometry(0);
-    ASSERT_EQ(g.Normals.Count(), 9u);
-    for (std::size_t v = 0; v < 9; v += 3) {
-        // The triangle lies in the xz plane, wound so that its front faces -y.
-        EXPECT_NEAR(g.Normals[v], 0, 1e-6);
-        EXPECT_NEAR(std::fabs(g.Normals[v + 1]), 1, 1e-6);
-        EXPECT_NEAR(g.Normals[v + 2], 0, 1e-6);
+    auto at = [&](int v) { return std::array<double, 3>{g.Positions[v * 3], g.Positions[v * 3 + 1], g.Positions[v * 3 + 2]}; };
+    const auto p = at(0), q = at(1), r = at(2);
+    const double u[3] = {q[0] - p[0], q[1] - p[1], q[2] - p[2]}, v[3] = {r[0] - p[0], r[1] - p[1], r[2] - p[2]};
+    const TVec3 winding{static_cast<float>(u[1] * v[2] - u[2] * v[1]), static_cast<float>(u[2] * v[0] - u[0] * v[2]),
+                        static_cast<float>(u[0] * v[1] - u[1] * v[0])};
+    return {{g.Normals[0], g.Normals[1], g.Normals[2]}, winding};
+}
+
+TEST_F(SceneImportTest, TrianglesAreWoundToAgreeWithTheirNormalsAndZeroNormalsReplaced)
+{
+    // Both triangles lie in the xz plane; the first says its front faces +y but is wound facing -y, the
+    // second says nothing.
+    for (const char* normal : {"0 1 0", "0 0 0"}) {
+        const std::string stl = std::string("solid s\nfacet normal ") + normal +
+                                "\nouter loop\nvertex 0 0 0\nvertex 2 0 0\nvertex 0 0 3\nendloop\nendfacet\nendsolid s\n";
+        const TLoadResult loaded = Import(WriteFile(stl, "flat.stl"), YUp());
+        const auto [n, winding] = NormalAndWinding(loaded.Geometry(0));
+        SCOPED_TRACE(normal);
+        EXPECT_NEAR(std::fabs(n.Y), 1, 1e-6);
+        EXPECT_GT(n.X * winding.X + n.Y * winding.Y + n.Z * winding.Z, 0);
     }
 }
 

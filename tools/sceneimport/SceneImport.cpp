@@ -135,23 +135,32 @@ bool IsUsableNormal(const TVec3& n)
     return std::isfinite(lengthSquared) && lengthSquared > 1e-12f;
 }
 
-// Many files (STL above all) store zero normals, which would leave their surfaces unlit: such a corner takes
-// its triangle's normal.
-void RepairNormals(TMesh& mesh)
+TVec3 FaceNormal(const TMesh& mesh, std::uint32_t a, std::uint32_t b, std::uint32_t c)
+{
+    const TVec3 &p = mesh.Positions[a], &q = mesh.Positions[b], &r = mesh.Positions[c];
+    const TVec3 u{q.X - p.X, q.Y - p.Y, q.Z - p.Z}, v{r.X - p.X, r.Y - p.Y, r.Z - p.Z};
+    const TVec3 face{u.Y * v.Z - u.Z * v.Y, u.Z * v.X - u.X * v.Z, u.X * v.Y - u.Y * v.X};
+    const float length = std::sqrt(face.X * face.X + face.Y * face.Y + face.Z * face.Z);
+    if (!(length > 0)) return {};
+    return {face.X / length, face.Y / length, face.Z / length};
+}
+
+// The programs light the side of a triangle that faces the viewer by its winding, turning its normals to
+// that side. So triangles are wound to agree with their normals; and where a file stores zero normals
+// (STL above all), which would leave a surface unlit, a corner takes its triangle's.
+void OrientByNormals(TMesh& mesh)
 {
     if (mesh.Lines || mesh.Normals.empty()) return;
     for (std::size_t t = 0; t + 2 < mesh.Indices.size(); t += 3) {
         const std::uint32_t a = mesh.Indices[t], b = mesh.Indices[t + 1], c = mesh.Indices[t + 2];
-        if (IsUsableNormal(mesh.Normals[a]) && IsUsableNormal(mesh.Normals[b]) && IsUsableNormal(mesh.Normals[c]))
-            continue;
-        const TVec3 &p = mesh.Positions[a], &q = mesh.Positions[b], &r = mesh.Positions[c];
-        const TVec3 u{q.X - p.X, q.Y - p.Y, q.Z - p.Z}, v{r.X - p.X, r.Y - p.Y, r.Z - p.Z};
-        TVec3 face{u.Y * v.Z - u.Z * v.Y, u.Z * v.X - u.X * v.Z, u.X * v.Y - u.Y * v.X};
-        const float length = std::sqrt(face.X * face.X + face.Y * face.Y + face.Z * face.Z);
-        if (!(length > 0)) continue;
-        face = {face.X / length, face.Y / length, face.Z / length};
-        for (std::uint32_t corner : {a, b, c})
-            if (!IsUsableNormal(mesh.Normals[corner])) mesh.Normals[corner] = face;
+        const TVec3 face = FaceNormal(mesh, a, b, c);
+        float agreement = 0;
+        for (std::uint32_t corner : {a, b, c}) {
+            TVec3& n = mesh.Normals[corner];
+            if (!IsUsableNormal(n)) n = face;
+            agreement += n.X * face.X + n.Y * face.Y + n.Z * face.Z;
+        }
+        if (agreement < 0) std::swap(mesh.Indices[t + 1], mesh.Indices[t + 2]);
     }
 }
 
@@ -195,7 +204,7 @@ TMesh MeshOf(const aiMesh& source, const TLook& look, const TMatrix* bake)
         for (unsigned c = 0; c < corners; ++c) inside = inside && face.mIndices[c] < n;
         if (inside) mesh.Indices.insert(mesh.Indices.end(), face.mIndices, face.mIndices + corners);
     }
-    RepairNormals(mesh);
+    OrientByNormals(mesh);
     WeldVertices(mesh);
     return mesh;
 }
