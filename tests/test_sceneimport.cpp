@@ -516,6 +516,14 @@ TEST_F(SceneImportTest, RealFilesOfEveryKindImportWithAllTheirTriangles)
     }
 }
 
+TEST_F(SceneImportTest, DroppedAnimationsCamerasAndLightsAreNamed)
+{
+    Import(REALWORLD_DIR "/cubicvr/wall_smash.dae");
+    EXPECT_TRUE(Warned("animation(s) dropped: Sphere-rotateX"));
+    EXPECT_TRUE(Warned("camera(s) dropped: Camera"));
+    EXPECT_TRUE(Warned("light(s) dropped: Lamp"));
+}
+
 TEST_F(SceneImportTest, FbxCentimetresBecomeMetres)
 {
     // The cube of the file is 1 unit wide, and its unit the centimetre.

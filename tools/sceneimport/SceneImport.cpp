@@ -73,22 +73,40 @@ TMatrix SourceToMetres(const aiScene& scene, const std::string& input)
     return TMatrix::Scaling(unit, unit, unit);
 }
 
+// "what dropped: a, b, c" for the named things the engine has no place for, the names shortened to a few.
+class TDropList {
+public:
+    void Add(const aiString& name) { Names.emplace_back(name.length > 0 ? name.C_Str() : "(unnamed)"); }
+    void Report(const char* what, std::vector<std::string>& warnings) const
+    {
+        if (Names.empty()) return;
+        constexpr std::size_t Shown = 5;
+        std::string text = std::to_string(Names.size()) + " " + what + " dropped:";
+        for (std::size_t i = 0; i < std::min(Names.size(), Shown); ++i) text += (i ? ", " : " ") + Names[i];
+        if (Names.size() > Shown) text += ", ...";
+        warnings.push_back(text);
+    }
+
+private:
+    std::vector<std::string> Names;
+};
+
 std::vector<std::string> DroppedParts(const aiScene& scene)
 {
-    std::vector<std::string> dropped;
-    auto note = [&](unsigned count, const char* what) {
-        if (count > 0) dropped.push_back(std::to_string(count) + " " + what + " dropped");
-    };
-    note(scene.mNumAnimations, "animation(s)");
-    note(scene.mNumCameras, "camera(s)");
-    note(scene.mNumLights, "light(s)");
-    unsigned skinned = 0, morphed = 0;
+    TDropList animations, cameras, lights, skins, morphs;
+    for (unsigned i = 0; i < scene.mNumAnimations; ++i) animations.Add(scene.mAnimations[i]->mName);
+    for (unsigned i = 0; i < scene.mNumCameras; ++i) cameras.Add(scene.mCameras[i]->mName);
+    for (unsigned i = 0; i < scene.mNumLights; ++i) lights.Add(scene.mLights[i]->mName);
     for (unsigned i = 0; i < scene.mNumMeshes; ++i) {
-        skinned += scene.mMeshes[i]->mNumBones > 0;
-        morphed += scene.mMeshes[i]->mNumAnimMeshes > 0;
+        if (scene.mMeshes[i]->mNumBones > 0) skins.Add(scene.mMeshes[i]->mName);
+        if (scene.mMeshes[i]->mNumAnimMeshes > 0) morphs.Add(scene.mMeshes[i]->mName);
     }
-    note(skinned, "skin(s) (their meshes are kept in their rest pose)");
-    note(morphed, "morph target set(s)");
+    std::vector<std::string> dropped;
+    animations.Report("animation(s)", dropped);
+    cameras.Report("camera(s)", dropped);
+    lights.Report("light(s)", dropped);
+    skins.Report("skin(s), their meshes kept in their rest pose,", dropped);
+    morphs.Report("morph target set(s) of meshes", dropped);
     return dropped;
 }
 
