@@ -56,8 +56,8 @@ int main(int argc, char** argv)
         std::cerr << Usage;
         return 2;
     }
-    std::error_code error;
-    if (std::filesystem::equivalent(input, output, error)) {
+    std::error_code notFound;
+    if (std::filesystem::equivalent(input, output, notFound)) {
         std::cerr << "sceneimport: " << output << " is the input itself; the import would replace it\n" << Usage;
         return 2;
     }
