@@ -550,6 +550,8 @@ TEST_F(SceneImportTest, TheCommandSaysWhatHappenedInItsExitStatus)
     EXPECT_EQ(ReadFileBytes(model).size(), text.size()) << "the input was written over";
     EXPECT_EQ(run(tool + " " + (Dir / "absent.obj").string() + " " + out), 1);
     EXPECT_EQ(run(tool + " " + WriteFile("not a model at all", "junk.obj") + " " + out), 1);
+    // The reader asserts on a face count its file does not hold; the command still ends in an error.
+    EXPECT_EQ(run(tool + " " + WriteFile("OFF\n3 2 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n", "short.off") + " " + out), 1);
     EXPECT_EQ(run(tool + " --up y --size 3 " TEST_DATA_DIR "/import/cube.ply " + out), 0);
     EXPECT_TRUE(fs::exists(out));
 }

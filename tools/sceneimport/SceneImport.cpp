@@ -311,7 +311,12 @@ const aiScene& ReadModel(Assimp::Importer& importer, const std::string& input)
         input, aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_GenNormals);
     // A scene flagged incomplete (cameras or lights without meshes) still has its nodes; whether anything of
     // it draws is decided by what the import finds.
-    if (!scene || !scene->mRootNode) throw TImportError(input + ": " + importer.GetErrorString());
+    if (!scene || !scene->mRootNode) {
+        const std::string reason = importer.GetErrorString();
+        throw TImportError(input + ": " + (reason.find("bad_alloc") != std::string::npos
+                                               ? "the file declares more data than the import may hold in memory"
+                                               : reason));
+    }
     return *scene;
 }
 

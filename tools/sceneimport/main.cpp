@@ -10,7 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "Contained.h"
 #include "LoadCheck.h"
+#include "MemoryLimit.h"
 #include "SceneImport.h"
 
 namespace {
@@ -21,6 +23,27 @@ bool ParseSize(std::string_view text, double& size)
 {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), size);
     return error == std::errc() && end == text.data() + text.size() && std::isfinite(size) && size > 0;
+}
+
+// Imports, then proves the document by loading it back: 0 when it loads cleanly, 1 when not.
+int Import(const std::string& input, const std::string& output, const TImportOptions& options)
+{
+    try {
+        const TImportResult result = ImportScene(input, output, options);
+        for (const std::string& warning : result.Warnings) std::cerr << "sceneimport: warning: " << warning << "\n";
+        const TLoadCheck check = CheckDocument(output);
+        for (const std::string& problem : check.Problems) std::cerr << "sceneimport: " << output << ": " << problem << "\n";
+        if (!check.Loaded || !check.Problems.empty()) {
+            std::cerr << "sceneimport: the written document does not load cleanly\n";
+            return 1;
+        }
+        std::cout << output << ": " << result.Nodes << " node(s), " << check.DrawnTriangles << " of "
+                  << result.SourceTriangles << " triangle(s)\n";
+        return 0;
+    } catch (const std::exception& error) {
+        std::cerr << "sceneimport: " << error.what() << "\n";
+        return 1;
+    }
 }
 
 }  // namespace
@@ -56,26 +79,16 @@ int main(int argc, char** argv)
         std::cerr << Usage;
         return 2;
     }
-    std::error_code notFound;
-    if (std::filesystem::equivalent(input, output, notFound)) {
+    std::error_code ignored;
+    if (std::filesystem::equivalent(input, output, ignored)) {
         std::cerr << "sceneimport: " << output << " is the input itself; the import would replace it\n" << Usage;
         return 2;
     }
 
-    try {
-        const TImportResult result = ImportScene(input, output, options);
-        for (const std::string& warning : result.Warnings) std::cerr << "sceneimport: warning: " << warning << "\n";
-        const TLoadCheck check = CheckDocument(output);
-        for (const std::string& problem : check.Problems) std::cerr << "sceneimport: " << output << ": " << problem << "\n";
-        if (!check.Loaded || !check.Problems.empty()) {
-            std::cerr << "sceneimport: the written document does not load cleanly\n";
-            return 1;
-        }
-        std::cout << output << ": " << result.Nodes << " node(s), " << check.DrawnTriangles << " of "
-                  << result.SourceTriangles << " triangle(s)\n";
-        return 0;
-    } catch (const std::exception& error) {
-        std::cerr << "sceneimport: " << error.what() << "\n";
-        return 1;
-    }
+    return RunContained(
+        [&] {
+            LimitMemoryFor(std::filesystem::file_size(input, ignored));
+            return Import(input, output, options);
+        },
+        input);
 }
