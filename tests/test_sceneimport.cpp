@@ -443,6 +443,38 @@ TEST_F(TextureImportTest, OpacityCarriesIntoTheColourButNoneAtAllIsTakenForOpaqu
     }
 }
 
+TEST_F(TextureImportTest, AGltfBaseColourTintsItsTextureAndWhiteLeavesItAlone)
+{
+    const float data[15] = {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 1};  // positions, then texture coordinates
+    WriteFile(std::string_view(reinterpret_cast<const char*>(data), sizeof data), "tri.bin");
+    const std::vector<unsigned char> pixels(2 * 2 * 4, 255);
+    ASSERT_TRUE(stbi_write_png((Dir / "t.png").c_str(), 2, 2, 4, pixels.data(), 8));
+    for (const std::string factor : {"[1, 0.5, 0.25, 1]", "[1, 1, 1, 1]"}) {
+        SCOPED_TRACE(factor);
+        const std::string gltf =
+            R"({"asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0]}], "nodes": [{"mesh": 0}],
+            "meshes": [{"primitives": [{"attributes": {"POSITION": 0, "TEXCOORD_0": 1}, "material": 0}]}],
+            "materials": [{"pbrMetallicRoughness": {"baseColorFactor": )" + factor +
+            R"(, "baseColorTexture": {"index": 0}}}],
+            "textures": [{"source": 0}], "images": [{"uri": "t.png"}],
+            "buffers": [{"uri": "tri.bin", "byteLength": 60}],
+            "bufferViews": [{"buffer": 0, "byteOffset": 0, "byteLength": 36}, {"buffer": 0, "byteOffset": 36, "byteLength": 24}],
+            "accessors": [{"bufferView": 0, "componentType": 5126, "count": 3, "type": "VEC3", "min": [0, 0, 0], "max": [1, 1, 0]},
+                          {"bufferView": 1, "componentType": 5126, "count": 3, "type": "VEC2"}]})";
+        const TLoadResult loaded = Import(WriteFile(gltf, "tri.gltf"));
+        const TGeometry& g = loaded.Geometry(0);
+        EXPECT_EQ(ImageFileOf(loaded, *loaded.Asset->VisualScenes->Items[0]), "t.bmp");
+        EXPECT_EQ(g.TexCoords.Count(), 6u);
+        if (factor == "[1, 1, 1, 1]") {
+            EXPECT_TRUE(g.Colors.Empty());
+        } else {
+            ASSERT_EQ(g.Colors.Count(), 12u);
+            EXPECT_FLOAT_EQ(g.Colors[1], 0.5f);
+            EXPECT_FLOAT_EQ(g.Colors[2], 0.25f);
+        }
+    }
+}
+
 TEST_F(SceneImportTest, ABinaryGltfWithAnEmbeddedTextureGetsItsTextureAsAFile)
 {
     const TLoadResult loaded = Import(TEST_DATA_DIR "/import/BoxTextured.glb");

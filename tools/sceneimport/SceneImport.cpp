@@ -32,7 +32,8 @@ struct TInstance {
 
 struct TLook {
     std::string Material;                // the writer's material
-    std::optional<TColor> VertexColour;  // none: the material shows its own texture
+    bool Textured = false;               // false: the material's texture is the plain white one
+    std::optional<TColor> VertexColour;  // the material's colour, or the tint of its texture
 };
 
 TMatrix MatrixOf(const aiMatrix4x4& m)
@@ -201,7 +202,7 @@ TMesh MeshOf(const aiMesh& source, const TLook& look, const TMatrix* bake)
             mesh.Normals[i] = bake ? bake->TransformNormal({v.x, v.y, v.z}) : TVec3{v.x, v.y, v.z};
         }
     }
-    if (!look.VertexColour && source.HasTextureCoords(0)) {
+    if (look.Textured && source.HasTextureCoords(0)) {
         mesh.TexCoords.resize(n);
         for (std::size_t i = 0; i < n; ++i) mesh.TexCoords[i] = {source.mTextureCoords[0][i].x, source.mTextureCoords[0][i].y};
     }
@@ -266,16 +267,20 @@ public:
         TColor colour{0.8f, 0.8f, 0.8f, 1.0f};
         std::string wanted = "material";
         std::optional<std::string> texture;
+        bool tinted = false;
         if (materialIndex < Scene.mNumMaterials) {
             const aiMaterial& material = *Scene.mMaterials[materialIndex];
             wanted = material.GetName().C_Str();
             colour = DiffuseOf(material);
             if (const auto path = TexturePathOf(material)) texture = Textures.Export(*path, Warnings);
+            // A base colour multiplies its texture (glTF); other formats' diffuse colours stand beside theirs.
+            aiColor4D base;
+            tinted = material.Get(AI_MATKEY_BASE_COLOR, base) == AI_SUCCESS &&
+                     (colour.R < 1 || colour.G < 1 || colour.B < 1 || colour.A < 1);
         }
-        if (!texture) {
-            look.VertexColour = colour;
-            texture = PlainTexture();
-        }
+        look.Textured = texture.has_value();
+        if (!texture) texture = PlainTexture();
+        if (!look.Textured || tinted) look.VertexColour = colour;
         look.Material = Names.Take(wanted, "material");
         Writer.AddMaterial(look.Material, *texture);
         return Looks.emplace(materialIndex, look).first->second;
