@@ -90,6 +90,19 @@ void ExpectSamePoints(TPoints expected, TPoints actual, double tolerance)
         for (int a = 0; a < 3; ++a) ASSERT_NEAR(expected[i][a], actual[i][a], tolerance) << "corner " << i;
 }
 
+// The first corner's normal and the normal by winding of the loaded triangle starting at vertex `first`.
+std::pair<TVec3, TVec3> NormalAndWinding(const TGeometry& g, std::size_t first = 0)
+{
+    auto at = [&](std::size_t v) {
+        return std::array<double, 3>{g.Positions[v * 3], g.Positions[v * 3 + 1], g.Positions[v * 3 + 2]};
+    };
+    const auto p = at(first), q = at(first + 1), r = at(first + 2);
+    const double u[3] = {q[0] - p[0], q[1] - p[1], q[2] - p[2]}, v[3] = {r[0] - p[0], r[1] - p[1], r[2] - p[2]};
+    const TVec3 winding{static_cast<float>(u[1] * v[2] - u[2] * v[1]), static_cast<float>(u[2] * v[0] - u[0] * v[2]),
+                        static_cast<float>(u[0] * v[1] - u[1] * v[0])};
+    return {{g.Normals[first * 3], g.Normals[first * 3 + 1], g.Normals[first * 3 + 2]}, winding};
+}
+
 // A unit right triangle as a COLLADA geometry named `id`, and a node for it with a matrix.
 constexpr std::array<std::array<double, 3>, 3> Triangle{{{0, 0, 0}, {1, 0, 0}, {0, 1, 0.5}}};
 
@@ -189,21 +202,17 @@ TEST(Placement, StraightUpOrDownTheYTurnStillGivesTheSameMatrix)
         }
 }
 
-TEST(Placement, AMirrorIsANegativeScaleAndAShearIsNoPlacement)
+TEST(Placement, AShearAMirrorOrAZeroScaleIsNoPlacement)
 {
-    const TMatrix mirrored = TMatrix::Rotation(2, 30) * TMatrix::Scaling(2, -1, 1);
-    const auto placement = PlacementOf(mirrored);
-    ASSERT_TRUE(placement);
-    EXPECT_LT(placement->Scale.X * placement->Scale.Y * placement->Scale.Z, 0);
-    const TMatrix again = MatrixOf(*placement);
-    for (int k = 0; k < 16; ++k) EXPECT_NEAR(mirrored.M[k], again.M[k], 1e-5);
-
     TMatrix shear;
     shear(0, 1) = 0.5;
     EXPECT_FALSE(PlacementOf(shear));
     // A scale along axes a rotation has turned is a shear too.
     EXPECT_FALSE(PlacementOf(TMatrix::Scaling(3, 1, 1) * TMatrix::Rotation(2, 30)));
+    EXPECT_FALSE(PlacementOf(TMatrix::Rotation(2, 30) * TMatrix::Scaling(2, -1, 1)));
     EXPECT_FALSE(PlacementOf(TMatrix::Scaling(0, 1, 1)));
+    // Two mirrors make a half turn, which is a placement.
+    EXPECT_TRUE(PlacementOf(TMatrix::Scaling(-2, -1, 1)));
 }
 
 TEST(Weld, CornersEqualInEveryStreamMergeAndOthersStayApart)
@@ -244,6 +253,7 @@ TEST_F(SceneImportTest, NestedNodesLandWhereTheSourcePutsThem)
     const TMat child = randomPlacement(), other = randomPlacement();
     TMat sheared = Diagonal(1, 1, 1);
     sheared[1] = 0.7;
+    const TMat mirrored = Multiply(AxisAngle(0, 1, 0, 30, 2, 0, 0), Diagonal(1, -1.5, 1));
     auto instance = [](const std::string& name, const TMat& m, const std::string& inner = "") {
         return "<node name=\"" + name + "\"><matrix>" + MatrixText(m) +
                "</matrix><instance_geometry url=\"#tri\"/>" + inner + "</node>";
@@ -251,7 +261,8 @@ TEST_F(SceneImportTest, NestedNodesLandWhereTheSourcePutsThem)
     const std::string nodes =
         instance("top", parent) +
         "<node name=\"holder\"><matrix>" + MatrixText(uniformParent) + "</matrix>" + instance("child", child) +
-        instance("other", other, instance("grandchild", child)) + instance("sheared", sheared) + "</node>";
+        instance("other", other, instance("grandchild", child)) + instance("sheared", sheared) +
+        instance("mirrored", mirrored) + "</node>";
     // The text holds six decimals; the expectations use the same rounded numbers.
     auto rounded = [](const TMat& m) {
         TMat out;
@@ -262,18 +273,25 @@ TEST_F(SceneImportTest, NestedNodesLandWhereTheSourcePutsThem)
     const std::vector<TMat> worlds = {rounded(parent), Multiply(holder, rounded(child)),
                                       Multiply(holder, rounded(other)),
                                       Multiply(Multiply(holder, rounded(other)), rounded(child)),
-                                      Multiply(holder, rounded(sheared))};
+                                      Multiply(holder, rounded(sheared)), Multiply(holder, rounded(mirrored))};
     TPoints expected;
     for (const TMat& world : worlds)
         for (const auto& p : Triangle) expected.push_back(Apply(world, p[0], p[1], p[2]));
 
     const TLoadResult loaded = Import(WriteFile(SourceDocument(TriangleGeometry("tri", "tri"), nodes)), YUp());
     ExpectSamePoints(expected, WorldCorners(loaded), 2e-3);
-    EXPECT_EQ(loaded.Asset->VisualScenes->Items.Count(), 5);
-    // The sheared node, and the grandchild turned inside a parent scaled unevenly, need geometries of their
-    // own; the other three share one.
-    EXPECT_EQ(loaded.Asset->Geometries->Items.Count(), 3);
-    EXPECT_TRUE(Warned("sheared"));
+    EXPECT_EQ(loaded.Asset->VisualScenes->Items.Count(), 6);
+    // The sheared and the mirrored node, and the grandchild turned inside a parent scaled unevenly, need
+    // geometries of their own; the other three share one.
+    EXPECT_EQ(loaded.Asset->Geometries->Items.Count(), 4);
+    EXPECT_TRUE(Warned("sheared or mirrored"));
+    // Every node keeps positive scales, so triangles that agree with their normals where they are stored
+    // agree where they are drawn: the mirrored copy has been turned back.
+    for (const auto& g : loaded.Asset->Geometries->Items)
+        for (std::size_t t = 0; t + 9 <= g->Positions.Count(); t += 9) {
+            const auto [normal, winding] = NormalAndWinding(*g, t / 3);
+            EXPECT_GT(normal.X * winding.X + normal.Y * winding.Y + normal.Z * winding.Z, 0) << g->Name;
+        }
 }
 
 // Units and up axis
@@ -501,17 +519,6 @@ TEST_F(SceneImportTest, LinesStayLinesAndPointsAreDroppedWithAWarning)
     EXPECT_EQ(lines, 2);      // the polyline's two segments
     EXPECT_EQ(triangles, 2);  // the quad
     EXPECT_TRUE(Warned("point"));
-}
-
-// The corners' normal and the normal by winding of the first loaded triangle.
-std::pair<TVec3, TVec3> NormalAndWinding(const TGeometry& g)
-{
-    auto at = [&](int v) { return std::array<double, 3>{g.Positions[v * 3], g.Positions[v * 3 + 1], g.Positions[v * 3 + 2]}; };
-    const auto p = at(0), q = at(1), r = at(2);
-    const double u[3] = {q[0] - p[0], q[1] - p[1], q[2] - p[2]}, v[3] = {r[0] - p[0], r[1] - p[1], r[2] - p[2]};
-    const TVec3 winding{static_cast<float>(u[1] * v[2] - u[2] * v[1]), static_cast<float>(u[2] * v[0] - u[0] * v[2]),
-                        static_cast<float>(u[0] * v[1] - u[1] * v[0])};
-    return {{g.Normals[0], g.Normals[1], g.Normals[2]}, winding};
 }
 
 TEST_F(SceneImportTest, TrianglesAreWoundToAgreeWithTheirNormalsAndZeroNormalsReplaced)

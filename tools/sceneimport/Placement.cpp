@@ -110,7 +110,9 @@ std::optional<TPlacement> PlacementOf(const TMatrix& world)
             const double dot = axis[a][0] * axis[b][0] + axis[a][1] * axis[b][1] + axis[a][2] * axis[b][2];
             if (std::fabs(dot) > AxisTolerance * scale[a] * scale[b]) return std::nullopt;
         }
-    if (world.Determinant3() < 0) scale[0] = -scale[0];
+    // A mirror could be a negative scale, but the programs light the side a triangle's winding faces, and
+    // a mirror turns every winding over: mirrored instances are baked, with their triangles turned back.
+    if (world.Determinant3() < 0) return std::nullopt;
 
     double r[3][3];  // the rotation, row-major
     for (int c = 0; c < 3; ++c)

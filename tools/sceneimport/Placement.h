@@ -1,6 +1,6 @@
 // Node placement as the engine applies it: translate, then turn about z, y and x, then scale, so a vertex is
 // scaled first and moved last. A world matrix of that shape becomes a placement; any other (a shear, a scale
-// along axes the rotation has turned) cannot, and its vertices are transformed instead.
+// along axes the rotation has turned, a mirror) cannot, and its vertices are transformed instead.
 #pragma once
 
 #include <array>
@@ -31,6 +31,6 @@ TMatrix operator*(const TMatrix& a, const TMatrix& b);
 // The matrix the engine builds from a placement.
 TMatrix MatrixOf(const TPlacement& placement);
 
-// The placement whose matrix equals `world`, or none when no translate-rotate-scale product gives it within
-// a relative tolerance. A mirror becomes a negative scale along x.
+// The placement whose matrix equals `world` with positive scales, or none when no such translate-rotate-
+// scale product gives it within a relative tolerance (a shear, a mirror, a zero scale).
 std::optional<TPlacement> PlacementOf(const TMatrix& world);

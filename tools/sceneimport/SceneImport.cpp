@@ -376,7 +376,8 @@ TImportResult ImportScene(const std::string& input, const std::string& output, c
             }
             geometry = shared->second;
         } else {
-            // A shear cannot be a node's placement: this instance gets a copy of the mesh where it belongs.
+            // A shear or a mirror cannot be a node's placement: this instance gets a copy of the mesh where it
+            // belongs.
             TMesh mesh = MeshOf(source, look, &world);
             if (mesh.Indices.empty()) continue;
             geometry = geometryNames.Take(std::string(source.mName.C_Str()) + "-" + instance.NodeName, "mesh");
@@ -389,7 +390,7 @@ TImportResult ImportScene(const std::string& input, const std::string& output, c
     if (points > 0) result.Warnings.push_back(std::to_string(points) + " point mesh(es) dropped: points are not drawn");
     if (baked > 0)
         result.Warnings.push_back(std::to_string(baked) +
-                                  " instance(s) sheared by their nodes: their vertices were transformed instead");
+                                  " instance(s) sheared or mirrored by their nodes: their vertices were transformed instead");
     if (result.Nodes == 0) throw TImportError(input + ": nothing to draw (no triangles or lines)");
     try {
         writer.Save(outputPath.string());
