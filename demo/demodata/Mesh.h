@@ -6,17 +6,7 @@
 #include <functional>
 #include <vector>
 
-struct TVec2 {
-    float X = 0, Y = 0;
-};
-
-struct TVec3 {
-    float X = 0, Y = 0, Z = 0;
-};
-
-struct TColor {
-    float R = 1, G = 1, B = 1, A = 1;
-};
+#include "MeshData.h"
 
 TVec3 operator+(const TVec3& a, const TVec3& b);
 TVec3 operator-(const TVec3& a, const TVec3& b);
@@ -25,19 +15,6 @@ float Dot(const TVec3& a, const TVec3& b);
 TVec3 Cross(const TVec3& a, const TVec3& b);
 float Length(const TVec3& a);
 TVec3 Normalized(const TVec3& a);  // the zero vector stays zero
-
-struct TMesh {
-    bool Lines = false;
-    std::vector<TVec3> Positions;
-    std::vector<TVec3> Normals;     // empty or one per position
-    std::vector<TVec2> TexCoords;   // empty or one per position
-    std::vector<TColor> Colors;     // empty or one per position
-    std::vector<std::uint32_t> Indices;
-
-    std::size_t PrimitiveCount() const { return Indices.size() / (Lines ? 2 : 3); }
-    // Throws std::logic_error when a stream's length or an index does not fit the positions.
-    void Check() const;
-};
 
 // Gives every vertex the colour that `paint` returns for it (replacing any colours).
 void Paint(TMesh& mesh, const std::function<TColor(const TVec3& position, const TVec3& normal)>& paint);

@@ -9,15 +9,26 @@
 namespace {
 
 // A number as the documents write it: at most six significant digits in the C conventions whatever the
-// locale, no negative zero, and plain decimals rather than exponents.
-std::string FormatNumber(float value)
+// locale, no negative zero, and plain decimals rather than exponents. Appended in place: meshes of millions
+// of numbers are written through here.
+void AppendNumber(std::string& out, float value)
 {
-    if (std::fabs(value) < 5e-7f) return "0";
+    if (std::fabs(value) < 5e-7f) {
+        out += '0';
+        return;
+    }
     char buffer[64];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
     if (std::find(buffer, result.ptr, 'e') != result.ptr)
         result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
-    return std::string(buffer, result.ptr);
+    out.append(buffer, result.ptr);
+}
+
+std::string FormatNumber(float value)
+{
+    std::string out;
+    AppendNumber(out, value);
+    return out;
 }
 
 std::string Escape(const std::string& text)
@@ -60,7 +71,7 @@ void WriteSource(std::string& out, const std::string& geometry, const TStream& s
     out += "          <float_array id=\"" + id + "-array\" count=\"" + std::to_string(stream.Values.size()) + "\">";
     for (std::size_t i = 0; i < stream.Values.size(); ++i) {
         out += (i % components == 0) ? '\n' : ' ';
-        out += FormatNumber(stream.Values[i]);
+        AppendNumber(out, stream.Values[i]);
     }
     out += "\n          </float_array>\n";
     out += "          <technique_common>\n";
@@ -121,10 +132,11 @@ std::string GeometryText(const std::string& name, const TMesh& mesh, const std::
     const std::size_t perPrimitive = mesh.Lines ? 2 : 3;
     for (std::size_t i = 0; i < mesh.Indices.size(); ++i) {
         out += (i % perPrimitive == 0) ? '\n' : ' ';
-        const std::string index = std::to_string(mesh.Indices[i]);
+        char index[16];
+        const std::size_t length = static_cast<std::size_t>(std::to_chars(index, index + sizeof index, mesh.Indices[i]).ptr - index);
         for (std::size_t s = 0; s < streams.size(); ++s) {
             if (s > 0) out += ' ';
-            out += index;
+            out.append(index, length);
         }
     }
     out += "\n          </p>\n";
@@ -134,7 +146,8 @@ std::string GeometryText(const std::string& name, const TMesh& mesh, const std::
 
 }  // namespace
 
-TColladaWriter::TColladaWriter(std::string upAxis) : UpAxis(std::move(upAxis))
+TColladaWriter::TColladaWriter(std::string upAxis, std::string authoringTool)
+    : UpAxis(std::move(upAxis)), AuthoringTool(Escape(authoringTool))
 {
     if (UpAxis != "Z_UP" && UpAxis != "Y_UP") throw std::invalid_argument("up axis must be Z_UP or Y_UP");
 }
@@ -144,6 +157,7 @@ bool TColladaWriter::HasMaterial(const std::string& name) const
     return std::any_of(Materials.begin(), Materials.end(), [&](const TMaterial& m) { return m.Name == name; });
 }
 
+// Entries keep their names escaped, as they are written; lookups escape the name they are given.
 const TColladaWriter::TGeometryEntry& TColladaWriter::FindGeometry(const std::string& name) const
 {
     for (const TGeometryEntry& geometry : Geometries)
@@ -153,24 +167,28 @@ const TColladaWriter::TGeometryEntry& TColladaWriter::FindGeometry(const std::st
 
 void TColladaWriter::AddMaterial(const std::string& name, const std::string& fileName, const TSurfaceLook& look)
 {
-    if (HasMaterial(name)) throw std::logic_error("material " + name + " added twice");
-    Materials.push_back({name, fileName, look});
+    const std::string escaped = Escape(name);
+    if (HasMaterial(escaped)) throw std::logic_error("material " + name + " added twice");
+    Materials.push_back({escaped, fileName, look});
 }
 
 void TColladaWriter::AddGeometry(const std::string& name, const TMesh& mesh, const std::string& material)
 {
-    if (!HasMaterial(material)) throw std::logic_error("geometry " + name + " uses unknown material " + material);
+    const std::string escaped = Escape(name), escapedMaterial = Escape(material);
+    if (!HasMaterial(escapedMaterial))
+        throw std::logic_error("geometry " + name + " uses unknown material " + material);
     for (const TGeometryEntry& geometry : Geometries)
-        if (geometry.Name == name) throw std::logic_error("geometry " + name + " added twice");
-    Geometries.push_back({name, material, GeometryText(name + "-Geometry", mesh, material)});
+        if (geometry.Name == escaped) throw std::logic_error("geometry " + name + " added twice");
+    Geometries.push_back({escaped, escapedMaterial, GeometryText(escaped + "-Geometry", mesh, escapedMaterial)});
 }
 
 void TColladaWriter::AddNode(const std::string& name, const std::string& geometry, const TPlacement& placement)
 {
-    FindGeometry(geometry);
+    const std::string escaped = Escape(name), escapedGeometry = Escape(geometry);
+    FindGeometry(escapedGeometry);
     for (const TNodeEntry& node : Nodes)
-        if (node.Name == name) throw std::logic_error("node " + name + " added twice");
-    Nodes.push_back({name, geometry, placement});
+        if (node.Name == escaped) throw std::logic_error("node " + name + " added twice");
+    Nodes.push_back({escaped, escapedGeometry, placement});
 }
 
 std::string TColladaWriter::Text() const
@@ -179,7 +197,7 @@ std::string TColladaWriter::Text() const
     out += "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
     out += "<COLLADA xmlns=\"http://www.collada.org/2005/11/COLLADASchema\" version=\"1.4.1\">\n";
     out += "  <asset>\n";
-    out += "    <contributor>\n      <authoring_tool>demodata</authoring_tool>\n    </contributor>\n";
+    out += "    <contributor>\n      <authoring_tool>" + AuthoringTool + "</authoring_tool>\n    </contributor>\n";
     // A fixed date keeps the output the same from build to build.
     out += "    <created>2026-01-01T00:00:00Z</created>\n    <modified>2026-01-01T00:00:00Z</modified>\n";
     out += "    <unit name=\"meter\" meter=\"1\"/>\n";

@@ -5,6 +5,7 @@
 
 #include "ColladaWriter.h"
 #include "Landscape.h"
+#include "Mesh.h"
 #include "Random.h"
 #include "Scenes.h"
 
@@ -80,7 +81,7 @@ TMesh MakeColumn()
 
 void WriteModels(const std::string& folder)
 {
-    TColladaWriter document("Z_UP");
+    TColladaWriter document("Z_UP", "demodata");
     document.AddMaterial("Marble", DataPath("marble.jpg"), {0.8f, 60.0f});
     document.AddMaterial("Emblem", DataPath("logo.bmp"), {0.9f, 80.0f});
     document.AddMaterial("Crate", DataPath("crate.bmp"), {0.1f, 10.0f});
@@ -136,7 +137,7 @@ void WriteModels(const std::string& folder)
 
 void WriteGround(const std::string& folder)
 {
-    TColladaWriter document("Z_UP");
+    TColladaWriter document("Z_UP", "demodata");
     document.AddMaterial("Grass", DataPath("grass.jpg"), {0.0f, 1.0f});
     document.AddMaterial("Paving", DataPath("checker.bmp"), {0.2f, 20.0f});
     document.AddGeometry("Ground", MakeGround(GroundRadius, FlatRadius, 5.0f), "Grass");
@@ -149,7 +150,7 @@ void WriteGround(const std::string& folder)
 void WriteRocks(const std::string& folder)
 {
     constexpr int kinds = 6;
-    TColladaWriter document("Z_UP");
+    TColladaWriter document("Z_UP", "demodata");
     document.AddMaterial("Rock", DataPath("rock.jpg"), {0.1f, 10.0f});
     const TVec3 sun = SunDirection();
     for (int k = 0; k < kinds; ++k) {
@@ -188,7 +189,7 @@ void WriteRocks(const std::string& folder)
 
 void WriteSky(const std::string& folder)
 {
-    TColladaWriter document("Z_UP");
+    TColladaWriter document("Z_UP", "demodata");
     document.AddMaterial("Sky", DataPath("sky.jpg"), {0.0f, 1.0f});
     document.AddGeometry("SkyDome", MakeSkyDome(SkyRadius, 48, 3.0f), "Sky");
     document.AddNode("SkyDome", "SkyDome", {});

@@ -3,13 +3,14 @@
 // <lines> per mesh with one input per source at consecutive offsets, nodes transformed by translate, rotate
 // about z, y and x, and scale, and effects that name their image through a surface and a sampler. Every
 // element's name equals its id; the kinds get suffixes of their own (-image, -fx, -Geometry, -Node) so
-// that one name can serve a material, a geometry and a node without two ids colliding.
+// that one name can serve a material, a geometry and a node without two ids colliding. Names may hold any
+// text: they are escaped wherever they are written.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "Mesh.h"
+#include "MeshData.h"
 
 // Where a node puts its geometry: angles in degrees, applied about z, then y, then x.
 struct TPlacement {
@@ -26,8 +27,8 @@ struct TSurfaceLook {
 
 class TColladaWriter {
 public:
-    // upAxis: "Z_UP" or "Y_UP".
-    explicit TColladaWriter(std::string upAxis);
+    // upAxis: "Z_UP" or "Y_UP"; authoringTool names the program in the document's asset.
+    TColladaWriter(std::string upAxis, std::string authoringTool);
 
     // An image NAME-image reading `fileName` (a path relative to the programs' working directory), its
     // effect NAME-fx and the material NAME.
@@ -58,6 +59,7 @@ private:
     bool HasMaterial(const std::string& name) const;
 
     std::string UpAxis;
+    std::string AuthoringTool;
     std::vector<TMaterial> Materials;
     std::vector<TGeometryEntry> Geometries;
     std::vector<TNodeEntry> Nodes;
