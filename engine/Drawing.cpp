@@ -127,7 +127,7 @@ void TColladaEngine::DrawGeometry(TGeometry* g) {
     for (const TGeometryStream& stream : GeometryStreams) {
         if (stream.Target != TArrayTarget::Vertex) continue;
         if (stream.Count(*g) != 0) {
-            Gl::glBindBufferARB(GL_ARRAY_BUFFER_ARB, g->*stream.Buffer);
+            Gl::glBindBufferARB(BufferTarget(stream), g->*stream.Buffer);
             PointAt(*g, stream);
         } else if (stream.Which == TGeometryArray::Colors) {
             glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
@@ -135,7 +135,7 @@ void TColladaEngine::DrawGeometry(TGeometry* g) {
     }
     for (const TGeometryStream& stream : GeometryStreams)
         if (stream.Target == TArrayTarget::Index && stream.Count(*g) != 0)
-            Gl::glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, g->*stream.Buffer);
+            Gl::glBindBufferARB(BufferTarget(stream), g->*stream.Buffer);
 
     SetClientArrays(*g, UseAttributes, true);
     for (const TGeometryStream& stream : GeometryStreams)
