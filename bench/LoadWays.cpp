@@ -2,16 +2,15 @@
 
 #include <algorithm>
 #include <assimp/Importer.hpp>
-#include <bit>
 #include <cstdint>
 #include <assimp/scene.h>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <pugixml.hpp>
 #include <stdexcept>
 
 #include "Colladaasset.h"
+#include "DigitWord.h"
 #include "LargeAllocation.h"
 #include "XmlDocument.h"
 
@@ -31,20 +30,12 @@ bool IsDigit(char c) {
 // them, as the loader's integer reader does for short runs; the number of digits read.
 [[gnu::always_inline]] inline int ReadDigits(const char*& p, const char* end, unsigned long long& digits) {
     static constexpr unsigned long long Tens[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
-    constexpr std::uint64_t High = 0xF0F0F0F0F0F0F0F0;
     int read = 0;
     while (end - p >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, sizeof word);
-        const std::uint64_t notDigits = ((word & High) | (((word + 0x0606060606060606) & High) >> 4)) ^
-                                        0x3333333333333333;
-        const int run = notDigits == 0 ? 8 : std::countr_zero(notDigits) / 8;
+        const std::uint64_t word = DigitWord::Load(p);
+        const int run = DigitWord::LeadingDigits(word);
         if (run == 0) return read;
-        std::uint64_t v = (word - 0x3030303030303030) << (8 * (8 - run));
-        v = (v * 10) + (v >> 8);
-        v = (((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
-             (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >> 32;
-        digits = digits * Tens[run] + v;
+        digits = digits * Tens[run] + DigitWord::Value(word, run);
         p += run;
         read += run;
         if (run < 8) return read;

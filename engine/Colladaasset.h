@@ -3,12 +3,14 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "LargeAllocation.h"
@@ -157,6 +159,48 @@ public:
     // Expands the corner-indexed streams into one value set per vertex; the index list becomes 0, 1, ..., V-1.
     bool BuildStreams();
 };
+
+// The eight arrays of a geometry, named for what they hold.
+enum class TGeometryArray { Positions, Normals, TexCoords, Colors, Attrib1, Attrib2, TriangleIndices, LineIndices };
+
+// Whether an array holds values for each vertex or the list of vertices to draw.
+enum class TArrayTarget { Vertex, Index };
+
+// One array of a geometry as the engine and the tools handle it. The members are named by pointers to
+// members, so that one table serves every geometry, const or not.
+struct TGeometryStream {
+    TGeometryArray Which;
+    const char* Name;  // as reports spell it
+    TArrayTarget Target;
+    int Components;  // entries per vertex; 1 for an index list
+    // The array, and with it the type of its elements.
+    std::variant<TFloatArray TGeometry::*, TIntArray TGeometry::*> Values;
+    unsigned TGeometry::*Buffer;  // the GL buffer name the engine keeps for the array; 0 while it has none
+    int TGeometry::*Location = nullptr;  // a generic attribute's shader location; null for the other arrays
+
+    bool Generic() const { return Location != nullptr; }
+    std::size_t Count(const TGeometry& geometry) const {
+        return std::visit([&](auto values) { return (geometry.*values).Count(); }, Values);
+    }
+};
+
+// Every array of a geometry once, in the order in which buffers are made, bound and deleted.
+inline constexpr std::array<TGeometryStream, 8> GeometryStreams{{
+    {TGeometryArray::Positions, "positions", TArrayTarget::Vertex, 3, &TGeometry::Positions,
+     &TGeometry::PositionBuffer},
+    {TGeometryArray::Normals, "normals", TArrayTarget::Vertex, 3, &TGeometry::Normals, &TGeometry::NormalBuffer},
+    {TGeometryArray::TexCoords, "texcoords", TArrayTarget::Vertex, 2, &TGeometry::TexCoords,
+     &TGeometry::TexCoordBuffer},
+    {TGeometryArray::Colors, "colors", TArrayTarget::Vertex, 4, &TGeometry::Colors, &TGeometry::ColorBuffer},
+    {TGeometryArray::Attrib1, "attrib1", TArrayTarget::Vertex, 3, &TGeometry::Attrib1, &TGeometry::Attrib1Buffer,
+     &TGeometry::Attrib1Location},
+    {TGeometryArray::Attrib2, "attrib2", TArrayTarget::Vertex, 3, &TGeometry::Attrib2, &TGeometry::Attrib2Buffer,
+     &TGeometry::Attrib2Location},
+    {TGeometryArray::TriangleIndices, "triangleIndices", TArrayTarget::Index, 1, &TGeometry::TriangleIndices,
+     &TGeometry::TriangleBuffer},
+    {TGeometryArray::LineIndices, "lineIndices", TArrayTarget::Index, 1, &TGeometry::LineIndices,
+     &TGeometry::LineBuffer},
+}};
 
 class TLibraryGeometries {
 public:

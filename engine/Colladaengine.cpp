@@ -57,10 +57,9 @@ void TColladaEngine::Construct(int width, int height) {
 TColladaEngine::~TColladaEngine() {
     for (const auto& asset : Assets) {
         for (const auto& geometry : asset->Geometries->Items) {
-            for (unsigned* buffer : {&geometry->PositionBuffer, &geometry->NormalBuffer, &geometry->TexCoordBuffer,
-                                     &geometry->ColorBuffer, &geometry->Attrib1Buffer, &geometry->Attrib2Buffer,
-                                     &geometry->TriangleBuffer, &geometry->LineBuffer}) {
-                if (*buffer != 0) Gl::glDeleteBuffers(1, buffer);
+            for (const TGeometryStream& stream : GeometryStreams) {
+                unsigned& buffer = (*geometry).*stream.Buffer;
+                if (buffer != 0) Gl::glDeleteBuffers(1, &buffer);
             }
         }
     }

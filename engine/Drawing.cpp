@@ -2,15 +2,29 @@
 // allocates nothing and reads no file.
 #include "Colladaengine.h"
 
+#include <algorithm>
+#include <variant>
+
 #include "GlExtensions.h"
 
 namespace {
 
-void Upload(GLenum target, unsigned& buffer, const void* data, std::size_t count) {
-    if (count == 0) return;
+GLenum BufferTarget(const TGeometryStream& stream) {
+    return stream.Target == TArrayTarget::Vertex ? GL_ARRAY_BUFFER_ARB : GL_ELEMENT_ARRAY_BUFFER_ARB;
+}
+
+// Vertex values are floats; index lists are stored as ints and drawn as unsigned ints.
+GLenum ElementType(const TGeometryStream& stream) {
+    return std::holds_alternative<TFloatArray TGeometry::*>(stream.Values) ? GL_FLOAT : GL_UNSIGNED_INT;
+}
+
+template <typename T>
+void Upload(GLenum target, unsigned& buffer, const TNumericArray<T>& array) {
+    if (array.Empty()) return;
     Gl::glGenBuffersARB(1, &buffer);
     Gl::glBindBufferARB(target, buffer);
-    Gl::glBufferDataARB(target, static_cast<GLsizeiptrARB>(count * 4), data, GL_STATIC_DRAW_ARB);
+    Gl::glBufferDataARB(target, static_cast<GLsizeiptrARB>(array.Count() * sizeof(T)), array.Data(),
+                        GL_STATIC_DRAW_ARB);
 }
 
 // Translate, then turn about z, y and x, then scale: a vertex is scaled first and moved last.
@@ -22,39 +36,69 @@ void Place(const TFloatArray& position, const TFloatArray& rotation, const TFloa
     glScalef(scale[0], scale[1], scale[2]);
 }
 
-void DrawRange(GLenum mode, const TIntArray& indices) {
-    if (indices.Empty()) return;
-    const auto count = static_cast<GLsizei>(indices.Count());
-    Gl::glDrawRangeElements(mode, 0, static_cast<GLuint>(count - 1), count, GL_UNSIGNED_INT, nullptr);
+bool HasIndices(const TGeometry& g) {
+    return std::any_of(GeometryStreams.begin(), GeometryStreams.end(), [&](const TGeometryStream& stream) {
+        return stream.Target == TArrayTarget::Index && stream.Count(g) != 0;
+    });
+}
+
+// The fixed-function client array a vertex stream feeds; 0 for the generic attributes.
+GLenum ClientArray(TGeometryArray which) {
+    switch (which) {
+    case TGeometryArray::Positions: return GL_VERTEX_ARRAY;
+    case TGeometryArray::Normals: return GL_NORMAL_ARRAY;
+    case TGeometryArray::TexCoords: return GL_TEXTURE_COORD_ARRAY;
+    case TGeometryArray::Colors: return GL_COLOR_ARRAY;
+    default: return 0;
+    }
+}
+
+// Points GL at the vertex stream in the bound array buffer, tightly packed from its start.
+void PointAt(const TGeometry& g, const TGeometryStream& stream) {
+    const GLenum type = ElementType(stream);
+    switch (stream.Which) {
+    case TGeometryArray::Positions: glVertexPointer(stream.Components, type, 0, nullptr); break;
+    case TGeometryArray::Normals: glNormalPointer(type, 0, nullptr); break;
+    case TGeometryArray::TexCoords: glTexCoordPointer(stream.Components, type, 0, nullptr); break;
+    case TGeometryArray::Colors: glColorPointer(stream.Components, type, 0, nullptr); break;
+    default:
+        Gl::glVertexAttribPointer(static_cast<GLuint>(g.*stream.Location), stream.Components, type, GL_FALSE, 0,
+                                  nullptr);
+        break;
+    }
+}
+
+GLenum PrimitiveMode(TGeometryArray which) {
+    return which == TGeometryArray::LineIndices ? GL_LINES : GL_TRIANGLES;
+}
+
+void DrawRange(const TGeometry& g, const TGeometryStream& stream) {
+    const auto count = static_cast<GLsizei>(stream.Count(g));
+    if (count == 0) return;
+    Gl::glDrawRangeElements(PrimitiveMode(stream.Which), 0, static_cast<GLuint>(count - 1), count,
+                            ElementType(stream), nullptr);
 }
 
 // Switches the client arrays of the geometry's non-empty streams on or off, always in the same order, and
 // its generic attribute arrays too when the engine uses them.
-void SetClientArrays(const TGeometry* g, bool useAttributes, bool on) {
+void SetClientArrays(const TGeometry& g, bool useAttributes, bool on) {
     const auto client = on ? glEnableClientState : glDisableClientState;
-    if (!g->Positions.Empty()) client(GL_VERTEX_ARRAY);
-    if (!g->Normals.Empty()) client(GL_NORMAL_ARRAY);
-    if (!g->TexCoords.Empty()) client(GL_TEXTURE_COORD_ARRAY);
-    if (!g->Colors.Empty()) client(GL_COLOR_ARRAY);
+    for (const TGeometryStream& stream : GeometryStreams)
+        if (stream.Target == TArrayTarget::Vertex && !stream.Generic() && stream.Count(g) != 0)
+            client(ClientArray(stream.Which));
     if (!useAttributes) return;
     const auto attribute = on ? Gl::glEnableVertexAttribArray : Gl::glDisableVertexAttribArray;
-    if (!g->Attrib1.Empty()) attribute(static_cast<GLuint>(g->Attrib1Location));
-    if (!g->Attrib2.Empty()) attribute(static_cast<GLuint>(g->Attrib2Location));
+    for (const TGeometryStream& stream : GeometryStreams)
+        if (stream.Generic() && stream.Count(g) != 0) attribute(static_cast<GLuint>(g.*stream.Location));
 }
 
 }  // namespace
 
 void TColladaEngine::UploadGeometries(TColladaAsset* asset) {
-    for (const auto& g : asset->Geometries->Items) {
-        Upload(GL_ARRAY_BUFFER_ARB, g->PositionBuffer, g->Positions.Data(), g->Positions.Count());
-        Upload(GL_ARRAY_BUFFER_ARB, g->NormalBuffer, g->Normals.Data(), g->Normals.Count());
-        Upload(GL_ARRAY_BUFFER_ARB, g->TexCoordBuffer, g->TexCoords.Data(), g->TexCoords.Count());
-        Upload(GL_ARRAY_BUFFER_ARB, g->ColorBuffer, g->Colors.Data(), g->Colors.Count());
-        Upload(GL_ARRAY_BUFFER_ARB, g->Attrib1Buffer, g->Attrib1.Data(), g->Attrib1.Count());
-        Upload(GL_ARRAY_BUFFER_ARB, g->Attrib2Buffer, g->Attrib2.Data(), g->Attrib2.Count());
-        Upload(GL_ELEMENT_ARRAY_BUFFER_ARB, g->TriangleBuffer, g->TriangleIndices.Data(), g->TriangleIndices.Count());
-        Upload(GL_ELEMENT_ARRAY_BUFFER_ARB, g->LineBuffer, g->LineIndices.Data(), g->LineIndices.Count());
-    }
+    for (const auto& g : asset->Geometries->Items)
+        for (const TGeometryStream& stream : GeometryStreams)
+            std::visit([&](auto values) { Upload(BufferTarget(stream), (*g).*stream.Buffer, (*g).*values); },
+                       stream.Values);
 }
 
 // The polygon mode an asset sets stays in force for the assets after it and into the next frame.
@@ -76,39 +120,25 @@ void TColladaEngine::DrawAsset(TColladaAsset* asset) {
     }
 }
 
+// Every stream is bound and pointed at before any client array is switched on; a geometry without colours
+// is drawn in opaque white, which stays the current colour afterwards.
 void TColladaEngine::DrawGeometry(TGeometry* g) {
-    if (g->TriangleIndices.Empty() && g->LineIndices.Empty()) return;
-    if (!g->Positions.Empty()) {
-        Gl::glBindBufferARB(GL_ARRAY_BUFFER_ARB, g->PositionBuffer);
-        glVertexPointer(3, GL_FLOAT, 0, nullptr);
+    if (!HasIndices(*g)) return;
+    for (const TGeometryStream& stream : GeometryStreams) {
+        if (stream.Target != TArrayTarget::Vertex) continue;
+        if (stream.Count(*g) != 0) {
+            Gl::glBindBufferARB(BufferTarget(stream), g->*stream.Buffer);
+            PointAt(*g, stream);
+        } else if (stream.Which == TGeometryArray::Colors) {
+            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        }
     }
-    if (!g->Normals.Empty()) {
-        Gl::glBindBufferARB(GL_ARRAY_BUFFER_ARB, g->NormalBuffer);
-        glNormalPointer(GL_FLOAT, 0, nullptr);
-    }
-    if (!g->TexCoords.Empty()) {
-        Gl::glBindBufferARB(GL_ARRAY_BUFFER_ARB, g->TexCoordBuffer);
-        glTexCoordPointer(2, GL_FLOAT, 0, nullptr);
-    }
-    if (!g->Colors.Empty()) {
-        Gl::glBindBufferARB(GL_ARRAY_BUFFER_ARB, g->ColorBuffer);
-        glColorPointer(4, GL_FLOAT, 0, nullptr);
-    } else {
-        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    }
-    if (!g->Attrib1.Empty()) {
-        Gl::glBindBufferARB(GL_ARRAY_BUFFER_ARB, g->Attrib1Buffer);
-        Gl::glVertexAttribPointer(static_cast<GLuint>(g->Attrib1Location), 3, GL_FLOAT, GL_FALSE, 0, nullptr);
-    }
-    if (!g->Attrib2.Empty()) {
-        Gl::glBindBufferARB(GL_ARRAY_BUFFER_ARB, g->Attrib2Buffer);
-        Gl::glVertexAttribPointer(static_cast<GLuint>(g->Attrib2Location), 3, GL_FLOAT, GL_FALSE, 0, nullptr);
-    }
-    if (!g->TriangleIndices.Empty()) Gl::glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, g->TriangleBuffer);
-    if (!g->LineIndices.Empty()) Gl::glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, g->LineBuffer);
+    for (const TGeometryStream& stream : GeometryStreams)
+        if (stream.Target == TArrayTarget::Index && stream.Count(*g) != 0)
+            Gl::glBindBufferARB(BufferTarget(stream), g->*stream.Buffer);
 
-    SetClientArrays(g, UseAttributes, true);
-    DrawRange(GL_TRIANGLES, g->TriangleIndices);
-    DrawRange(GL_LINES, g->LineIndices);
-    SetClientArrays(g, UseAttributes, false);
+    SetClientArrays(*g, UseAttributes, true);
+    for (const TGeometryStream& stream : GeometryStreams)
+        if (stream.Target == TArrayTarget::Index) DrawRange(*g, stream);
+    SetClientArrays(*g, UseAttributes, false);
 }

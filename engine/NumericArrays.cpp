@@ -11,6 +11,7 @@
 #include <string>
 
 #include "Colladaasset.h"
+#include "DigitWord.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ public:
         if (P != End && (*P == '+' || *P == '-')) negative = *P++ == '-';
         std::uint64_t word = 0;
         if (const int length = ShortDigitRun(word); length > 0) {
-            const int magnitude = ShortValue(word, length);
+            const int magnitude = static_cast<int>(DigitWord::Value(word, length));
             P += length;
             value = negative ? -magnitude : magnitude;
             return true;
@@ -102,24 +103,9 @@ private:
     int ShortDigitRun(std::uint64_t& word) const {
         if constexpr (std::endian::native != std::endian::little) return 0;
         if (End - P < 8) return 0;
-        std::memcpy(&word, P, sizeof word);
-        // A byte is a digit when its high nibble is 3 and adding 6 leaves it 3. Carries only leave a byte
-        // above 0xF9, which is no digit, so the first byte that is not one is found exactly.
-        constexpr std::uint64_t High = 0xF0F0F0F0F0F0F0F0;
-        const std::uint64_t nibbles = (word & High) | (((word + 0x0606060606060606) & High) >> 4);
-        const std::uint64_t notDigits = nibbles ^ 0x3333333333333333;
-        if (notDigits == 0) return 0;
-        return std::countr_zero(notDigits) / 8;
-    }
-
-    // The value of the `length` digits at the start of `word`: shifted up so that the digits past the run
-    // drop out and leading zeros fill in, then combined in pairs, fours and eights.
-    static int ShortValue(std::uint64_t word, int length) {
-        std::uint64_t v = (word - 0x3030303030303030) << (8 * (8 - length));
-        v = (v * 10) + (v >> 8);
-        v = (((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
-             (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >> 32;
-        return static_cast<int>(v);
+        word = DigitWord::Load(P);
+        const int run = DigitWord::LeadingDigits(word);
+        return run == 8 ? 0 : run;
     }
 
     static std::uint64_t Accumulate(const char* first, const char* last, std::uint64_t digits) {

@@ -39,11 +39,14 @@ bool TGeometry::BuildStreams() {
         TFloatArray* Array;
         std::size_t Components;
     };
-    const TStream order[] = {{&Positions, 3}, {&Normals, 3}, {&TexCoords, 2}, {&Colors, 4}};
-    TStream present[4];
+    // The corners index every vertex stream the document gives, in table order; the generic ones it never gives.
+    TStream present[GeometryStreams.size()];
     std::size_t stride = 0;
-    for (const TStream& stream : order)
-        if (!stream.Array->Empty()) present[stride++] = stream;
+    for (const TGeometryStream& stream : GeometryStreams) {
+        if (stream.Target != TArrayTarget::Vertex || stream.Generic()) continue;
+        TFloatArray& array = this->*std::get<TFloatArray TGeometry::*>(stream.Values);
+        if (!array.Empty()) present[stride++] = {&array, static_cast<std::size_t>(stream.Components)};
+    }
     if (stride == 0) return true;
 
     const std::size_t total = indices.Count();

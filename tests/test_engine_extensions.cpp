@@ -3,11 +3,13 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <optional>
 #include <set>
 
 #include <EGL/egl.h>
 #include <gtest/gtest.h>
 
+#include "GlCallLog.h"
 #include "GlExtensions.h"
 #include "GlTestContext.h"
 
@@ -41,16 +43,77 @@ extern "C" __eglMustCastToProperFunctionPointerType eglGetProcAddress(const char
 
 namespace {
 
-const std::vector<std::string> TableOrder{
-    "glActiveTextureARB", "glGenBuffersARB", "glBindBufferARB", "glBufferDataARB", "glDrawRangeElements",
-    "glCreateShaderObjectARB", "glShaderSourceARB", "glCompileShaderARB", "glCreateProgramObjectARB",
-    "glAttachObjectARB", "glLinkProgramARB", "glGetUniformLocationARB", "glUseProgramObjectARB", "glUniform4fv",
-    "glGetObjectParameterivARB", "glGetInfoLogARB", "glUniform1fv", "glUniform2fv", "glUniform3fv",
-    "glDeleteBuffers", "glUniform1iv", "glUniform2iv", "glUniform3iv", "glUniform4iv", "glVertexAttribPointer",
-    "glEnableVertexAttribArray", "glDisableVertexAttribArray", "glGetAttribLocationARB", "glGenRenderbuffersEXT",
-    "glBindRenderbufferEXT", "glRenderbufferStorageEXT", "glGenFramebuffersEXT", "glBindFramebufferEXT",
-    "glFramebufferRenderbufferEXT", "glFramebufferTexture2DEXT", "glCheckFramebufferStatusEXT",
-    "glDeleteRenderbuffersEXT", "glDeleteFramebuffersEXT"};
+// The names the engine's table holds, in its order.
+std::vector<std::string> TableNames() {
+    std::vector<std::string> names;
+#define GL_TABLE_NAME(type, name, called) names.push_back(#name);
+    GL_ENTRY_POINTS(GL_TABLE_NAME)
+#undef GL_TABLE_NAME
+    return names;
+}
+
+// What the driver itself gives for a name.
+void* DriverEntryPoint(const std::string& name) {
+    static const auto driver = reinterpret_cast<TGetProcAddress>(dlsym(RTLD_NEXT, "eglGetProcAddress"));
+    return reinterpret_cast<void*>(driver(name.c_str()));
+}
+
+// Every entry point wrapped for as long as the object lives, so that the log shows which ones are called.
+struct TRecordEveryEntryPoint {
+#define GL_RECORD_ENTRY_POINT(type, name, called) RECORD_GL(name);
+    GL_ENTRY_POINTS(GL_RECORD_ENTRY_POINT)
+#undef GL_RECORD_ENTRY_POINT
+};
+
+// A texture on the first unit for the node, a program with integer uniforms of every size for the asset,
+// and a generic attribute stream in use: everything either program can ask of an engine.
+void AddEverythingAsset(TColladaEngine& engine, const std::string& vertexFile, const std::string& fragmentFile) {
+    auto asset = std::make_unique<TColladaAsset>(engine.Document);
+    auto geometry = std::make_unique<TGeometry>();
+    geometry->Name = "Tri";
+    geometry->Positions = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+    geometry->Attrib1 = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+    geometry->Attrib1Location = 1;
+    geometry->TriangleIndices = {0, 1, 2};
+    asset->Geometries->Items.Add(std::move(geometry));
+    auto node = std::make_unique<TNode>();
+    node->Position = {0, 0, 0};
+    node->Rotation = {0, 0, 0};
+    node->Scale = {1, 1, 1};
+    node->GeometryIndex = 0;
+    node->TextureIndices = {engine.TextureEngine->LoadTexture("texture.none", GL_TEXTURE0_ARB)};
+    asset->VisualScenes->Items.Add(std::move(node));
+    engine.UploadGeometries(asset.get());
+
+    TShaderEngine& shaders = *engine.ShaderEngine;
+    asset->ShaderIndex = shaders.AddShader("Everything", vertexFile, fragmentFile);
+    shaders.BuildAll();
+    const int values[4] = {1, 2, 3, 4};
+    for (int type = 1; type <= 4; ++type) shaders.Shaders[0]->SetUniform("Values", type, values);
+    engine.UseAttributes = true;
+    engine.Assets.Add(std::move(asset));
+}
+
+// Constructs an engine, uses all of it for one frame and ends it; the names of the entry points it called
+// when `record` is set, else none. Construction errors pass out.
+std::set<std::string> RunWholeSession(bool record) {
+    TTempFile vertex("session.vert", "void main() { gl_Position = ftransform(); }\n");
+    TTempFile fragment("session.frag",
+                       "uniform ivec4 Values;\nvoid main() { gl_FragColor = vec4(float(Values.w) / 4.0); }\n");
+    auto headless = std::make_unique<THeadlessEngine>(8, 8);
+    std::optional<TRecordEveryEntryPoint> recording;
+    if (record) {
+        GlCalls().clear();
+        recording.emplace();
+    }
+    AddEverythingAsset(*headless->Engine, vertex.Path, fragment.Path);
+    headless->Engine->RenderLookAt(0, 0, 5, 0, 0, 0, 0, 1, 0);
+    headless.reset();
+    std::set<std::string> called;
+    if (recording)
+        for (const TGlCall& call : GlCalls()) called.insert(call.Name);
+    return called;
+}
 
 std::vector<std::string> LookedUpNames() {
     std::vector<std::string> names;
@@ -69,17 +132,44 @@ protected:
 
 }  // namespace
 
-TEST_F(ExtensionTest, EachConstructionLooksUpAll38NamesInTableOrderWithTheContextCurrent) {
+TEST_F(ExtensionTest, EachConstructionLooksUpTheWholeTableInOrderWithTheContextCurrentAndKeepsTheAnswers) {
     {
         THeadlessEngine first(4, 4);
-        EXPECT_EQ(LookedUpNames(), TableOrder);
+        EXPECT_EQ(LookedUpNames(), TableNames());
         LookUps().clear();
         THeadlessEngine second(4, 4);
-        EXPECT_EQ(LookedUpNames(), TableOrder);
+        EXPECT_EQ(LookedUpNames(), TableNames());
         EXPECT_TRUE(std::all_of(LookUps().begin(), LookUps().end(), [](const TLookUp& l) { return l.ContextCurrent; }));
+#define GL_EXPECT_DRIVER_ANSWER(type, name, called) \
+    EXPECT_EQ(reinterpret_cast<void*>(Gl::name), DriverEntryPoint(#name)) << #name;
+        GL_ENTRY_POINTS(GL_EXPECT_DRIVER_ANSWER)
+#undef GL_EXPECT_DRIVER_ANSWER
     }
     // The pointers outlive the engines.
     EXPECT_NE(Gl::glGenBuffersARB, nullptr);
+}
+
+// Withholding one entry point at a time: the engine refuses to start, naming it, exactly when a whole
+// session would call it and has no way round it; without any other it starts and runs the session through.
+TEST_F(ExtensionTest, TheEngineRefusesToStartWithoutAnEntryPointItWouldCallAndOnlyThen) {
+    const std::set<std::string> called = RunWholeSession(true);
+    const std::vector<std::string> lookedUp = LookedUpNames();
+    ASSERT_FALSE(lookedUp.empty());
+    std::set<std::string> refused;
+    for (const std::string& name : lookedUp) {
+        Withheld() = {name};
+        try {
+            RunWholeSession(false);
+        } catch (const std::runtime_error& error) {
+            EXPECT_EQ(error.what(), "OpenGL driver lacks " + name);
+            EXPECT_EQ(eglGetCurrentContext(), EGL_NO_CONTEXT) << "the context was released";
+            refused.insert(name);
+        }
+    }
+    // A refusal is only right for an entry point the session needs. One it calls and was not refused over
+    // has a way round its absence, which the session without it just took.
+    EXPECT_FALSE(refused.empty());
+    for (const std::string& name : refused) EXPECT_EQ(called.count(name), 1u) << name << " is required but unused";
 }
 
 TEST_F(ExtensionTest, AMissingEntryPointThatTheEngineCallsStopsTheConstructionNamingIt) {

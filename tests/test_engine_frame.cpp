@@ -8,6 +8,7 @@
 #include "EngineDocuments.h"
 #include "GlCallLog.h"
 #include "GlTestContext.h"
+#include "TestImages.h"
 
 namespace {
 
@@ -78,19 +79,46 @@ TEST(EngineConstruction, SetsTheInitialStateAndProjection) {
     EXPECT_NEAR(projection[10], (50.0 + 0.5) / (0.5 - 50.0), 1e-5);
     EXPECT_NEAR(projection[14], 2.0 * 50.0 * 0.5 / (0.5 - 50.0), 1e-5);
     EXPECT_EQ(Matrix(GL_MODELVIEW_MATRIX), (std::array<double, 16>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}));
-
-    EXPECT_TRUE(engine.UseShaders);
-    EXPECT_TRUE(engine.UseTextures);
-    EXPECT_EQ(engine.Assets.Count(), 0);
-    EXPECT_EQ(engine.ShaderEngine->Current, -1);
 }
 
 TEST(EngineConstruction, TheDemoFormUses45DegreesAndItsClippingPlanes) {
     THeadlessEngine headless(50, 50);
-    EXPECT_EQ(headless.Engine->FieldOfView, 45.0f);
-    EXPECT_EQ(headless.Engine->NearPlane, 0.1f);
-    EXPECT_EQ(headless.Engine->FarPlane, 100.0f);
-    EXPECT_NEAR(Matrix(GL_PROJECTION_MATRIX)[5], 1.0 / std::tan(22.5 * Pi / 180.0), 1e-5);
+    const auto projection = Matrix(GL_PROJECTION_MATRIX);
+    EXPECT_NEAR(projection[5], 1.0 / std::tan(22.5 * Pi / 180.0), 1e-5);
+    EXPECT_NEAR(projection[10], (100.0 + 0.1) / (0.1 - 100.0), 1e-5);
+    EXPECT_NEAR(projection[14], 2.0 * 100.0 * 0.1 / (0.1 - 100.0), 1e-5);
+}
+
+// Nothing switched after construction: the first frame already draws an asset with its program and a
+// node with its textures.
+TEST_F(THeadlessEngineTest, TheFirstFrameUsesTheAssetsProgramAndTheNodesTextures) {
+    TColladaEngine& engine = Engine;
+    TScene textured;
+    textured.Meshes = {Square("Left", -2, 0, 1)};
+    textured.Nodes = {MakeNode("L", "#Left")};
+    TScene programmed;
+    programmed.Meshes = {Square("Right", 2, 0, 1)};
+    programmed.Nodes = {MakeNode("R", "#Right")};
+    TTempFile texturedFile("textured.dae", textured.Document());
+    TTempFile programmedFile("programmed.dae", programmed.Document());
+    ASSERT_EQ(engine.LoadAsset(texturedFile.Path), 0);
+    ASSERT_EQ(engine.LoadAsset(programmedFile.Path), 1);
+
+    // One colour all over, so that the texture coordinate a vertex lacks does not matter.
+    TRgbImage blue{2, 2, std::vector<unsigned char>(12, 0)};
+    for (int i = 0; i < 4; ++i) blue.Rgb[static_cast<std::size_t>(i) * 3 + 2] = 255;
+    TTempFile image("blue.bmp", Bmp24(blue));
+    engine.Assets[0]->VisualScenes->Items[0]->TextureIndices = {
+        engine.TextureEngine->LoadTexture(image.Path, GL_TEXTURE0_ARB)};
+
+    TTempFile vertex("green.vert", "void main() { gl_Position = ftransform(); }\n");
+    TTempFile fragment("green.frag", "void main() { gl_FragColor = vec4(0.0, 1.0, 0.0, 1.0); }\n");
+    engine.Assets[1]->ShaderIndex = engine.ShaderEngine->AddShader("Green", vertex.Path, fragment.Path);
+    engine.ShaderEngine->BuildAll();
+
+    engine.RenderLookAt(0, 0, 10, 0, 0, 0, 0, 1, 0);
+    EXPECT_EQ(Pixel(32 - 13, 32), (std::array<unsigned char, 4>{0, 0, 255, 255}));
+    EXPECT_EQ(Pixel(32 + 13, 32), (std::array<unsigned char, 4>{0, 255, 0, 255}));
 }
 
 TEST(EngineConstruction, AZeroHeightComputesTheAspectWithHeightOne) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Colladaasset.h"
+#include "DigitWord.h"
 
 namespace {
 
@@ -79,4 +80,32 @@ TEST(NumberRuns, CharactersThatEndANumberWithoutWhiteSpace) {
                              "2147483647 1", "2147483648 1", "-2147483648 1", "-2147483649 1", "5/6 7", "1234567:1"}) {
         EXPECT_EQ(Parsed(text, 4), Extracted(text, 4)) << '"' << text << '"';
     }
+}
+
+// The word reader on its own, including the run of all eight digits that the integer reader leaves to its
+// digit loop but the benchmarks' floor reads through it: every run length, ended by every byte that is no
+// digit, with the bytes after the end never counted or valued.
+TEST(NumberRuns, TheEightByteWordMeasuresAndValuesEveryRunExactly) {
+    TTextMaker maker(13);
+    for (int length = 0; length <= 8; ++length) {
+        for (int stop = 0; stop < 256; ++stop) {
+            if (stop >= '0' && stop <= '9') continue;
+            char text[8];
+            std::uint32_t expected = 0;
+            for (int i = 0; i < length; ++i) {
+                text[i] = static_cast<char>('0' + maker.Below(10));
+                expected = expected * 10 + static_cast<std::uint32_t>(text[i] - '0');
+            }
+            // The stop byte, then digits again, which must not extend the run.
+            for (int i = length; i < 8; ++i) text[i] = i == length ? static_cast<char>(stop) : '7';
+            const std::uint64_t word = DigitWord::Load(text);
+            ASSERT_EQ(DigitWord::LeadingDigits(word), length) << "stop byte " << stop;
+            if (length > 0) {
+                ASSERT_EQ(DigitWord::Value(word, length), expected) << std::string(text, 8);
+            }
+        }
+    }
+    EXPECT_EQ(DigitWord::Value(DigitWord::Load("99999999"), 8), 99999999u);
+    EXPECT_EQ(DigitWord::Value(DigitWord::Load("00000000"), 8), 0u);
+    EXPECT_EQ(DigitWord::Value(DigitWord::Load("0000001x"), 7), 1u);
 }
