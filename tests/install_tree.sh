@@ -1,14 +1,15 @@
 #!/bin/bash
 # The installed tree: `cmake --install` into a temporary prefix; from /, the tools run on the installed demo
-# data, the thumbnailer entry's command writes a picture of a document, and both programs start through their
-# launchers and draw, Vantrell also a document named relative to where its launcher starts (window cases of
-# programs_xvfb.sh).
+# data and on a model file to import, the thumbnailer entry's command writes a picture of a document, and both
+# programs start through their launchers and draw, Vantrell also a document named relative to where its launcher
+# starts (window cases of programs_xvfb.sh).
 #
-#   install_tree.sh BUILD_DIR PROGRAMS_XVFB XCLOSE
+#   install_tree.sh BUILD_DIR PROGRAMS_XVFB XCLOSE IMPORT_INPUT
 set -u
 BUILD_DIR=$1
 PROGRAMS_XVFB=$2
 XCLOSE=$3
+IMPORT_INPUT=$4
 
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
@@ -19,13 +20,17 @@ rm -f "$prefix.log"
 data=$prefix/lib/vantrell/data
 cd /
 
-for file in bin/vantrell bin/lustrane bin/sceneinfo bin/scenerender lib/vantrell/bin/vantrell lib/vantrell/bin/lustrane \
+for file in bin/vantrell bin/lustrane bin/sceneinfo bin/scenerender bin/sceneimport lib/vantrell/bin/vantrell lib/vantrell/bin/lustrane \
             lib/vantrell/data/models.dae lib/vantrell/data/phong.frag share/applications/vantrell.desktop \
             share/icons/hicolor/128x128/apps/lustrane.png share/man/man1/scenerender.1; do
     [ -e "$prefix/$file" ] || fail "$file is not installed"
 done
 
 "$prefix/bin/sceneinfo" "$data/models.dae" >/dev/null || fail "sceneinfo does not load the installed models.dae"
+mkdir "$prefix/imported"
+"$prefix/bin/sceneimport" "$IMPORT_INPUT" "$prefix/imported/scene.dae" 2>/dev/null ||
+    fail "sceneimport does not import $IMPORT_INPUT"
+"$prefix/bin/sceneinfo" "$prefix/imported/scene.dae" >/dev/null || fail "the imported document does not load"
 
 # The command a file manager runs: the entry's Exec line with its size, output and input filled in.
 picture=$prefix/thumbnail.png
