@@ -28,7 +28,7 @@ void ReadPrimitive(const TXmlNode& primitive, int corners, TIntArray& indices) {
     const long long count = ReadCount(primitive);
     const TXmlNode p = primitive.FirstChild("p");
     long long inputs = 0;
-    for (TXmlNode node = primitive.FirstChild("input"); node; node = node.NextSibling())
+    for (const TXmlNode node : SiblingsFrom(primitive.FirstChild("input")))
         if (node.Name() == "input") ++inputs;
     const long long total = count * inputs * corners;  // at most 2^31 * 2^31 * 3 < 2^63
     if (total > INT_MAX)
@@ -44,16 +44,16 @@ void ReadPrimitive(const TXmlNode& primitive, int corners, TIntArray& indices) {
 
 bool TLibraryGeometries::LoadFromNode(const TXmlNode& library) {
     const int expected = library.ChildNodeCount();
-    TXmlNode current = library.FirstChild("geometry");
-    for (int i = 0; i < expected; ++i) {
-        // Every child from the first <geometry> on is read as a geometry, whatever its name.
-        if (!current) return false;
+    int read = 0;
+    // Every child from the first <geometry> on is read as a geometry, whatever its name.
+    for (const TXmlNode element : SiblingsFrom(library.FirstChild("geometry"))) {
+        if (read == expected) break;
         auto geometry = std::make_unique<TGeometry>();
-        geometry->LoadFromNode(current);
+        geometry->LoadFromNode(element);
         Items.Add(std::move(geometry));
-        current = current.NextSibling();
+        ++read;
     }
-    return true;
+    return read == expected;
 }
 
 int TLibraryGeometries::IndexOf(std::string_view name) const {
@@ -64,11 +64,12 @@ bool TGeometry::LoadFromNode(const TXmlNode& node) {
     Name = node.AttributeText("name");
     const TXmlNode mesh = node.FirstChild("mesh");
     if (!mesh) return false;
-    TXmlNode source = mesh.FirstChild("source");
-    if (!source) return true;
+    const TXmlNode firstSource = mesh.FirstChild("source");
+    if (!firstSource) return true;
     // Only the run of <source> elements at the head of the walk is read: the walk stops at the first
     // sibling that is not one.
-    for (; source && source.Name() == "source"; source = source.NextSibling()) {
+    for (const TXmlNode source : SiblingsFrom(firstSource)) {
+        if (source.Name() != "source") break;
         if (!source.HasAttribute("id")) continue;
         const std::string id = source.AttributeText("id");
         if (id == Name + "-Position") ReadPositions(source);

@@ -4,7 +4,7 @@
 
 bool TLibraryEffects::LoadFromNode(const TXmlNode& library) {
     // Every sibling from the first <effect> on is read as an effect, whatever its name or kind.
-    for (TXmlNode element = library.FirstChild("effect"); element; element = element.NextSibling()) {
+    for (const TXmlNode element : SiblingsFrom(library.FirstChild("effect"))) {
         auto effect = std::make_unique<TEffect>();
         effect->LoadFromNode(element);
         Items.Add(std::move(effect));
@@ -21,16 +21,15 @@ bool TEffect::LoadFromNode(const TXmlNode& node) {
     const TXmlNode profile = node.FirstChild("profile_COMMON");
     if (!profile) return true;
     TXmlNode surface;
-    for (TXmlNode parameter = profile.FirstChild("newparam"); parameter && !surface;
-         parameter = parameter.NextSibling())
-        surface = parameter.FirstChild("surface");
+    for (const TXmlNode parameter : SiblingsFrom(profile.FirstChild("newparam")))
+        if ((surface = parameter.FirstChild("surface"))) break;
     if (!surface) return true;
     if (const TXmlNode initFrom = surface.FirstChild("init_from")) ImageName = initFrom.Text();
     return true;
 }
 
 bool TLibraryImages::LoadFromNode(const TXmlNode& library) {
-    for (TXmlNode element = library.FirstChild("image"); element; element = element.NextSibling()) {
+    for (const TXmlNode element : SiblingsFrom(library.FirstChild("image"))) {
         const TXmlNode initFrom = element.FirstChild("init_from");
         if (!initFrom) continue;
         Names.push_back(element.AttributeText("name"));

@@ -20,7 +20,7 @@ std::string WithoutFirstCharacter(const std::string& url) {
 bool TLibraryVisualScenes::LoadFromNode(const TXmlNode& library) {
     const TXmlNode scene = library.FirstChild("visual_scene");
     if (!scene) return false;
-    for (TXmlNode element = scene.FirstChild("node"); element; element = element.NextSibling()) {
+    for (const TXmlNode element : SiblingsFrom(scene.FirstChild("node"))) {
         if (!element.FirstChild("instance_geometry")) continue;
         auto node = std::make_unique<TNode>();
         node->LoadFromNode(element);
@@ -38,11 +38,12 @@ bool TNode::LoadFromNode(const TXmlNode& node) {
     // The rotations are taken by position, whatever axis they name: the first fills the angle about z, the
     // second about y, the third about x. The angle is the fourth number.
     Rotation.SetLength(3);
-    TXmlNode rotation = node.FirstChild("rotate");
-    for (int i = 0; i < 3 && rotation; ++i, rotation = rotation.NextSibling()) {
+    int read = 0;
+    for (const TXmlNode rotation : SiblingsFrom(node.FirstChild("rotate"))) {
+        if (read == 3) break;
         TFloatArray axisAngle;
         ParseFloatArray(axisAngle, rotation.Text(), 4);
-        Rotation[2 - i] = axisAngle[3];
+        Rotation[2 - read++] = axisAngle[3];
     }
 
     const TXmlNode scale = node.FirstChild("scale");
