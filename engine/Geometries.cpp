@@ -13,6 +13,10 @@ int ReadCount(const TXmlNode& element) {
     return count;
 }
 
+std::string Quoted(std::string_view text) {
+    return "\"" + EscapeForMessage(text) + "\"";
+}
+
 // Fills `stream` from the source's <float_array>; a source without one leaves the stream empty.
 void ReadSourceArray(const TXmlNode& source, TFloatArray& stream) {
     const TXmlNode floats = source.FirstChild("float_array");
@@ -24,7 +28,7 @@ void ReadSourceArray(const TXmlNode& source, TFloatArray& stream) {
 }
 
 // Reads the <p> of a <triangles> or <lines> element: `corners` index slots per primitive and input.
-void ReadPrimitive(const TXmlNode& primitive, int corners, TIntArray& indices) {
+void ReadPrimitive(const TXmlNode& primitive, int corners, TIntArray& indices, int streams, TLoadNotes* notes) {
     const long long count = ReadCount(primitive);
     const TXmlNode p = primitive.FirstChild("p");
     long long inputs = 0;
@@ -34,24 +38,79 @@ void ReadPrimitive(const TXmlNode& primitive, int corners, TIntArray& indices) {
     if (total > INT_MAX)
         primitive.Fail("count " + std::to_string(count) + " with " + std::to_string(inputs) + " inputs needs " +
                        std::to_string(total) + " indices, more than 32-bit indexing allows");
+    if (notes && !p) notes->Add(primitive, "no-p", "has no <p>, so it has no index list: nothing of it is drawn");
+    if (notes && p && streams == 0)
+        notes->Add(primitive, "no-streams",
+                   "no source of this geometry was found by its id, so its corners have no vertex data to draw");
+    else if (notes && p && inputs != streams)
+        notes->Add(primitive, "slot-mismatch",
+                   "has " + std::to_string(inputs) + " <input> element(s), so each corner is read as " +
+                       std::to_string(inputs) + " index slot(s), but " + std::to_string(streams) +
+                       " stream(s) were found by their source ids: the streams are filled from the wrong slots");
     if (!p) return;
     const std::string_view text = p.Text();
     CheckDeclaredCount(primitive, total, text.size());
     ParseIntArray(indices, text, static_cast<int>(total));
 }
 
+// The source suffixes in the order of the streams they fill.
+struct TSourceRule {
+    std::string_view Suffix;
+    bool (TGeometry::*Read)(const TXmlNode&);
+};
+constexpr TSourceRule SourceRules[] = {{"-Position", &TGeometry::ReadPositions},
+                                       {"-Normals", &TGeometry::ReadNormals},
+                                       {"-UV", &TGeometry::ReadTexCoords},
+                                       {"-color", &TGeometry::ReadColors}};
+
+std::string ExpectedSourceIds(const std::string& name) {
+    std::string ids;
+    for (const TSourceRule& rule : SourceRules)
+        ids += (ids.empty() ? "" : ", ") + Quoted(name + std::string(rule.Suffix));
+    return ids;
+}
+
+// Primitive kinds that are never read; they explain a mesh that draws less than it holds.
+constexpr std::string_view OtherPrimitives[] = {"triangles", "lines",   "polylist",  "polygons",
+                                                "tristrips", "trifans", "linestrips"};
+
+// Notes a mesh without a primitive element that is read, or with more than the one read.
+void NotePrimitives(const TXmlNode& mesh, const TXmlNode& read, const std::string& name, TLoadNotes& notes) {
+    std::string unread;
+    for (const std::string_view kind : OtherPrimitives) {
+        long long count = 0;
+        for (const TXmlNode node : SiblingsFrom(mesh.FirstChild(kind)))
+            if (node.Name() == kind) ++count;
+        if (read && read.Name() == kind) --count;
+        if (count > 0) unread += (unread.empty() ? "" : ", ") + std::to_string(count) + " <" + std::string(kind) + ">";
+    }
+    if (!read && !unread.empty())
+        notes.Add(mesh, "polylist-only",
+                  "geometry " + Quoted(name) + " has no <triangles> or <lines>, and what it has (" + unread +
+                      ") is not read: nothing of it is drawn");
+    else if (!read)
+        notes.Add(mesh, "no-primitive", "geometry " + Quoted(name) + " has no <triangles> or <lines>: nothing of it is drawn");
+    else if (!unread.empty())
+        notes.Add(read, "extra-primitive",
+                  "geometry " + Quoted(name) + ": only its first " + read.Describe() + " is read; the rest (" + unread +
+                      ") is not drawn");
+}
+
 }  // namespace
 
-bool TLibraryGeometries::LoadFromNode(const TXmlNode& library) {
+bool TLibraryGeometries::LoadFromNode(const TXmlNode& library, TLoadNotes* notes) {
     const int expected = library.ChildNodeCount();
     int read = 0;
     // Every child from the first <geometry> on is read as a geometry, whatever its name.
     for (const TXmlNode element : SiblingsFrom(library.FirstChild("geometry"))) {
         if (read == expected) break;
-        auto geometry = std::make_unique<TGeometry>();
-        geometry->LoadFromNode(element);
-        Items.Add(std::move(geometry));
         ++read;
+        if (notes && element.Name() != "geometry")
+            notes->Add(element, "read-as-geometry",
+                       "follows the first <geometry> and is read as a geometry; it must carry a \"name\"");
+        auto geometry = std::make_unique<TGeometry>();
+        if (!Attempt(notes, [&] { geometry->LoadFromNode(element, notes); })) continue;
+        Items.Add(std::move(geometry));
     }
     return read == expected;
 }
@@ -60,28 +119,62 @@ int TLibraryGeometries::IndexOf(std::string_view name) const {
     return Items.IndexOfName(name);
 }
 
-bool TGeometry::LoadFromNode(const TXmlNode& node) {
+bool TGeometry::LoadFromNode(const TXmlNode& node, TLoadNotes* notes) {
     Name = node.AttributeText("name");
     const TXmlNode mesh = node.FirstChild("mesh");
-    if (!mesh) return false;
+    if (!mesh) {
+        if (notes) notes->Add(node, "no-mesh", "geometry " + Quoted(Name) + " has no <mesh>: nothing of it is drawn");
+        return false;
+    }
     const TXmlNode firstSource = mesh.FirstChild("source");
-    if (!firstSource) return true;
+    if (!firstSource) {
+        if (notes) notes->Add(mesh, "no-source", "geometry " + Quoted(Name) + " has no <source>: nothing of it is drawn");
+        return true;
+    }
     // Only the run of <source> elements at the head of the walk is read: the walk stops at the first
     // sibling that is not one.
+    TXmlNode endOfRun;
     for (const TXmlNode source : SiblingsFrom(firstSource)) {
-        if (source.Name() != "source") break;
-        if (!source.HasAttribute("id")) continue;
-        const std::string id = source.AttributeText("id");
-        if (id == Name + "-Position") ReadPositions(source);
-        if (id == Name + "-Normals") ReadNormals(source);
-        if (id == Name + "-UV") ReadTexCoords(source);
-        if (id == Name + "-color") ReadColors(source);
+        if (source.Name() != "source") {
+            endOfRun = source;
+            break;
+        }
+        const bool hasId = source.HasAttribute("id");
+        const std::string id = hasId ? source.AttributeText("id") : std::string();
+        bool found = false;
+        for (const TSourceRule& rule : SourceRules) {
+            if (!hasId || id != Name + std::string(rule.Suffix)) continue;
+            found = true;
+            Attempt(notes, [&] { (this->*rule.Read)(source); });
+        }
+        if (notes && !found)
+            notes->Add(source, "source-id",
+                       "source " + (hasId ? Quoted(id) : std::string("without an id")) + " of geometry " + Quoted(Name) +
+                           " is not read: only the ids " + ExpectedSourceIds(Name) + " are");
     }
-    if (const TXmlNode triangles = mesh.FirstChild("triangles"))
-        ReadTriangles(triangles);
-    else if (const TXmlNode lines = mesh.FirstChild("lines"))
-        ReadLines(lines);
-    return BuildStreams();
+    if (notes && endOfRun)
+        for (const TXmlNode later : SiblingsFrom(endOfRun))
+            if (later.Name() == "source")
+                notes->Add(later, "source-after",
+                           "source of geometry " + Quoted(Name) + " comes after " + endOfRun.Describe() +
+                               ", and no source after the first run of sources is read");
+
+    TXmlNode primitive = mesh.FirstChild("triangles");
+    if (primitive)
+        Attempt(notes, [&] { ReadTriangles(primitive, notes); });
+    else if ((primitive = mesh.FirstChild("lines")))
+        Attempt(notes, [&] { ReadLines(primitive, notes); });
+    if (notes) NotePrimitives(mesh, primitive, Name, *notes);
+    const bool result = BuildStreams();
+    if (notes && OutOfRangeIndices > 0)
+        notes->Add(primitive, "index-range",
+                   std::to_string(OutOfRangeIndices) + " index slot(s) of geometry " + Quoted(Name) +
+                       " point outside their source; those vertices get zeros");
+    if (notes && DroppedSlots > 0)
+        notes->Add(primitive, "dropped-slots",
+                   "the last " + std::to_string(DroppedSlots) + " index slot(s) of geometry " + Quoted(Name) +
+                       " do not make a whole vertex and are dropped");
+    return result;
 }
 
 bool TGeometry::ReadPositions(const TXmlNode& source) {
@@ -104,12 +197,12 @@ bool TGeometry::ReadColors(const TXmlNode& source) {
     return true;
 }
 
-bool TGeometry::ReadTriangles(const TXmlNode& primitive) {
-    ReadPrimitive(primitive, 3, TriangleIndices);
+bool TGeometry::ReadTriangles(const TXmlNode& primitive, TLoadNotes* notes) {
+    ReadPrimitive(primitive, 3, TriangleIndices, PresentStreamCount(), notes);
     return true;
 }
 
-bool TGeometry::ReadLines(const TXmlNode& primitive) {
-    ReadPrimitive(primitive, 2, LineIndices);
+bool TGeometry::ReadLines(const TXmlNode& primitive, TLoadNotes* notes) {
+    ReadPrimitive(primitive, 2, LineIndices, PresentStreamCount(), notes);
     return true;
 }

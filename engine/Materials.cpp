@@ -2,11 +2,15 @@
 // first surface parameter names are kept; colours and shading come from the programs, not the documents.
 #include "Colladaasset.h"
 
-bool TLibraryEffects::LoadFromNode(const TXmlNode& library) {
+bool TLibraryEffects::LoadFromNode(const TXmlNode& library, TLoadNotes* notes) {
     // Every sibling from the first <effect> on is read as an effect, whatever its name or kind.
     for (const TXmlNode element : SiblingsFrom(library.FirstChild("effect"))) {
+        if (notes && element.Name() != "effect")
+            notes->Add(element, "read-as-effect",
+                       "follows the first <effect> and is read as an effect; it must carry a \"name\"");
         auto effect = std::make_unique<TEffect>();
-        effect->LoadFromNode(element);
+        if (!Attempt(notes, [&] { effect->LoadFromNode(element); })) continue;
+        if (notes) notes->Remember(effect.get(), element);
         Items.Add(std::move(effect));
     }
     return true;
@@ -28,12 +32,16 @@ bool TEffect::LoadFromNode(const TXmlNode& node) {
     return true;
 }
 
-bool TLibraryImages::LoadFromNode(const TXmlNode& library) {
+bool TLibraryImages::LoadFromNode(const TXmlNode& library, TLoadNotes* notes) {
     for (const TXmlNode element : SiblingsFrom(library.FirstChild("image"))) {
         const TXmlNode initFrom = element.FirstChild("init_from");
         if (!initFrom) continue;
-        Names.push_back(element.AttributeText("name"));
-        FileNames.emplace_back(initFrom.Text());
+        const bool read = Attempt(notes, [&] {
+            Names.push_back(element.AttributeText("name"));
+            FileNames.emplace_back(initFrom.Text());
+        });
+        // A survey goes on past an image whose text failed; the two lists must stay of one length.
+        if (!read && Names.size() > FileNames.size()) Names.pop_back();
     }
     return true;
 }
