@@ -23,8 +23,7 @@ namespace {
 // Records that the root lacks a required library; true when the reading goes on all the same (a survey).
 bool GoOnWithout(const TXmlNode& root, std::string_view library, TLoadNotes* notes) {
     if (!notes) return false;
-    notes->AddBlocker(root, "no-library",
-                      "has no <" + std::string(library) + ">, which every document needs: nothing is loaded");
+    notes->AddBlocker(root, "no-library", "has no <" + std::string(library) + ">");
     return notes->Survey;
 }
 
@@ -85,10 +84,6 @@ std::vector<std::string_view> NamesOf(const TOwnedList<T>& items) {
     return names;
 }
 
-std::string Quoted(std::string_view text) {
-    return "\"" + EscapeForMessage(text) + "\"";
-}
-
 }  // namespace
 
 void TColladaAsset::LinkNodeGeometries() {
@@ -97,7 +92,7 @@ void TColladaAsset::LinkNodeGeometries() {
         node->GeometryIndex = node->GeometryName.empty() ? -1 : Find(geometries, node->GeometryName);
         if (Notes && !node->GeometryName.empty() && node->GeometryIndex == -1)
             Notes->Add(Notes->OriginOf(node.get()), "geometry-link",
-                       "node " + Quoted(node->Name) + " instances the geometry named " + Quoted(node->GeometryName) +
+                       "node " + NoteQuoted(node->Name) + " instances the geometry named " + NoteQuoted(node->GeometryName) +
                            " (its url less the first character), and no geometry has that \"name\"");
     }
 }
@@ -108,8 +103,8 @@ void TColladaAsset::LinkNodeEffects() {
         node->EffectIndex = node->MaterialSymbol.empty() ? -1 : Find(effects, node->MaterialSymbol + "-fx");
         if (Notes && !node->MaterialSymbol.empty() && node->EffectIndex == -1)
             Notes->Add(Notes->OriginOf(node.get()), "effect-link",
-                       "node " + Quoted(node->Name) + ": material symbol " + Quoted(node->MaterialSymbol) +
-                           " selects the effect named " + Quoted(node->MaterialSymbol + "-fx") +
+                       "node " + NoteQuoted(node->Name) + ": material symbol " + NoteQuoted(node->MaterialSymbol) +
+                           " selects the effect named " + NoteQuoted(node->MaterialSymbol + "-fx") +
                            ", and there is none" +
                            (Find(effects, node->MaterialSymbol) >= 0 ? " (an effect is named just the symbol)" : "") +
                            ": it is drawn untextured");
@@ -122,7 +117,7 @@ void TColladaAsset::LinkEffectImages() {
         effect->ImageIndex = effect->ImageName.empty() ? -1 : Find(images, effect->ImageName);
         if (Notes && !effect->ImageName.empty() && effect->ImageIndex == -1)
             Notes->Add(Notes->OriginOf(effect.get()), "image-link",
-                       "effect " + Quoted(effect->Name) + ": its surface names the image " + Quoted(effect->ImageName) +
+                       "effect " + NoteQuoted(effect->Name) + ": its surface names the image " + NoteQuoted(effect->ImageName) +
                            ", and no image has that \"name\": it gives no texture");
     }
 }

@@ -13,10 +13,6 @@ int ReadCount(const TXmlNode& element) {
     return count;
 }
 
-std::string Quoted(std::string_view text) {
-    return "\"" + EscapeForMessage(text) + "\"";
-}
-
 // Fills `stream` from the source's <float_array>; a source without one leaves the stream empty.
 void ReadSourceArray(const TXmlNode& source, TFloatArray& stream) {
     const TXmlNode floats = source.FirstChild("float_array");
@@ -28,7 +24,8 @@ void ReadSourceArray(const TXmlNode& source, TFloatArray& stream) {
 }
 
 // Reads the <p> of a <triangles> or <lines> element: `corners` index slots per primitive and input.
-void ReadPrimitive(const TXmlNode& primitive, int corners, TIntArray& indices, int streams, TLoadNotes* notes) {
+void ReadPrimitive(const TXmlNode& primitive, int corners, TIntArray& indices, int streams, TLoadNotes* notes,
+                   const std::string& name) {
     const long long count = ReadCount(primitive);
     const TXmlNode p = primitive.FirstChild("p");
     long long inputs = 0;
@@ -38,13 +35,15 @@ void ReadPrimitive(const TXmlNode& primitive, int corners, TIntArray& indices, i
     if (total > INT_MAX)
         primitive.Fail("count " + std::to_string(count) + " with " + std::to_string(inputs) + " inputs needs " +
                        std::to_string(total) + " indices, more than 32-bit indexing allows");
-    if (notes && !p) notes->Add(primitive, "no-p", "has no <p>, so it has no index list: nothing of it is drawn");
+    if (notes && !p)
+        notes->Add(primitive, "no-p", "of geometry " + NoteQuoted(name) + " has no <p>: nothing of it is drawn");
     if (notes && p && streams == 0)
         notes->Add(primitive, "no-streams",
-                   "no source of this geometry was found by its id, so its corners have no vertex data to draw");
+                   "of geometry " + NoteQuoted(name) +
+                       ": no source was found by its id, so its corners have no vertex data to draw");
     else if (notes && p && inputs != streams)
         notes->Add(primitive, "slot-mismatch",
-                   "has " + std::to_string(inputs) + " <input> element(s), so each corner is read as " +
+                   "of geometry " + NoteQuoted(name) + " has " + std::to_string(inputs) + " <input> element(s), so each corner is read as " +
                        std::to_string(inputs) + " index slot(s), but " + std::to_string(streams) +
                        " stream(s) were found by their source ids: the streams are filled from the wrong slots");
     if (!p) return;
@@ -66,7 +65,7 @@ constexpr TSourceRule SourceRules[] = {{"-Position", &TGeometry::ReadPositions},
 std::string ExpectedSourceIds(const std::string& name) {
     std::string ids;
     for (const TSourceRule& rule : SourceRules)
-        ids += (ids.empty() ? "" : ", ") + Quoted(name + std::string(rule.Suffix));
+        ids += (ids.empty() ? "" : ", ") + NoteQuoted(name + std::string(rule.Suffix));
     return ids;
 }
 
@@ -86,13 +85,13 @@ void NotePrimitives(const TXmlNode& mesh, const TXmlNode& read, const std::strin
     }
     if (!read && !unread.empty())
         notes.Add(mesh, "polylist-only",
-                  "geometry " + Quoted(name) + " has no <triangles> or <lines>, and what it has (" + unread +
+                  "geometry " + NoteQuoted(name) + " has no <triangles> or <lines>, and what it has (" + unread +
                       ") is not read: nothing of it is drawn");
     else if (!read)
-        notes.Add(mesh, "no-primitive", "geometry " + Quoted(name) + " has no <triangles> or <lines>: nothing of it is drawn");
+        notes.Add(mesh, "no-primitive", "geometry " + NoteQuoted(name) + " has no <triangles> or <lines>: nothing of it is drawn");
     else if (!unread.empty())
         notes.Add(read, "extra-primitive",
-                  "geometry " + Quoted(name) + ": only its first " + read.Describe() + " is read; the rest (" + unread +
+                  "geometry " + NoteQuoted(name) + ": only its first " + read.Describe() + " is read; the rest (" + unread +
                       ") is not drawn");
 }
 
@@ -123,12 +122,12 @@ bool TGeometry::LoadFromNode(const TXmlNode& node, TLoadNotes* notes) {
     Name = node.AttributeText("name");
     const TXmlNode mesh = node.FirstChild("mesh");
     if (!mesh) {
-        if (notes) notes->Add(node, "no-mesh", "geometry " + Quoted(Name) + " has no <mesh>: nothing of it is drawn");
+        if (notes) notes->Add(node, "no-mesh", "geometry " + NoteQuoted(Name) + " has no <mesh>: nothing of it is drawn");
         return false;
     }
     const TXmlNode firstSource = mesh.FirstChild("source");
     if (!firstSource) {
-        if (notes) notes->Add(mesh, "no-source", "geometry " + Quoted(Name) + " has no <source>: nothing of it is drawn");
+        if (notes) notes->Add(mesh, "no-source", "geometry " + NoteQuoted(Name) + " has no <source>: nothing of it is drawn");
         return true;
     }
     // Only the run of <source> elements at the head of the walk is read: the walk stops at the first
@@ -149,14 +148,14 @@ bool TGeometry::LoadFromNode(const TXmlNode& node, TLoadNotes* notes) {
         }
         if (notes && !found)
             notes->Add(source, "source-id",
-                       "source " + (hasId ? Quoted(id) : std::string("without an id")) + " of geometry " + Quoted(Name) +
+                       "source " + (hasId ? NoteQuoted(id) : std::string("without an id")) + " of geometry " + NoteQuoted(Name) +
                            " is not read: only the ids " + ExpectedSourceIds(Name) + " are");
     }
     if (notes && endOfRun)
         for (const TXmlNode later : SiblingsFrom(endOfRun))
             if (later.Name() == "source")
                 notes->Add(later, "source-after",
-                           "source of geometry " + Quoted(Name) + " comes after " + endOfRun.Describe() +
+                           "source of geometry " + NoteQuoted(Name) + " comes after " + endOfRun.Describe() +
                                ", and no source after the first run of sources is read");
 
     TXmlNode primitive = mesh.FirstChild("triangles");
@@ -168,11 +167,11 @@ bool TGeometry::LoadFromNode(const TXmlNode& node, TLoadNotes* notes) {
     const bool result = BuildStreams();
     if (notes && OutOfRangeIndices > 0)
         notes->Add(primitive, "index-range",
-                   std::to_string(OutOfRangeIndices) + " index slot(s) of geometry " + Quoted(Name) +
+                   std::to_string(OutOfRangeIndices) + " index slot(s) of geometry " + NoteQuoted(Name) +
                        " point outside their source; those vertices get zeros");
     if (notes && DroppedSlots > 0)
         notes->Add(primitive, "dropped-slots",
-                   "the last " + std::to_string(DroppedSlots) + " index slot(s) of geometry " + Quoted(Name) +
+                   "the last " + std::to_string(DroppedSlots) + " index slot(s) of geometry " + NoteQuoted(Name) +
                        " do not make a whole vertex and are dropped");
     return result;
 }
@@ -198,11 +197,11 @@ bool TGeometry::ReadColors(const TXmlNode& source) {
 }
 
 bool TGeometry::ReadTriangles(const TXmlNode& primitive, TLoadNotes* notes) {
-    ReadPrimitive(primitive, 3, TriangleIndices, PresentStreamCount(), notes);
+    ReadPrimitive(primitive, 3, TriangleIndices, PresentStreamCount(), notes, Name);
     return true;
 }
 
 bool TGeometry::ReadLines(const TXmlNode& primitive, TLoadNotes* notes) {
-    ReadPrimitive(primitive, 2, LineIndices, PresentStreamCount(), notes);
+    ReadPrimitive(primitive, 2, LineIndices, PresentStreamCount(), notes, Name);
     return true;
 }

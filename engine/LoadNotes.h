@@ -46,6 +46,9 @@ private:
     std::unordered_map<const void*, TXmlNode> Origins;
 };
 
+// A name from a document in double quotes, made safe to print; a very long one is cut.
+std::string NoteQuoted(std::string_view text);
+
 // Runs read(), and with a surveying sink records an error it raises instead of passing it on. True when
 // read() completed. Without a sink, or outside a survey, it is read() and nothing more.
 template <typename Read>

@@ -18,17 +18,13 @@ std::string WithoutFirstCharacter(const std::string& url) {
     return url.substr(next);
 }
 
-std::string Quoted(std::string_view text) {
-    return "\"" + EscapeForMessage(text) + "\"";
-}
-
 std::string Number(float value) {
     char text[32];
     return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
 std::string NameOf(const TXmlNode& element) {
-    return element.HasAttribute("name") ? Quoted(element.AttributeText("name")) : std::string("without a name");
+    return element.HasAttribute("name") ? NoteQuoted(element.AttributeText("name")) : std::string("without a name");
 }
 
 // True when a node below this one, at any depth, instances a geometry or a node. Walked with a stack of its
@@ -109,10 +105,10 @@ bool TNode::LoadFromNode(const TXmlNode& node, TLoadNotes* notes) {
     if (!translate) {
         if (notes && node.FirstChild("matrix"))
             notes->Add(node, "matrix-node",
-                       "node " + Quoted(Name) + " gives its transform as <matrix>, which is not read: its geometry "
+                       "node " + NoteQuoted(Name) + " gives its transform as <matrix>, which is not read: its geometry "
                        "is not drawn");
         else if (notes)
-            notes->Add(node, "no-translate", "node " + Quoted(Name) + " has no <translate>: its geometry is not drawn");
+            notes->Add(node, "no-translate", "node " + NoteQuoted(Name) + " has no <translate>: its geometry is not drawn");
         return false;
     }
     ParseFloatArray(Position, translate.Text(), 3);
@@ -131,7 +127,7 @@ bool TNode::LoadFromNode(const TXmlNode& node, TLoadNotes* notes) {
 
     const TXmlNode scale = node.FirstChild("scale");
     if (!scale) {
-        if (notes) notes->Add(node, "no-scale", "node " + Quoted(Name) + " has no <scale>: its geometry is not drawn");
+        if (notes) notes->Add(node, "no-scale", "node " + NoteQuoted(Name) + " has no <scale>: its geometry is not drawn");
         return false;
     }
     ParseFloatArray(Scale, scale.Text(), 3);

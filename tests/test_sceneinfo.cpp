@@ -217,7 +217,7 @@ TEST_F(SceneInfoTest, JsonOfALoadedScene)
     WriteFile("BM", "wood.bmp");
     const TJson report = RunJson(Textured, "", 0);
     EXPECT_EQ(report.Keys(), (std::vector<std::string>{"file", "loaded", "error", "geometries", "nodes", "effects",
-                                                       "images", "warnings"}));
+                                                       "images", "warnings", "notes", "summary"}));
     EXPECT_EQ(report["file"].Text, "scene.dae");
     EXPECT_TRUE(report["loaded"].Bool);
     EXPECT_TRUE(report["error"].IsNull());
@@ -247,6 +247,16 @@ TEST_F(SceneInfoTest, JsonOfALoadedScene)
     EXPECT_EQ(report["images"][0].Keys(), (std::vector<std::string>{"name", "fileName"}));
     EXPECT_EQ(report["images"][0]["fileName"].Text, "wood.bmp");
     EXPECT_TRUE(report["warnings"].Items.empty()) << report["warnings"][0].Text;
+    EXPECT_TRUE(report["notes"].Items.empty());
+    const TJson& summary = report["summary"];
+    EXPECT_EQ(summary.Keys(), (std::vector<std::string>{"loaded", "nodes", "nodesDrawn", "otherConventions",
+                                                        "importCommand", "causes"}));
+    EXPECT_TRUE(summary["loaded"].Bool);
+    EXPECT_EQ(summary["nodes"].Int(), 1);
+    EXPECT_EQ(summary["nodesDrawn"].Int(), 1);
+    EXPECT_FALSE(summary["otherConventions"].Bool);
+    EXPECT_TRUE(summary["importCommand"].IsNull());
+    EXPECT_TRUE(summary["causes"].Items.empty());
 }
 
 TEST_F(SceneInfoTest, ArraysReadBackAsTheSameFloats)
@@ -302,47 +312,121 @@ TEST_F(SceneInfoTest, TextNamesWhatWasRead)
     WriteFile(Textured);
     const TRun run = Run("--arrays scene.dae");
     EXPECT_EQ(run.Status, 0);
-    for (const char* part : {"Loaded", "\"Box\"", "positions 9", "\"Table\"", "\"Wood-fx\"", "wood.bmp",
-                             "does not exist", "0.1 1e-07 3.4028235e+38"})
+    for (const char* part : {"Loaded: 1 of 1 node will be drawn", "\"Box\": 1 triangle, positions 3 (9 numbers)",
+                             "texcoords 3 (6 numbers)", "\"Table\" (drawn)", "rotation about x 10, y 20, z 30 degrees",
+                             "\"Wood-fx\"", "texture-missing 1, first at line 3", "\"wood.bmp\" (of node \"Table\") does not exist",
+                             "0.1 1e-07 3.4028235e+38"})
         EXPECT_NE(run.Output.find(part), std::string::npos) << part << "\n" << run.Output;
 }
 
-TEST_F(SceneInfoTest, WarningsExplainWhatIsNotDrawn)
+TEST_F(SceneInfoTest, NotesCarryCodeLineAndElement)
+{
+    const std::string text = Collada(Geometries(Mesh("Poly", Source("Poly-Position", 3, "0 0 0") +
+                                                                  "\n<polylist count=\"1\"><input/><p>0</p></polylist>")) +
+                                     SceneWith("\n<node name=\"M\"><matrix>1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1</matrix>"
+                                               "<instance_geometry url=\"#Poly\"/></node>"));
+    const TJson report = RunJson(text, "", 0);
+    ASSERT_EQ(report["notes"].Items.size(), 2u);
+    const TJson& polylist = report["notes"][0];
+    EXPECT_EQ(polylist.Keys(), (std::vector<std::string>{"code", "line", "element", "message", "afterFailure"}));
+    EXPECT_EQ(polylist["code"].Text, "polylist-only");
+    EXPECT_EQ(polylist["line"].Int(), LineOf(text, "<mesh>"));
+    EXPECT_EQ(polylist["element"].Text, "<mesh>");
+    EXPECT_NE(polylist["message"].Text.find("1 <polylist>"), std::string::npos) << polylist["message"].Text;
+    EXPECT_FALSE(polylist["afterFailure"].Bool);
+    EXPECT_EQ(report["notes"][1]["code"].Text, "matrix-node");
+    EXPECT_EQ(report["notes"][1]["line"].Int(), LineOf(text, "<node name=\"M\""));
+    EXPECT_EQ(report["warnings"][1].Text.rfind("line " + std::to_string(LineOf(text, "<node")) + ": ", 0), 0u);
+
+    const TJson& summary = report["summary"];
+    EXPECT_EQ(summary["nodesDrawn"].Int(), 0);
+    EXPECT_TRUE(summary["otherConventions"].Bool);
+    EXPECT_EQ(summary["importCommand"].Text, "sceneimport [--up z|y] [--size METRES] INPUT OUTPUT.dae");
+    ASSERT_EQ(summary["causes"].Items.size(), 2u);
+    EXPECT_EQ(summary["causes"][1]["code"].Text, "matrix-node");
+    EXPECT_EQ(summary["causes"][1]["count"].Int(), 1);
+    EXPECT_EQ(summary["causes"][1]["firstLine"].Int(), LineOf(text, "<node"));
+}
+
+// Texture files are judged as the texture store will: one that is missing, and one that exists but has a
+// name the store has no decoder for, both draw untextured.
+TEST_F(SceneInfoTest, TextureFilesThatGiveNoTexture)
+{
+    auto document = [](std::string_view file) {
+        return Collada("<library_effects><effect name=\"W-fx\"><profile_COMMON><newparam><surface><init_from>I"
+                       "</init_from></surface></newparam></profile_COMMON></effect></library_effects>"
+                       "<library_images><image name=\"I\"><init_from>" + std::string(file) +
+                       "</init_from></image></library_images>" + Geometries(Mesh("G", "")) +
+                       SceneWith("\n" + PlacedNode("A", "#G", "W") + PlacedNode("B", "#G", "W")));
+    };
+    auto codes = [](const TJson& report) {
+        std::vector<std::string> found;
+        for (const TJson& note : report["notes"].Items)
+            if (note["code"].Text.rfind("texture-", 0) == 0) found.push_back(note["code"].Text);
+        return found;
+    };
+    WriteFile("PNG", "wood.png");
+    WriteFile("BM", "wood.BMP");
+    const TJson png = RunJson(document("wood.png"), "", 0);
+    EXPECT_EQ(codes(png), (std::vector<std::string>{"texture-format"})) << "one note for a file two nodes use";
+    EXPECT_EQ(png["notes"][1]["line"].Int(), LineOf(document("wood.png"), "<node"));
+    EXPECT_EQ(codes(RunJson(document("wood.BMP"), "", 0)), std::vector<std::string>{});
+    EXPECT_EQ(codes(RunJson(document("gone.jpg"), "", 0)), (std::vector<std::string>{"texture-missing"}));
+    EXPECT_EQ(codes(RunJson(document("gone.tga"), "", 0)),
+              (std::vector<std::string>{"texture-missing", "texture-format"}));
+}
+
+// A document that fails on its first nameless element: the survey goes on and finds every other blocker,
+// including the links and textures that only a completed read can check.
+TEST_F(SceneInfoTest, SurveyPastTheFailureFindsEveryBlocker)
 {
     const std::string text = Collada(
-        "<library_effects><effect name=\"E-fx\"><profile_COMMON><newparam><surface><init_from>nothing"
-        "</init_from></surface></newparam></profile_COMMON></effect></library_effects>" +
-        Geometries(
-            Mesh("Poly", Source("Poly-Position", 3, "0 0 0") + "<polylist count=\"1\"><input/><p>0</p></polylist>") +
-            Mesh("Named", Source("Named-mesh-positions", 3, "0 0 0") +
-                              "<vertices id=\"v\"><input semantic=\"POSITION\" source=\"#Named-mesh-positions\"/>"
-                              "</vertices><triangles count=\"1\"><input semantic=\"VERTEX\" source=\"#v\" offset=\"0\"/>"
-                              "<p>0 0 0</p></triangles>") +
-            Mesh("Wild", Source("Wild-Position", 6, "0 0 0 1 1 1") + Source("Wild-Normals", 3, "0 0 1") +
-                             "<triangles count=\"1\"><input semantic=\"POSITION\" source=\"#Wild-Position\" "
-                             "offset=\"0\"/><p>1 5 0</p></triangles>")) +
-        SceneWith("<node name=\"M\"><matrix>1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1</matrix><instance_geometry url=\"#Poly\"/>"
-                  "</node><node name=\"Group\"><translate>0 0 0</translate><node name=\"Inner\">" +
-                  PlacedNode("Deeper", "#Poly") + "</node></node>" + PlacedNode("Lost", "#Missing", "Nope") +
-                  "<node name=\"S\"><translate>0 0 0</translate><instance_geometry url=\"#Wild\"/></node>") +
-        "<library_images><image name=\"I\"><init_from>no/such.jpg</init_from></image></library_images>");
-    const TJson report = RunJson(text, "", 0);
-    EXPECT_TRUE(HasWarning(report, {"\"Poly\"", "<polylist>"}));
-    EXPECT_TRUE(HasWarning(report, {"\"Named\"", "\"Named-mesh-positions\"", "\"Named-Position\""}));
-    EXPECT_TRUE(HasWarning(report, {"\"Named\"", "no vertex data"}));
-    EXPECT_TRUE(HasWarning(report, {"\"M\"", "<matrix>"}));
-    EXPECT_TRUE(HasWarning(report, {"\"Group\"", "nested"}));
-    EXPECT_TRUE(HasWarning(report, {"\"Lost\"", "\"Missing\""}));
-    EXPECT_TRUE(HasWarning(report, {"\"Lost\"", "\"Nope\"", "\"Nope-fx\""}));
-    EXPECT_TRUE(HasWarning(report, {"\"E-fx\"", "\"nothing\""}));
-    EXPECT_TRUE(HasWarning(report, {"\"S\"", "<scale>"}));
-    EXPECT_TRUE(HasWarning(report, {"\"I\"", "\"no/such.jpg\"", "does not exist"}));
-    EXPECT_TRUE(HasWarning(report, {"\"Wild\"", "1 index slot(s) point outside"}));
-    EXPECT_TRUE(HasWarning(report, {"\"Wild\"", "last 1 index slot(s)"}));
-    EXPECT_TRUE(HasWarning(report, {"\"Wild\"", "1 index slot(s) but 2 stream(s)"}));
-    std::string all;
-    for (const TJson& warning : report["warnings"].Items) all += warning.Text + "\n";
-    EXPECT_EQ(report["warnings"].Items.size(), 13u) << all;
+        "<library_effects>\n<effect id=\"E\"/>\n<effect id=\"F\"/></library_effects>\n" +
+        Geometries("<geometry id=\"G\"><mesh/></geometry>\n" +
+                   Mesh("H", Source("H-positions", 3, "0 0 0") + "<triangles count=\"1\"><input/><p>0 0 0</p>"
+                                                                  "</triangles>")) +
+        "\n" + SceneWith(PlacedNode("N", "#H", "E") + "\n<node name=\"M\"><matrix/><instance_geometry url=\"#H\"/></node>"));
+    const TJson report = RunJson(text, "", 1);
+    EXPECT_EQ(report["error"].Text, "scene.dae:4: <effect> has no attribute \"name\"");
+    std::vector<std::pair<std::string, int>> after;
+    for (const TJson& note : report["notes"].Items) {
+        EXPECT_TRUE(note["afterFailure"].Bool) << note["message"].Text;
+        after.emplace_back(note["code"].Text, note["line"].Int());
+    }
+    const int effects = LineOf(text, "<effect id=\"F\""), geometries = LineOf(text, "<library_geometries>");
+    const int mesh = LineOf(text, "<geometry id=\"H\"");
+    const int scene = LineOf(text, "<library_visual_scenes>"), matrix = LineOf(text, "<node name=\"M\"");
+    EXPECT_EQ(after, (std::vector<std::pair<std::string, int>>{{"error", effects},
+                                                               {"error", geometries},
+                                                               {"source-id", mesh},
+                                                               {"no-streams", mesh},
+                                                               {"matrix-node", matrix},
+                                                               {"effect-link", scene}}));
+    EXPECT_TRUE(report["geometries"].Items.empty()) << "the asset shows what the load itself read";
+    EXPECT_FALSE(report["summary"]["loaded"].Bool);
+    EXPECT_TRUE(report["summary"]["otherConventions"].Bool);
+
+    WriteFile(text);
+    const TRun run = Run("scene.dae");
+    for (const char* part : {"Not loaded: scene.dae:4: <effect> has no attribute \"name\"",
+                             "Reading on past the failure found 6 more notes", "sceneimport [--up z|y]",
+                             "error           2, first at line 5 (after the failure)"})
+        EXPECT_NE(run.Output.find(part), std::string::npos) << part << "\n" << run.Output;
+}
+
+TEST_F(SceneInfoTest, DefaultShowsTheFirstFewOfEachCause)
+{
+    std::string nodes;
+    for (int i = 0; i < 5; ++i)
+        nodes += "<node name=\"S" + std::to_string(i) + "\"><translate/><instance_geometry url=\"#G\"/></node>\n";
+    WriteFile(Collada(Geometries(Mesh("G", "")) + SceneWith(nodes)));
+    const TRun few = Run("scene.dae");
+    EXPECT_NE(few.Output.find("no-scale        5, first at line 3"), std::string::npos) << few.Output;
+    EXPECT_NE(few.Output.find("node \"S2\" has no <scale>"), std::string::npos);
+    EXPECT_EQ(few.Output.find("node \"S3\" has no <scale>"), std::string::npos);
+    EXPECT_NE(few.Output.find("... 2 more"), std::string::npos);
+    const TRun all = Run("--all scene.dae");
+    EXPECT_NE(all.Output.find("line 7: <node> node \"S4\" has no <scale>"), std::string::npos) << all.Output;
 }
 
 TEST_F(SceneInfoTest, OddBytesGiveValidJson)

@@ -5,7 +5,13 @@
 
 #include "SceneReport.h"
 
-std::string FormatText(const TSceneReport& report, bool withArrays);
+struct TOutputOptions {
+    bool Arrays = false;  // every array's values as well
+    bool All = false;     // every note, not the first few of each cause
+};
+
+std::string FormatText(const TSceneReport& report, const TOutputOptions& options);
+// The JSON always holds every note.
 std::string FormatJson(const TSceneReport& report, bool withArrays);
 
 // The shortest text that reads back as the same 32-bit value, in the classic conventions whatever the
