@@ -62,11 +62,18 @@ constexpr TSourceRule SourceRules[] = {{"-Position", &TGeometry::ReadPositions},
                                        {"-UV", &TGeometry::ReadTexCoords},
                                        {"-color", &TGeometry::ReadColors}};
 
-std::string ExpectedSourceIds(const std::string& name) {
-    std::string ids;
+std::string ExpectedSuffixes() {
+    std::string suffixes;
     for (const TSourceRule& rule : SourceRules)
-        ids += (ids.empty() ? "" : ", ") + NoteQuoted(name + std::string(rule.Suffix));
-    return ids;
+        suffixes += (suffixes.empty() ? "\"" : ", \"") + std::string(rule.Suffix) + "\"";
+    return suffixes;
+}
+
+// True when the id is the name followed by the suffix; compared in place, so that a long name costs nothing
+// per source.
+bool IsNameWithSuffix(std::string_view id, std::string_view name, std::string_view suffix) {
+    return id.size() == name.size() + suffix.size() && id.substr(0, name.size()) == name &&
+           id.substr(name.size()) == suffix;
 }
 
 // Primitive kinds that are never read; they explain a mesh that draws less than it holds.
@@ -142,14 +149,15 @@ bool TGeometry::LoadFromNode(const TXmlNode& node, TLoadNotes* notes) {
         const std::string id = hasId ? source.AttributeText("id") : std::string();
         bool found = false;
         for (const TSourceRule& rule : SourceRules) {
-            if (!hasId || id != Name + std::string(rule.Suffix)) continue;
+            if (!hasId || !IsNameWithSuffix(id, Name, rule.Suffix)) continue;
             found = true;
             Attempt(notes, [&] { (this->*rule.Read)(source); });
         }
         if (notes && !found)
             notes->Add(source, "source-id",
-                       "source " + (hasId ? NoteQuoted(id) : std::string("without an id")) + " of geometry " + NoteQuoted(Name) +
-                           " is not read: only the ids " + ExpectedSourceIds(Name) + " are");
+                       "source " + (hasId ? NoteQuoted(id) : std::string("without an id")) + " of geometry " +
+                           NoteQuoted(Name) + " is not read: only the ids made of the geometry's name and " +
+                           ExpectedSuffixes() + " are");
     }
     if (notes && endOfRun)
         for (const TXmlNode later : SiblingsFrom(endOfRun))

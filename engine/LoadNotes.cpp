@@ -46,7 +46,7 @@ void TLoadNotes::AddError(const std::exception& error) {
 // A name is repeated in every note about its parts, so a long one is cut: notes then stay linear in the
 // document however the names and their parts are spread.
 std::string NoteQuoted(std::string_view text) {
-    constexpr std::size_t Longest = 120;
+    constexpr std::size_t Longest = 60;
     if (text.size() <= Longest) return "\"" + EscapeForMessage(text) + "\"";
     return "\"" + EscapeForMessage(text.substr(0, Longest)) + "\"... (" + std::to_string(text.size()) + " bytes)";
 }

@@ -1,7 +1,10 @@
 // The sceneinfo tool, run as a user runs it: exit status, the JSON it prints, and the warnings it gives.
 #include "LoaderFixture.h"
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -447,6 +450,75 @@ TEST_F(SceneInfoTest, DeepNestingIsFast)
         RunJson(Collada(Geometries(Mesh("G", "")) + SceneWith("<node name=\"Top\">" + nested + "</node>")), "", 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_TRUE(HasWarning(report, {"\"Top\"", "nested"}));
+}
+
+// Runs sceneinfo on the file in a child with its output thrown away; gives the wall time and peak memory.
+struct TMeasured {
+    int Status = -1;
+    double Seconds = 0;
+    long long PeakBytes = 0;
+};
+
+TMeasured RunMeasured(const std::string& file, const char* option)
+{
+    const std::string tool = std::string(TOOLS_BIN_DIR) + "/sceneinfo";
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        alarm(30);  // a hang ends as SIGALRM instead of stalling the suite
+        execl(tool.c_str(), tool.c_str(), option, file.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    TMeasured run;
+    rusage usage{};
+    wait4(pid, &run.Status, 0, &usage);
+    run.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.PeakBytes = static_cast<long long>(usage.ru_maxrss) * 1024;
+    return run;
+}
+
+// Documents of about a megabyte shaped to make a tool that looks from every element at every other one, or
+// repeats a long name in every note, take quadratic time or memory. Each must stay within a bound linear in
+// its size, in text and in JSON (which carries every note).
+TEST_F(SceneInfoTest, QuadraticShapesStayLinear)
+{
+    constexpr int Many = 7000;
+    std::string vertices, inputs, indices;
+    for (int i = 0; i < Many; ++i) {
+        vertices += "<vertices id=\"v" + std::to_string(i) + "\"><input semantic=\"POSITION\" source=\"#G-Position\"/></vertices>\n";
+        inputs += "<input semantic=\"VERTEX\" source=\"#v" + std::to_string(i) + "\" offset=\"" + std::to_string(i) + "\"/>\n";
+        indices += "0 1 2 ";
+    }
+    const std::string sharedVertices = GeometryDocument(
+        Mesh("G", Source("G-Position", 3, "0 0 0") + vertices + "<triangles count=\"1\">" + inputs + "<p>" + indices + "</p></triangles>"));
+
+    const std::string longName(400000, 'n');
+    std::string sources;
+    while (sources.size() < 600000) sources += "<source/>\n";
+    const std::string longNameManySources = GeometryDocument(Mesh(longName, sources));
+
+    std::string nodes;
+    while (nodes.size() < 1000000) nodes += "<node><instance_geometry url=\"#G\"/></node>\n";
+    const std::string namelessNodes = Collada(Geometries("") + SceneWith(nodes));
+
+    for (const auto& [name, text] : {std::pair{"shared vertices", sharedVertices},
+                                     std::pair{"long name, many sources", longNameManySources},
+                                     std::pair{"nameless nodes", namelessNodes}}) {
+        const std::string path = WriteFile(text, "big.dae");
+        for (const char* option : {"--all", "--json"}) {
+            SCOPED_TRACE(std::string(name) + " " + option);
+            const TMeasured run = RunMeasured(path, option);
+            ASSERT_TRUE(WIFEXITED(run.Status)) << "status " << run.Status;
+            const long long limit = 16LL * static_cast<long long>(text.size()) + (64LL << 20);
+            EXPECT_LT(run.Seconds, 2.0) << "a megabyte must take well under a second on an idle machine";
+            EXPECT_LT(run.PeakBytes, limit) << run.PeakBytes / 1024 << " KiB for " << text.size() << " bytes";
+            std::fprintf(stderr, "%s %s: %zu bytes, %.3f s, %lld KiB\n", name, option, text.size(), run.Seconds,
+                         run.PeakBytes / 1024);
+        }
+    }
 }
 
 }  // namespace

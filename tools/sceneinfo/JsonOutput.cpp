@@ -3,6 +3,7 @@
 // each byte that is not part of a valid UTF-8 sequence as \u00XX, the character of that byte's value (what a
 // Latin-1 reading of the file would show). Valid UTF-8 passes through unchanged.
 #include <cmath>
+#include <cstdio>
 
 #include "Output.h"
 
@@ -49,6 +50,16 @@ void AppendEscapedByte(unsigned char byte, std::string& out)
 class TJson {
 public:
     std::string Out;
+    std::FILE* Sink = nullptr;
+
+    // Hands what is written so far to the sink once it is large, so that a document of many notes never
+    // holds its whole JSON text in memory at once.
+    void Spill(bool all = false)
+    {
+        if (!all && Out.size() < (1u << 16)) return;
+        std::fwrite(Out.data(), 1, Out.size(), Sink);
+        Out.clear();
+    }
 
     void String(std::string_view text)
     {
@@ -119,6 +130,7 @@ public:
             if (!first) Out += ',';
             first = false;
             write(item);
+            Spill();
         }
         Out += ']';
     }
@@ -176,11 +188,12 @@ void Node(TJson& json, const TNode& node, bool linked)
 
 }  // namespace
 
-std::string FormatJson(const TSceneReport& report, bool withArrays)
+void WriteJson(const TSceneReport& report, bool withArrays, std::FILE* out)
 {
     const TColladaAsset& asset = *report.Asset;
     const bool linked = report.Linked();
     TJson json;
+    json.Sink = out;
     json.Out += '{';
     json.Key("file", true);
     json.String(report.File);
@@ -269,5 +282,5 @@ std::string FormatJson(const TSceneReport& report, bool withArrays)
     });
     json.Out += '}';
     json.Out += "}\n";
-    return json.Out;
+    json.Spill(true);
 }

@@ -1,6 +1,7 @@
 // The two ways sceneinfo prints a report: readable text, or one JSON object.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 #include "SceneReport.h"
@@ -11,8 +12,8 @@ struct TOutputOptions {
 };
 
 std::string FormatText(const TSceneReport& report, const TOutputOptions& options);
-// The JSON always holds every note.
-std::string FormatJson(const TSceneReport& report, bool withArrays);
+// The JSON always holds every note; it is written out piece by piece as it is made.
+void WriteJson(const TSceneReport& report, bool withArrays, std::FILE* out);
 
 // The shortest text that reads back as the same 32-bit value, in the classic conventions whatever the
 // locale; "nan", "inf" and "-inf" for the values that have no digits.

@@ -77,8 +77,11 @@ int main(int argc, char** argv)
     }
     TXmlDocument document;
     const TSceneReport report = BuildSceneReport(document, options.File);
-    const std::string text =
-        options.Json ? FormatJson(report, options.Output.Arrays) : FormatText(report, options.Output);
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (options.Json) {
+        WriteJson(report, options.Output.Arrays, stdout);
+    } else {
+        const std::string text = FormatText(report, options.Output);
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    }
     return report.Loaded ? 0 : 1;
 }
