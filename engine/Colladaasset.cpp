@@ -39,20 +39,17 @@ bool TColladaAsset::LoadFromFile(const std::string& fileName) {
     if (const TXmlNode library = root.FirstChild("library_effects")) Effects->LoadFromNode(library, Notes);
     if (const TXmlNode library = root.FirstChild("library_images")) Images->LoadFromNode(library, Notes);
     bool complete = true;
-    const TXmlNode geometries = root.FirstChild("library_geometries");
-    if (geometries)
-        Geometries->LoadFromNode(geometries, Notes);
-    else if (!GoOnWithout(root, "library_geometries", Notes))
-        return false;
-    else
+    // A missing required library ends the load, unless a survey reads on without it; false to end here.
+    const auto readRequired = [&](std::string_view name, auto& library) {
+        if (const TXmlNode element = root.FirstChild(name)) {
+            library.LoadFromNode(element, Notes);
+            return true;
+        }
         complete = false;
-    const TXmlNode scenes = root.FirstChild("library_visual_scenes");
-    if (scenes)
-        VisualScenes->LoadFromNode(scenes, Notes);
-    else if (!GoOnWithout(root, "library_visual_scenes", Notes))
-        return false;
-    else
-        complete = false;
+        return GoOnWithout(root, name, Notes);
+    };
+    if (!readRequired("library_geometries", *Geometries)) return false;
+    if (!readRequired("library_visual_scenes", *VisualScenes)) return false;
 
     LinkNodeGeometries();
     LinkNodeEffects();
