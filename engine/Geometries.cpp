@@ -126,7 +126,8 @@ int TLibraryGeometries::IndexOf(std::string_view name) const {
 }
 
 bool TGeometry::LoadFromNode(const TXmlNode& node, TLoadNotes* notes) {
-    Name = node.AttributeText("name");
+    // A survey reads on without the name, so that what else stands in the way shows with the missing name.
+    Attempt(notes, [&] { Name = node.AttributeText("name"); });
     const TXmlNode mesh = node.FirstChild("mesh");
     if (!mesh) {
         if (notes) notes->Add(node, "no-mesh", "geometry " + NoteQuoted(Name) + " has no <mesh>: nothing of it is drawn");

@@ -100,7 +100,8 @@ bool TLibraryVisualScenes::LoadFromNode(const TXmlNode& library, TLoadNotes* not
 }
 
 bool TNode::LoadFromNode(const TXmlNode& node, TLoadNotes* notes) {
-    Name = node.AttributeText("name");
+    // A survey reads on without the name, so that what else stands in the way shows with the missing name.
+    Attempt(notes, [&] { Name = node.AttributeText("name"); });
     const TXmlNode translate = node.FirstChild("translate");
     if (!translate) {
         if (notes && node.FirstChild("matrix"))

@@ -204,7 +204,7 @@ const std::string Blocked = Collada(
     "<image name=\"J\"><init_from><x/></init_from></image><image name=\"K\"><init_from>k.jpg</init_from></image>"
     "</library_images>\n" +
     Geometries("<geometry id=\"G\"/>\n" + Mesh("H", Positions + "<triangles><input/><p>0</p></triangles>") + "\n" +
-               Mesh("L", Positions + Primitive("triangles", 1, 1, "0 0 0"))) +
+               Mesh("L", Source("L-Position", 3, "0 0 0") + Primitive("triangles", 1, 1, "0 0 0"))) +
     "\n" + SceneWith(PlacedNode("N", "#L", "F") + "\n<node><instance_geometry url=\"#L\"/></node>\n" +
                      PlacedNode("P", "#H")));
 
@@ -234,17 +234,21 @@ TEST_F(LoadNotesTest, SurveyRecordsEveryErrorAndReadsOn)
     EXPECT_FALSE(notes.Items.front().AfterFailure);
     for (std::size_t i = 1; i < notes.Items.size(); ++i) EXPECT_TRUE(notes.Items[i].AfterFailure) << notes.Items[i].Code;
 
-    // Each failed element is left out; everything after it is read and linked.
+    // A failed effect or image is left out; a geometry or node without its name is read on with an empty one,
+    // which links to nothing. Everything after is read and linked.
     ASSERT_EQ(r.Asset->Effects->Items.Count(), 1);
     EXPECT_EQ(r.Asset->Images->Names, (std::vector<std::string>{"I", "K"}));
     EXPECT_EQ(r.Asset->Images->FileNames, (std::vector<std::string>{"a.bmp", "k.jpg"}));
-    ASSERT_EQ(r.Asset->Geometries->Items.Count(), 2);
-    EXPECT_TRUE(r.Geometry(0).TriangleIndices.Empty()) << "the failed <triangles> reads nothing";
-    ASSERT_EQ(r.Asset->VisualScenes->Items.Count(), 2);
-    EXPECT_EQ(r.Node(0).GeometryIndex, 1);
+    ASSERT_EQ(r.Asset->Geometries->Items.Count(), 3);
+    EXPECT_EQ(r.Geometry(0).Name, "");
+    EXPECT_TRUE(r.Geometry(1).TriangleIndices.Empty()) << "the failed <triangles> reads nothing";
+    ASSERT_EQ(r.Asset->VisualScenes->Items.Count(), 3);
+    EXPECT_EQ(r.Node(0).GeometryIndex, 2);
     EXPECT_EQ(r.Node(0).EffectIndex, 0);
-    EXPECT_EQ(r.Node(1).Name, "P");
-    EXPECT_FALSE(r.Asset->Draws(r.Node(1)));
+    EXPECT_TRUE(r.Asset->Draws(r.Node(0)));
+    EXPECT_EQ(r.Node(1).Name, "");
+    EXPECT_EQ(r.Node(2).Name, "P");
+    EXPECT_FALSE(r.Asset->Draws(r.Node(2)));
 }
 
 TEST_F(LoadNotesTest, SurveyGoesOnWithoutARequiredLibrary)

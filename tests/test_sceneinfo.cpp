@@ -401,6 +401,7 @@ TEST_F(SceneInfoTest, SurveyPastTheFailureFindsEveryBlocker)
     const int scene = LineOf(text, "<library_visual_scenes>"), matrix = LineOf(text, "<node name=\"M\"");
     EXPECT_EQ(after, (std::vector<std::pair<std::string, int>>{{"error", effects},
                                                                {"error", geometries},
+                                                               {"no-source", geometries},
                                                                {"source-id", mesh},
                                                                {"no-streams", mesh},
                                                                {"matrix-node", matrix},
@@ -412,7 +413,7 @@ TEST_F(SceneInfoTest, SurveyPastTheFailureFindsEveryBlocker)
     WriteFile(text);
     const TRun run = Run("scene.dae");
     for (const char* part : {"Not loaded: scene.dae:4: <effect> has no attribute \"name\"",
-                             "Reading on past the failure found 6 more notes", "sceneimport [--up z|y]",
+                             "Reading on past the failure found 7 more notes", "sceneimport [--up z|y]",
                              "error           2, first at line 5 (after the failure)"})
         EXPECT_NE(run.Output.find(part), std::string::npos) << part << "\n" << run.Output;
 }
