@@ -89,7 +89,8 @@ void TColladaAsset::LinkNodeGeometries() {
         node->GeometryIndex = node->GeometryName.empty() ? -1 : Find(geometries, node->GeometryName);
         if (Notes && !node->GeometryName.empty() && node->GeometryIndex == -1)
             Notes->Add(Notes->OriginOf(node.get()), "geometry-link",
-                       "node " + NoteQuoted(node->Name) + " instances the geometry named " + NoteQuoted(node->GeometryName) +
+                       "node " + NoteQuoted(node->Name) + " instances the geometry named " +
+                           NoteQuoted(node->GeometryName) +
                            " (its url less the first character), and no geometry has that \"name\"");
     }
 }
@@ -114,7 +115,8 @@ void TColladaAsset::LinkEffectImages() {
         effect->ImageIndex = effect->ImageName.empty() ? -1 : Find(images, effect->ImageName);
         if (Notes && !effect->ImageName.empty() && effect->ImageIndex == -1)
             Notes->Add(Notes->OriginOf(effect.get()), "image-link",
-                       "effect " + NoteQuoted(effect->Name) + ": its surface names the image " + NoteQuoted(effect->ImageName) +
+                       "effect " + NoteQuoted(effect->Name) + ": its surface names the image " +
+                           NoteQuoted(effect->ImageName) +
                            ", and no image has that \"name\": it gives no texture");
     }
 }

@@ -43,9 +43,9 @@ void ReadPrimitive(const TXmlNode& primitive, int corners, TIntArray& indices, i
                        ": no source was found by its id, so its corners have no vertex data to draw");
     else if (notes && p && inputs != streams)
         notes->Add(primitive, "slot-mismatch",
-                   "of geometry " + NoteQuoted(name) + " has " + std::to_string(inputs) + " <input> element(s), so each corner is read as " +
-                       std::to_string(inputs) + " index slot(s), but " + std::to_string(streams) +
-                       " stream(s) were found by their source ids: the streams are filled from the wrong slots");
+                   "of geometry " + NoteQuoted(name) + " has " + std::to_string(inputs) +
+                       " <input> element(s), so each corner is read as " + std::to_string(inputs) +
+                       " index slot(s), but " + std::to_string(streams) + " stream(s) were found by their source ids: the streams are filled from the wrong slots");
     if (!p) return;
     const std::string_view text = p.Text();
     CheckDeclaredCount(primitive, total, text.size());
@@ -76,14 +76,15 @@ bool IsNameWithSuffix(std::string_view id, std::string_view name, std::string_vi
            id.substr(name.size()) == suffix;
 }
 
-// Primitive kinds that are never read; they explain a mesh that draws less than it holds.
-constexpr std::string_view OtherPrimitives[] = {"triangles", "lines",   "polylist",  "polygons",
+// Every primitive kind a mesh may hold. Only the first <triangles>, or else the first <lines>, is read; the
+// others explain a mesh that draws less than it holds.
+constexpr std::string_view PrimitiveKinds[] = {"triangles", "lines",   "polylist",  "polygons",
                                                 "tristrips", "trifans", "linestrips"};
 
 // Notes a mesh without a primitive element that is read, or with more than the one read.
 void NotePrimitives(const TXmlNode& mesh, const TXmlNode& read, const std::string& name, TLoadNotes& notes) {
     std::string unread;
-    for (const std::string_view kind : OtherPrimitives) {
+    for (const std::string_view kind : PrimitiveKinds) {
         long long count = 0;
         for (const TXmlNode node : SiblingsFrom(mesh.FirstChild(kind)))
             if (node.Name() == kind) ++count;
@@ -95,11 +96,12 @@ void NotePrimitives(const TXmlNode& mesh, const TXmlNode& read, const std::strin
                   "geometry " + NoteQuoted(name) + " has no <triangles> or <lines>, and what it has (" + unread +
                       ") is not read: nothing of it is drawn");
     else if (!read)
-        notes.Add(mesh, "no-primitive", "geometry " + NoteQuoted(name) + " has no <triangles> or <lines>: nothing of it is drawn");
+        notes.Add(mesh, "no-primitive",
+                  "geometry " + NoteQuoted(name) + " has no <triangles> or <lines>: nothing of it is drawn");
     else if (!unread.empty())
         notes.Add(read, "extra-primitive",
-                  "geometry " + NoteQuoted(name) + ": only its first " + read.Describe() + " is read; the rest (" + unread +
-                      ") is not drawn");
+                  "geometry " + NoteQuoted(name) + ": only its first " + read.Describe() + " is read; the rest (" +
+                      unread + ") is not drawn");
 }
 
 }  // namespace
@@ -130,12 +132,14 @@ bool TGeometry::LoadFromNode(const TXmlNode& node, TLoadNotes* notes) {
     Attempt(notes, [&] { Name = node.AttributeText("name"); });
     const TXmlNode mesh = node.FirstChild("mesh");
     if (!mesh) {
-        if (notes) notes->Add(node, "no-mesh", "geometry " + NoteQuoted(Name) + " has no <mesh>: nothing of it is drawn");
+        if (notes)
+            notes->Add(node, "no-mesh", "geometry " + NoteQuoted(Name) + " has no <mesh>: nothing of it is drawn");
         return false;
     }
     const TXmlNode firstSource = mesh.FirstChild("source");
     if (!firstSource) {
-        if (notes) notes->Add(mesh, "no-source", "geometry " + NoteQuoted(Name) + " has no <source>: nothing of it is drawn");
+        if (notes)
+            notes->Add(mesh, "no-source", "geometry " + NoteQuoted(Name) + " has no <source>: nothing of it is drawn");
         return true;
     }
     // Only the run of <source> elements at the head of the walk is read: the walk stops at the first

@@ -47,7 +47,8 @@ bool HoldsNestedGeometry(const TXmlNode& top) {
 void NoteOtherScenes(const TXmlNode& first, TLoadNotes& notes) {
     for (const TXmlNode other : SiblingsFrom(first.NextSibling()))
         if (other.Name() == "visual_scene" && other.FirstChild("node"))
-            notes.Add(other, "extra-scene", "only the first <visual_scene> is read; the nodes of this one are not drawn");
+            notes.Add(other, "extra-scene",
+                      "only the first <visual_scene> is read; the nodes of this one are not drawn");
 }
 
 // The axis each rotation is taken about, by its position among the three.
@@ -109,7 +110,8 @@ bool TNode::LoadFromNode(const TXmlNode& node, TLoadNotes* notes) {
                        "node " + NoteQuoted(Name) + " gives its transform as <matrix>, which is not read: its geometry "
                        "is not drawn");
         else if (notes)
-            notes->Add(node, "no-translate", "node " + NoteQuoted(Name) + " has no <translate>: its geometry is not drawn");
+            notes->Add(node, "no-translate",
+                       "node " + NoteQuoted(Name) + " has no <translate>: its geometry is not drawn");
         return false;
     }
     ParseFloatArray(Position, translate.Text(), 3);
@@ -128,7 +130,8 @@ bool TNode::LoadFromNode(const TXmlNode& node, TLoadNotes* notes) {
 
     const TXmlNode scale = node.FirstChild("scale");
     if (!scale) {
-        if (notes) notes->Add(node, "no-scale", "node " + NoteQuoted(Name) + " has no <scale>: its geometry is not drawn");
+        if (notes)
+            notes->Add(node, "no-scale", "node " + NoteQuoted(Name) + " has no <scale>: its geometry is not drawn");
         return false;
     }
     ParseFloatArray(Scale, scale.Text(), 3);

@@ -82,7 +82,9 @@ public:
             return *this;
         }
         // Only the end of the range is ever compared with: the walk goes on while either side is a node.
-        bool operator!=(const iterator& other) const { return static_cast<bool>(Node) || static_cast<bool>(other.Node); }
+        bool operator!=(const iterator& other) const {
+            return static_cast<bool>(Node) || static_cast<bool>(other.Node);
+        }
 
     private:
         TXmlNode Node;

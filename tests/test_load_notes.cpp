@@ -39,7 +39,8 @@ std::string Dump(const TLoadResult& result)
             for (const float value : *array) out << " " << value;
         out << "\n";
     }
-    for (const auto& e : result.Asset->Effects->Items) out << e->Name << " " << e->ImageName << " " << e->ImageIndex << "\n";
+    for (const auto& e : result.Asset->Effects->Items)
+        out << e->Name << " " << e->ImageName << " " << e->ImageIndex << "\n";
     for (std::size_t i = 0; i < result.Asset->Images->Names.size(); ++i)
         out << result.Asset->Images->Names[i] << " " << result.Asset->Images->FileNames[i] << "\n";
     return out.str();
@@ -79,7 +80,8 @@ const std::string Positions = Source("G-Position", 3, "0 0 0");
 
 std::string Node(std::string_view name, std::string_view inside)
 {
-    return "\n<node name=\"" + std::string(name) + "\">" + std::string(inside) + "<instance_geometry url=\"#G\"/></node>";
+    return "\n<node name=\"" + std::string(name) + "\">" + std::string(inside) +
+           "<instance_geometry url=\"#G\"/></node>";
 }
 
 std::string Effect(std::string_view name, std::string_view image)
@@ -98,8 +100,10 @@ std::vector<TNoteCase> NoteCases()
          "<source id=\"G-UV"},
         {"no-mesh", GeometryDocument("\n<geometry name=\"G\"/>"), "<geometry name"},
         {"no-source", GeometryDocument("\n" + Mesh("G", "")), "<geometry"},
-        {"no-p", GeometryDocument(Mesh("G", Positions + "\n<triangles count=\"1\"><input/></triangles>")), "<triangles"},
-        {"no-streams", GeometryDocument(Mesh("G", Source("x", 3, "0 0 0") + "\n" + Primitive("triangles", 1, 1, "0 0 0"))),
+        {"no-p", GeometryDocument(Mesh("G", Positions + "\n<triangles count=\"1\"><input/></triangles>")),
+         "<triangles"},
+        {"no-streams",
+         GeometryDocument(Mesh("G", Source("x", 3, "0 0 0") + "\n" + Primitive("triangles", 1, 1, "0 0 0"))),
          "<triangles"},
         {"slot-mismatch",
          GeometryDocument(Mesh("G", Positions + Source("G-Normals", 3, "0 0 1") + "\n" +
@@ -111,14 +115,16 @@ std::vector<TNoteCase> NoteCases()
          GeometryDocument(Mesh("G", Positions + "\n" + Primitive("triangles", 1, 1, "0 0 0") +
                                         Primitive("triangles", 1, 1, "0 0 0") + Primitive("lines", 1, 1, "0 0"))),
          "<triangles"},
-        {"index-range", GeometryDocument(Mesh("G", Positions + "\n" + Primitive("triangles", 1, 1, "0 0 5"))), "<triangles"},
+        {"index-range", GeometryDocument(Mesh("G", Positions + "\n" + Primitive("triangles", 1, 1, "0 0 5"))),
+         "<triangles"},
         {"dropped-slots",
          GeometryDocument(Mesh("G", Source("G-Position", 6, "0 0 0 1 1 1") + Source("G-Normals", 3, "0 0 1") + "\n" +
                                         Primitive("triangles", 1, 1, "0 1 0"))),
          "<triangles"},
         {"read-as-geometry", GeometryDocument(Mesh("G", "") + "\n<extra name=\"X\"/>"), "<extra"},
         {"read-as-effect",
-         Collada("<library_effects><effect name=\"E\"/>\n<extra name=\"X\"/></library_effects>" + Geometries("") + scene),
+         Collada("<library_effects><effect name=\"E\"/>\n<extra name=\"X\"/></library_effects>" + Geometries("") +
+                 scene),
          "<extra"},
         {"no-scene", Collada(Geometries("") + "\n<library_visual_scenes/>"), "<library_visual_scenes"},
         {"extra-scene",
@@ -232,7 +238,8 @@ TEST_F(LoadNotesTest, SurveyRecordsEveryErrorAndReadsOn)
                           {9, "<triangles> has no attribute \"count\""},
                           {LineOf(Blocked, "<node><instance"), "<node> has no attribute \"name\""}}));
     EXPECT_FALSE(notes.Items.front().AfterFailure);
-    for (std::size_t i = 1; i < notes.Items.size(); ++i) EXPECT_TRUE(notes.Items[i].AfterFailure) << notes.Items[i].Code;
+    for (std::size_t i = 1; i < notes.Items.size(); ++i)
+        EXPECT_TRUE(notes.Items[i].AfterFailure) << notes.Items[i].Code;
 
     // A failed effect or image is left out; a geometry or node without its name is read on with an empty one,
     // which links to nothing. Everything after is read and linked.

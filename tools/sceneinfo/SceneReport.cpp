@@ -12,7 +12,8 @@ namespace {
 std::string FailureOf(const TLoadNotes& notes, const std::string& file)
 {
     for (const TLoadNote& note : notes.Items)
-        if (note.Code == "no-library") return file + ":" + std::to_string(note.Line) + ": " + note.Element + " " + note.Message;
+        if (note.Code == "no-library")
+            return file + ":" + std::to_string(note.Line) + ": " + note.Element + " " + note.Message;
     return file + ": the document was not loaded";
 }
 

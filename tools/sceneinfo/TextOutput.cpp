@@ -61,7 +61,8 @@ void Summary(const TSceneReport& report, std::string& out)
     out += "Causes (" + Plural(report.Notes.size(), "note", "notes") + "):\n";
     for (const TCause& cause : report.Causes)
         out += "  " + cause.Code + std::string(cause.Code.size() < 16 ? 16 - cause.Code.size() : 1, ' ') +
-               std::to_string(cause.Count) + (cause.FirstLine > 0 ? ", first at line " + std::to_string(cause.FirstLine) : "") +
+               std::to_string(cause.Count) +
+               (cause.FirstLine > 0 ? ", first at line " + std::to_string(cause.FirstLine) : "") +
                (cause.AfterFailure ? " (after the failure)" : "") + "\n";
 }
 
@@ -69,7 +70,8 @@ void Notes(const TSceneReport& report, bool all, std::string& out)
 {
     if (report.Notes.empty()) return;
     constexpr int FirstFew = 3;
-    out += all ? "\nNotes\n" : "\nNotes (the first " + std::to_string(FirstFew) + " of each cause; --all shows every one)\n";
+    out += all ? "\nNotes\n"
+               : "\nNotes (the first " + std::to_string(FirstFew) + " of each cause; --all shows every one)\n";
     for (const TCause& cause : report.Causes) {
         out += "  " + cause.Code + " (" + std::to_string(cause.Count) + ")" +
                (cause.AfterFailure ? " after the failure" : "") + "\n";
