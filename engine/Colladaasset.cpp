@@ -18,25 +18,43 @@ TColladaAsset::~TColladaAsset() {
     VisualScenes.reset();
 }
 
+namespace {
+
+// Records that the root lacks a required library; true when the reading goes on all the same (a survey).
+bool GoOnWithout(const TXmlNode& root, std::string_view library, TLoadNotes* notes) {
+    if (!notes) return false;
+    notes->AddBlocker(root, "no-library", "has no <" + std::string(library) + ">");
+    return notes->Survey;
+}
+
+}  // namespace
+
 bool TColladaAsset::LoadFromFile(const std::string& fileName) {
+    if (Notes) Notes->FileName = fileName;
     Document->LoadFromFile(fileName);
     Document->SetActive(true);
     const TXmlNode root = Document->DocumentElement();
     if (!root) return false;
 
-    if (const TXmlNode library = root.FirstChild("library_effects")) Effects->LoadFromNode(library);
-    if (const TXmlNode library = root.FirstChild("library_images")) Images->LoadFromNode(library);
-    const TXmlNode geometries = root.FirstChild("library_geometries");
-    if (!geometries) return false;
-    Geometries->LoadFromNode(geometries);
-    const TXmlNode scenes = root.FirstChild("library_visual_scenes");
-    if (!scenes) return false;
-    VisualScenes->LoadFromNode(scenes);
+    if (const TXmlNode library = root.FirstChild("library_effects")) Effects->LoadFromNode(library, Notes);
+    if (const TXmlNode library = root.FirstChild("library_images")) Images->LoadFromNode(library, Notes);
+    bool complete = true;
+    // A missing required library ends the load, unless a survey reads on without it; false to end here.
+    const auto readRequired = [&](std::string_view name, auto& library) {
+        if (const TXmlNode element = root.FirstChild(name)) {
+            library.LoadFromNode(element, Notes);
+            return true;
+        }
+        complete = false;
+        return GoOnWithout(root, name, Notes);
+    };
+    if (!readRequired("library_geometries", *Geometries)) return false;
+    if (!readRequired("library_visual_scenes", *VisualScenes)) return false;
 
     LinkNodeGeometries();
     LinkNodeEffects();
     LinkEffectImages();
-    return true;
+    return complete;
 }
 
 namespace {
@@ -67,18 +85,51 @@ std::vector<std::string_view> NamesOf(const TOwnedList<T>& items) {
 
 void TColladaAsset::LinkNodeGeometries() {
     const auto geometries = FirstIndexByName(NamesOf(Geometries->Items));
-    for (const auto& node : VisualScenes->Items)
+    for (const auto& node : VisualScenes->Items) {
         node->GeometryIndex = node->GeometryName.empty() ? -1 : Find(geometries, node->GeometryName);
+        if (Notes && !node->GeometryName.empty() && node->GeometryIndex == -1)
+            Notes->Add(Notes->OriginOf(node.get()), "geometry-link",
+                       "node " + NoteQuoted(node->Name) + " instances the geometry named " +
+                           NoteQuoted(node->GeometryName) +
+                           " (its url less the first character), and no geometry has that \"name\"");
+    }
 }
 
 void TColladaAsset::LinkNodeEffects() {
     const auto effects = FirstIndexByName(NamesOf(Effects->Items));
-    for (const auto& node : VisualScenes->Items)
+    for (const auto& node : VisualScenes->Items) {
         node->EffectIndex = node->MaterialSymbol.empty() ? -1 : Find(effects, node->MaterialSymbol + "-fx");
+        if (Notes && !node->MaterialSymbol.empty() && node->EffectIndex == -1)
+            Notes->Add(Notes->OriginOf(node.get()), "effect-link",
+                       "node " + NoteQuoted(node->Name) + ": material symbol " + NoteQuoted(node->MaterialSymbol) +
+                           " selects the effect named " + NoteQuoted(node->MaterialSymbol + "-fx") +
+                           ", and there is none" +
+                           (Find(effects, node->MaterialSymbol) >= 0 ? " (an effect is named just the symbol)" : "") +
+                           ": it is drawn untextured");
+    }
 }
 
 void TColladaAsset::LinkEffectImages() {
     const auto images = FirstIndexByName(Images->Names);
-    for (const auto& effect : Effects->Items)
+    for (const auto& effect : Effects->Items) {
         effect->ImageIndex = effect->ImageName.empty() ? -1 : Find(images, effect->ImageName);
+        if (Notes && !effect->ImageName.empty() && effect->ImageIndex == -1)
+            Notes->Add(Notes->OriginOf(effect.get()), "image-link",
+                       "effect " + NoteQuoted(effect->Name) + ": its surface names the image " +
+                           NoteQuoted(effect->ImageName) +
+                           ", and no image has that \"name\": it gives no texture");
+    }
+}
+
+const std::string* TColladaAsset::TextureFileOf(const TNode& node) const {
+    if (node.EffectIndex == -1) return nullptr;
+    const TEffect* effect = Effects->Items[static_cast<std::size_t>(node.EffectIndex)];
+    if (effect->ImageIndex == -1) return nullptr;
+    return &Images->FileNames[static_cast<std::size_t>(effect->ImageIndex)];
+}
+
+bool TColladaAsset::Draws(const TNode& node) const {
+    if (node.GeometryIndex == -1) return false;
+    const TGeometry* geometry = Geometries->Items[static_cast<std::size_t>(node.GeometryIndex)];
+    return !geometry->Positions.Empty() && !(geometry->TriangleIndices.Empty() && geometry->LineIndices.Empty());
 }

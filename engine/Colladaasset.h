@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "LargeAllocation.h"
+#include "LoadNotes.h"
 #include "XmlDocument.h"
 
 // A fixed-length array of 32-bit numbers. Its length is set once, by parsing or by SetLength; storage is
@@ -148,16 +149,19 @@ public:
     long long OutOfRangeIndices = 0;
     long long DroppedSlots = 0;
 
-    // Reads a <geometry>; false when it holds no <mesh>.
-    bool LoadFromNode(const TXmlNode& node);
+    // Reads a <geometry>; false when it holds no <mesh>. Every reader takes an optional sink for what it
+    // notices (LoadNotes.h); with none it only reads.
+    bool LoadFromNode(const TXmlNode& node, TLoadNotes* notes = nullptr);
     bool ReadPositions(const TXmlNode& source);
     bool ReadNormals(const TXmlNode& source);
     bool ReadTexCoords(const TXmlNode& source);
     bool ReadColors(const TXmlNode& source);
-    bool ReadTriangles(const TXmlNode& primitive);
-    bool ReadLines(const TXmlNode& primitive);
+    bool ReadTriangles(const TXmlNode& primitive, TLoadNotes* notes = nullptr);
+    bool ReadLines(const TXmlNode& primitive, TLoadNotes* notes = nullptr);
     // Expands the corner-indexed streams into one value set per vertex; the index list becomes 0, 1, ..., V-1.
     bool BuildStreams();
+    // The streams found by their source ids (non-empty), each of which takes one index slot per corner.
+    int PresentStreamCount() const;
 };
 
 // The eight arrays of a geometry, named for what they hold.
@@ -207,7 +211,7 @@ public:
     TOwnedList<TGeometry> Items;
 
     // False when the walk from the first <geometry> ran out before the library's child-node count.
-    bool LoadFromNode(const TXmlNode& library);
+    bool LoadFromNode(const TXmlNode& library, TLoadNotes* notes = nullptr);
     int IndexOf(std::string_view name) const;
 };
 
@@ -225,7 +229,7 @@ public:
     std::vector<int> TextureIndices;  // filled by the engine's material preparation
 
     // False when <translate>, <scale> or <instance_geometry> is missing; the node then keeps what it read.
-    bool LoadFromNode(const TXmlNode& node);
+    bool LoadFromNode(const TXmlNode& node, TLoadNotes* notes = nullptr);
 };
 
 class TLibraryVisualScenes {
@@ -233,7 +237,7 @@ public:
     TOwnedList<TNode> Items;
 
     // False when the library holds no <visual_scene>.
-    bool LoadFromNode(const TXmlNode& library);
+    bool LoadFromNode(const TXmlNode& library, TLoadNotes* notes = nullptr);
 };
 
 class TEffect {
@@ -249,7 +253,7 @@ class TLibraryEffects {
 public:
     TOwnedList<TEffect> Items;
 
-    bool LoadFromNode(const TXmlNode& library);
+    bool LoadFromNode(const TXmlNode& library, TLoadNotes* notes = nullptr);
     int IndexOf(std::string_view name) const;
 };
 
@@ -258,7 +262,7 @@ public:
     std::vector<std::string> Names;
     std::vector<std::string> FileNames;  // exactly as written; opened relative to the working directory
 
-    bool LoadFromNode(const TXmlNode& library);
+    bool LoadFromNode(const TXmlNode& library, TLoadNotes* notes = nullptr);
     int IndexOf(std::string_view name) const;
 };
 
@@ -282,6 +286,8 @@ public:
     int ShaderIndex = -1;   // -1: the fixed pipeline
     int PolygonMode = -1;   // GL_LINE or GL_FILL; -1 leaves the current mode
     bool Visible = true;
+    // Where the load records what it notices; none in the programs. Set before LoadFromFile.
+    TLoadNotes* Notes = nullptr;
 
     // True when the document was read and linked; false when it has no document element, no
     // <library_geometries> or no <library_visual_scenes>. Raises TXmlError for unreadable or malformed files
@@ -290,4 +296,10 @@ public:
     void LinkNodeGeometries();
     void LinkNodeEffects();
     void LinkEffectImages();
+
+    // The image file that textures the node, following its effect and that effect's image; none when a link
+    // is missing. Meaningful once linked.
+    const std::string* TextureFileOf(const TNode& node) const;
+    // True when drawing the node draws something: its geometry is linked and has positions and an index list.
+    bool Draws(const TNode& node) const;
 };

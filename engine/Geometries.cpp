@@ -24,63 +24,169 @@ void ReadSourceArray(const TXmlNode& source, TFloatArray& stream) {
 }
 
 // Reads the <p> of a <triangles> or <lines> element: `corners` index slots per primitive and input.
-void ReadPrimitive(const TXmlNode& primitive, int corners, TIntArray& indices) {
+void ReadPrimitive(const TXmlNode& primitive, int corners, TIntArray& indices, int streams, TLoadNotes* notes,
+                   const std::string& name) {
     const long long count = ReadCount(primitive);
     const TXmlNode p = primitive.FirstChild("p");
     long long inputs = 0;
-    for (TXmlNode node = primitive.FirstChild("input"); node; node = node.NextSibling())
+    for (const TXmlNode node : SiblingsFrom(primitive.FirstChild("input")))
         if (node.Name() == "input") ++inputs;
     const long long total = count * inputs * corners;  // at most 2^31 * 2^31 * 3 < 2^63
     if (total > INT_MAX)
         primitive.Fail("count " + std::to_string(count) + " with " + std::to_string(inputs) + " inputs needs " +
                        std::to_string(total) + " indices, more than 32-bit indexing allows");
+    if (notes && !p)
+        notes->Add(primitive, "no-p", "of geometry " + NoteQuoted(name) + " has no <p>: nothing of it is drawn");
+    if (notes && p && streams == 0)
+        notes->Add(primitive, "no-streams",
+                   "of geometry " + NoteQuoted(name) +
+                       ": no source was found by its id, so its corners have no vertex data to draw");
+    else if (notes && p && inputs != streams)
+        notes->Add(primitive, "slot-mismatch",
+                   "of geometry " + NoteQuoted(name) + " has " + std::to_string(inputs) +
+                       " <input> element(s), so each corner is read as " + std::to_string(inputs) +
+                       " index slot(s), but " + std::to_string(streams) + " stream(s) were found by their source ids: the streams are filled from the wrong slots");
     if (!p) return;
     const std::string_view text = p.Text();
     CheckDeclaredCount(primitive, total, text.size());
     ParseIntArray(indices, text, static_cast<int>(total));
 }
 
+// The source suffixes in the order of the streams they fill.
+struct TSourceRule {
+    std::string_view Suffix;
+    bool (TGeometry::*Read)(const TXmlNode&);
+};
+constexpr TSourceRule SourceRules[] = {{"-Position", &TGeometry::ReadPositions},
+                                       {"-Normals", &TGeometry::ReadNormals},
+                                       {"-UV", &TGeometry::ReadTexCoords},
+                                       {"-color", &TGeometry::ReadColors}};
+
+std::string ExpectedSuffixes() {
+    std::string suffixes;
+    for (const TSourceRule& rule : SourceRules)
+        suffixes += (suffixes.empty() ? "\"" : ", \"") + std::string(rule.Suffix) + "\"";
+    return suffixes;
+}
+
+// True when the id is the name followed by the suffix; compared in place, so that a long name costs nothing
+// per source.
+bool IsNameWithSuffix(std::string_view id, std::string_view name, std::string_view suffix) {
+    return id.size() == name.size() + suffix.size() && id.substr(0, name.size()) == name &&
+           id.substr(name.size()) == suffix;
+}
+
+// Every primitive kind a mesh may hold. Only the first <triangles>, or else the first <lines>, is read; the
+// others explain a mesh that draws less than it holds.
+constexpr std::string_view PrimitiveKinds[] = {"triangles", "lines",   "polylist",  "polygons",
+                                                "tristrips", "trifans", "linestrips"};
+
+// Notes a mesh without a primitive element that is read, or with more than the one read.
+void NotePrimitives(const TXmlNode& mesh, const TXmlNode& read, const std::string& name, TLoadNotes& notes) {
+    std::string unread;
+    for (const std::string_view kind : PrimitiveKinds) {
+        long long count = 0;
+        for (const TXmlNode node : SiblingsFrom(mesh.FirstChild(kind)))
+            if (node.Name() == kind) ++count;
+        if (read && read.Name() == kind) --count;
+        if (count > 0) unread += (unread.empty() ? "" : ", ") + std::to_string(count) + " <" + std::string(kind) + ">";
+    }
+    if (!read && !unread.empty())
+        notes.Add(mesh, "polylist-only",
+                  "geometry " + NoteQuoted(name) + " has no <triangles> or <lines>, and what it has (" + unread +
+                      ") is not read: nothing of it is drawn");
+    else if (!read)
+        notes.Add(mesh, "no-primitive",
+                  "geometry " + NoteQuoted(name) + " has no <triangles> or <lines>: nothing of it is drawn");
+    else if (!unread.empty())
+        notes.Add(read, "extra-primitive",
+                  "geometry " + NoteQuoted(name) + ": only its first " + read.Describe() + " is read; the rest (" +
+                      unread + ") is not drawn");
+}
+
 }  // namespace
 
-bool TLibraryGeometries::LoadFromNode(const TXmlNode& library) {
+bool TLibraryGeometries::LoadFromNode(const TXmlNode& library, TLoadNotes* notes) {
     const int expected = library.ChildNodeCount();
-    TXmlNode current = library.FirstChild("geometry");
-    for (int i = 0; i < expected; ++i) {
-        // Every child from the first <geometry> on is read as a geometry, whatever its name.
-        if (!current) return false;
+    int read = 0;
+    // Every child from the first <geometry> on is read as a geometry, whatever its name.
+    for (const TXmlNode element : SiblingsFrom(library.FirstChild("geometry"))) {
+        if (read == expected) break;
+        ++read;
+        if (notes && element.Name() != "geometry")
+            notes->Add(element, "read-as-geometry",
+                       "follows the first <geometry> and is read as a geometry; it must carry a \"name\"");
         auto geometry = std::make_unique<TGeometry>();
-        geometry->LoadFromNode(current);
+        if (!Attempt(notes, [&] { geometry->LoadFromNode(element, notes); })) continue;
         Items.Add(std::move(geometry));
-        current = current.NextSibling();
     }
-    return true;
+    return read == expected;
 }
 
 int TLibraryGeometries::IndexOf(std::string_view name) const {
     return Items.IndexOfName(name);
 }
 
-bool TGeometry::LoadFromNode(const TXmlNode& node) {
-    Name = node.AttributeText("name");
+bool TGeometry::LoadFromNode(const TXmlNode& node, TLoadNotes* notes) {
+    // A survey reads on without the name, so that what else stands in the way shows with the missing name.
+    Attempt(notes, [&] { Name = node.AttributeText("name"); });
     const TXmlNode mesh = node.FirstChild("mesh");
-    if (!mesh) return false;
-    TXmlNode source = mesh.FirstChild("source");
-    if (!source) return true;
+    if (!mesh) {
+        if (notes)
+            notes->Add(node, "no-mesh", "geometry " + NoteQuoted(Name) + " has no <mesh>: nothing of it is drawn");
+        return false;
+    }
+    const TXmlNode firstSource = mesh.FirstChild("source");
+    if (!firstSource) {
+        if (notes)
+            notes->Add(mesh, "no-source", "geometry " + NoteQuoted(Name) + " has no <source>: nothing of it is drawn");
+        return true;
+    }
     // Only the run of <source> elements at the head of the walk is read: the walk stops at the first
     // sibling that is not one.
-    for (; source && source.Name() == "source"; source = source.NextSibling()) {
-        if (!source.HasAttribute("id")) continue;
-        const std::string id = source.AttributeText("id");
-        if (id == Name + "-Position") ReadPositions(source);
-        if (id == Name + "-Normals") ReadNormals(source);
-        if (id == Name + "-UV") ReadTexCoords(source);
-        if (id == Name + "-color") ReadColors(source);
+    TXmlNode endOfRun;
+    for (const TXmlNode source : SiblingsFrom(firstSource)) {
+        if (source.Name() != "source") {
+            endOfRun = source;
+            break;
+        }
+        const bool hasId = source.HasAttribute("id");
+        const std::string id = hasId ? source.AttributeText("id") : std::string();
+        bool found = false;
+        for (const TSourceRule& rule : SourceRules) {
+            if (!hasId || !IsNameWithSuffix(id, Name, rule.Suffix)) continue;
+            found = true;
+            Attempt(notes, [&] { (this->*rule.Read)(source); });
+        }
+        if (notes && !found)
+            notes->Add(source, "source-id",
+                       "source " + (hasId ? NoteQuoted(id) : std::string("without an id")) + " of geometry " +
+                           NoteQuoted(Name) + " is not read: only the ids made of the geometry's name and " +
+                           ExpectedSuffixes() + " are");
     }
-    if (const TXmlNode triangles = mesh.FirstChild("triangles"))
-        ReadTriangles(triangles);
-    else if (const TXmlNode lines = mesh.FirstChild("lines"))
-        ReadLines(lines);
-    return BuildStreams();
+    if (notes && endOfRun)
+        for (const TXmlNode later : SiblingsFrom(endOfRun))
+            if (later.Name() == "source")
+                notes->Add(later, "source-after",
+                           "source of geometry " + NoteQuoted(Name) + " comes after " + endOfRun.Describe() +
+                               ", and no source after the first run of sources is read");
+
+    TXmlNode primitive = mesh.FirstChild("triangles");
+    if (primitive)
+        Attempt(notes, [&] { ReadTriangles(primitive, notes); });
+    else if ((primitive = mesh.FirstChild("lines")))
+        Attempt(notes, [&] { ReadLines(primitive, notes); });
+    if (notes) NotePrimitives(mesh, primitive, Name, *notes);
+    const bool result = BuildStreams();
+    if (notes && OutOfRangeIndices > 0)
+        notes->Add(primitive, "index-range",
+                   std::to_string(OutOfRangeIndices) + " index slot(s) of geometry " + NoteQuoted(Name) +
+                       " point outside their source; those vertices get zeros");
+    if (notes && DroppedSlots > 0)
+        notes->Add(primitive, "dropped-slots",
+                   "the last " + std::to_string(DroppedSlots) + " index slot(s) of geometry " + NoteQuoted(Name) +
+                       " do not make a whole vertex and are dropped");
+    return result;
 }
 
 bool TGeometry::ReadPositions(const TXmlNode& source) {
@@ -103,12 +209,12 @@ bool TGeometry::ReadColors(const TXmlNode& source) {
     return true;
 }
 
-bool TGeometry::ReadTriangles(const TXmlNode& primitive) {
-    ReadPrimitive(primitive, 3, TriangleIndices);
+bool TGeometry::ReadTriangles(const TXmlNode& primitive, TLoadNotes* notes) {
+    ReadPrimitive(primitive, 3, TriangleIndices, PresentStreamCount(), notes, Name);
     return true;
 }
 
-bool TGeometry::ReadLines(const TXmlNode& primitive) {
-    ReadPrimitive(primitive, 2, LineIndices);
+bool TGeometry::ReadLines(const TXmlNode& primitive, TLoadNotes* notes) {
+    ReadPrimitive(primitive, 2, LineIndices, PresentStreamCount(), notes, Name);
     return true;
 }

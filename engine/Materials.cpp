@@ -2,11 +2,15 @@
 // first surface parameter names are kept; colours and shading come from the programs, not the documents.
 #include "Colladaasset.h"
 
-bool TLibraryEffects::LoadFromNode(const TXmlNode& library) {
+bool TLibraryEffects::LoadFromNode(const TXmlNode& library, TLoadNotes* notes) {
     // Every sibling from the first <effect> on is read as an effect, whatever its name or kind.
-    for (TXmlNode element = library.FirstChild("effect"); element; element = element.NextSibling()) {
+    for (const TXmlNode element : SiblingsFrom(library.FirstChild("effect"))) {
+        if (notes && element.Name() != "effect")
+            notes->Add(element, "read-as-effect",
+                       "follows the first <effect> and is read as an effect; it must carry a \"name\"");
         auto effect = std::make_unique<TEffect>();
-        effect->LoadFromNode(element);
+        if (!Attempt(notes, [&] { effect->LoadFromNode(element); })) continue;
+        if (notes) notes->Remember(effect.get(), element);
         Items.Add(std::move(effect));
     }
     return true;
@@ -21,20 +25,23 @@ bool TEffect::LoadFromNode(const TXmlNode& node) {
     const TXmlNode profile = node.FirstChild("profile_COMMON");
     if (!profile) return true;
     TXmlNode surface;
-    for (TXmlNode parameter = profile.FirstChild("newparam"); parameter && !surface;
-         parameter = parameter.NextSibling())
-        surface = parameter.FirstChild("surface");
+    for (const TXmlNode parameter : SiblingsFrom(profile.FirstChild("newparam")))
+        if ((surface = parameter.FirstChild("surface"))) break;
     if (!surface) return true;
     if (const TXmlNode initFrom = surface.FirstChild("init_from")) ImageName = initFrom.Text();
     return true;
 }
 
-bool TLibraryImages::LoadFromNode(const TXmlNode& library) {
-    for (TXmlNode element = library.FirstChild("image"); element; element = element.NextSibling()) {
+bool TLibraryImages::LoadFromNode(const TXmlNode& library, TLoadNotes* notes) {
+    for (const TXmlNode element : SiblingsFrom(library.FirstChild("image"))) {
         const TXmlNode initFrom = element.FirstChild("init_from");
         if (!initFrom) continue;
-        Names.push_back(element.AttributeText("name"));
-        FileNames.emplace_back(initFrom.Text());
+        const bool read = Attempt(notes, [&] {
+            Names.push_back(element.AttributeText("name"));
+            FileNames.emplace_back(initFrom.Text());
+        });
+        // A survey goes on past an image whose text failed; the two lists must stay of one length.
+        if (!read && Names.size() > FileNames.size()) Names.pop_back();
     }
     return true;
 }

@@ -73,3 +73,9 @@ bool TGeometry::BuildStreams() {
     DroppedSlots += static_cast<long long>(total - vertices * stride);
     return true;
 }
+
+int TGeometry::PresentStreamCount() const {
+    int count = 0;
+    for (const TFloatArray* stream : {&Positions, &Normals, &TexCoords, &Colors}) count += stream->Empty() ? 0 : 1;
+    return count;
+}

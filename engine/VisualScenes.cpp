@@ -1,5 +1,8 @@
 // The first visual scene, read flat: every top-level element that instances a geometry directly becomes a
 // node with a translation, three rotation angles taken by position, a scale and a material symbol.
+#include <charconv>
+#include <cmath>
+
 #include "Colladaasset.h"
 
 namespace {
@@ -15,38 +18,122 @@ std::string WithoutFirstCharacter(const std::string& url) {
     return url.substr(next);
 }
 
+std::string Number(float value) {
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+std::string NameOf(const TXmlNode& element) {
+    return element.HasAttribute("name") ? NoteQuoted(element.AttributeText("name")) : std::string("without a name");
+}
+
+// True when a node below this one, at any depth, instances a geometry or a node. Walked with a stack of its
+// own, so that a deep document cannot exhaust the call stack; each top-level subtree is walked once.
+bool HoldsNestedGeometry(const TXmlNode& top) {
+    std::vector<TXmlNode> pending{top};
+    while (!pending.empty()) {
+        const TXmlNode node = pending.back();
+        pending.pop_back();
+        if (node.FirstChild("instance_node")) return true;
+        for (const TXmlNode child : SiblingsFrom(node.FirstChild("node"))) {
+            if (child.Name() != "node") continue;
+            if (child.FirstChild("instance_geometry")) return true;
+            pending.push_back(child);
+        }
+    }
+    return false;
+}
+
+void NoteOtherScenes(const TXmlNode& first, TLoadNotes& notes) {
+    for (const TXmlNode other : SiblingsFrom(first.NextSibling()))
+        if (other.Name() == "visual_scene" && other.FirstChild("node"))
+            notes.Add(other, "extra-scene",
+                      "only the first <visual_scene> is read; the nodes of this one are not drawn");
+}
+
+// The axis each rotation is taken about, by its position among the three.
+constexpr float AxisByPosition[3][3] = {{0, 0, 1}, {0, 1, 0}, {1, 0, 0}};
+constexpr const char* AxisNames[3] = {"z", "y", "x"};
+constexpr const char* Ordinals[3] = {"first", "second", "third"};
+
+void NoteRotation(const TXmlNode& node, const TXmlNode& rotation, const TFloatArray& axisAngle, int position,
+                  TLoadNotes& notes) {
+    const std::string taken = std::string(" is taken as the angle about ") + AxisNames[position];
+    if (rotation.Name() != "rotate") {
+        notes.Add(rotation, "rotate-order",
+                  "node " + NameOf(node) + ": " + rotation.Describe() + " stands where the " + Ordinals[position] +
+                      " <rotate> is read, and its fourth number" + taken);
+        return;
+    }
+    const float* expected = AxisByPosition[position];
+    const bool sameAxis = axisAngle[0] == expected[0] && axisAngle[1] == expected[1] && axisAngle[2] == expected[2];
+    if (!sameAxis && axisAngle[3] != 0 && std::isfinite(axisAngle[3]))
+        notes.Add(rotation, "rotate-axis",
+                  "node " + NameOf(node) + ": the " + Ordinals[position] + " <rotate> turns about (" +
+                      Number(axisAngle[0]) + " " + Number(axisAngle[1]) + " " + Number(axisAngle[2]) +
+                      "), but its angle" + taken + "; the node is turned wrongly");
+}
+
 }  // namespace
 
-bool TLibraryVisualScenes::LoadFromNode(const TXmlNode& library) {
+bool TLibraryVisualScenes::LoadFromNode(const TXmlNode& library, TLoadNotes* notes) {
     const TXmlNode scene = library.FirstChild("visual_scene");
-    if (!scene) return false;
-    for (TXmlNode element = scene.FirstChild("node"); element; element = element.NextSibling()) {
-        if (!element.FirstChild("instance_geometry")) continue;
+    if (!scene) {
+        if (notes) notes->Add(library, "no-scene", "holds no <visual_scene>: nothing is drawn");
+        return false;
+    }
+    if (notes) NoteOtherScenes(scene, *notes);
+    for (const TXmlNode element : SiblingsFrom(scene.FirstChild("node"))) {
+        if (!element.FirstChild("instance_geometry")) {
+            if (notes && element.Name() == "node" && HoldsNestedGeometry(element))
+                notes->Add(element, "nested-node",
+                           "node " + NameOf(element) +
+                               " holds its geometry only in nested nodes or <instance_node>, which are not read: "
+                               "it is not drawn");
+            continue;
+        }
         auto node = std::make_unique<TNode>();
-        node->LoadFromNode(element);
+        if (!Attempt(notes, [&] { node->LoadFromNode(element, notes); })) continue;
+        if (notes) notes->Remember(node.get(), element);
         Items.Add(std::move(node));
     }
     return true;
 }
 
-bool TNode::LoadFromNode(const TXmlNode& node) {
-    Name = node.AttributeText("name");
+bool TNode::LoadFromNode(const TXmlNode& node, TLoadNotes* notes) {
+    // A survey reads on without the name, so that what else stands in the way shows with the missing name.
+    Attempt(notes, [&] { Name = node.AttributeText("name"); });
     const TXmlNode translate = node.FirstChild("translate");
-    if (!translate) return false;
+    if (!translate) {
+        if (notes && node.FirstChild("matrix"))
+            notes->Add(node, "matrix-node",
+                       "node " + NoteQuoted(Name) + " gives its transform as <matrix>, which is not read: its geometry "
+                       "is not drawn");
+        else if (notes)
+            notes->Add(node, "no-translate",
+                       "node " + NoteQuoted(Name) + " has no <translate>: its geometry is not drawn");
+        return false;
+    }
     ParseFloatArray(Position, translate.Text(), 3);
 
     // The rotations are taken by position, whatever axis they name: the first fills the angle about z, the
     // second about y, the third about x. The angle is the fourth number.
     Rotation.SetLength(3);
-    TXmlNode rotation = node.FirstChild("rotate");
-    for (int i = 0; i < 3 && rotation; ++i, rotation = rotation.NextSibling()) {
+    int read = 0;
+    for (const TXmlNode rotation : SiblingsFrom(node.FirstChild("rotate"))) {
+        if (read == 3) break;
         TFloatArray axisAngle;
         ParseFloatArray(axisAngle, rotation.Text(), 4);
-        Rotation[2 - i] = axisAngle[3];
+        if (notes) NoteRotation(node, rotation, axisAngle, read, *notes);
+        Rotation[2 - read++] = axisAngle[3];
     }
 
     const TXmlNode scale = node.FirstChild("scale");
-    if (!scale) return false;
+    if (!scale) {
+        if (notes)
+            notes->Add(node, "no-scale", "node " + NoteQuoted(Name) + " has no <scale>: its geometry is not drawn");
+        return false;
+    }
     ParseFloatArray(Scale, scale.Text(), 3);
 
     const TXmlNode instance = node.FirstChild("instance_geometry");

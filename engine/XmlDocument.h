@@ -69,6 +69,39 @@ private:
     pugi::xml_node_struct* Node = nullptr;
 };
 
+// A node and every node after it in its parent's child list, whatever their names or kinds, for a range
+// loop: `for (const TXmlNode element : SiblingsFrom(library.FirstChild("effect")))`. Empty when `first` is none.
+class TXmlSiblings {
+public:
+    class iterator {
+    public:
+        explicit iterator(TXmlNode node) : Node(node) {}
+        TXmlNode operator*() const { return Node; }
+        iterator& operator++() {
+            Node = Node.NextSibling();
+            return *this;
+        }
+        // Only the end of the range is ever compared with: the walk goes on while either side is a node.
+        bool operator!=(const iterator& other) const {
+            return static_cast<bool>(Node) || static_cast<bool>(other.Node);
+        }
+
+    private:
+        TXmlNode Node;
+    };
+
+    explicit TXmlSiblings(TXmlNode first) : First(first) {}
+    iterator begin() const { return iterator(First); }
+    iterator end() const { return iterator(TXmlNode()); }
+
+private:
+    TXmlNode First;
+};
+
+inline TXmlSiblings SiblingsFrom(TXmlNode first) {
+    return TXmlSiblings(first);
+}
+
 // One document object serves every load in turn: loading a file replaces what it held before.
 class TXmlDocument {
 public:

@@ -1,7 +1,10 @@
 // The sceneinfo tool, run as a user runs it: exit status, the JSON it prints, and the warnings it gives.
 #include "LoaderFixture.h"
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -217,7 +220,7 @@ TEST_F(SceneInfoTest, JsonOfALoadedScene)
     WriteFile("BM", "wood.bmp");
     const TJson report = RunJson(Textured, "", 0);
     EXPECT_EQ(report.Keys(), (std::vector<std::string>{"file", "loaded", "error", "geometries", "nodes", "effects",
-                                                       "images", "warnings"}));
+                                                       "images", "warnings", "notes", "summary"}));
     EXPECT_EQ(report["file"].Text, "scene.dae");
     EXPECT_TRUE(report["loaded"].Bool);
     EXPECT_TRUE(report["error"].IsNull());
@@ -247,6 +250,16 @@ TEST_F(SceneInfoTest, JsonOfALoadedScene)
     EXPECT_EQ(report["images"][0].Keys(), (std::vector<std::string>{"name", "fileName"}));
     EXPECT_EQ(report["images"][0]["fileName"].Text, "wood.bmp");
     EXPECT_TRUE(report["warnings"].Items.empty()) << report["warnings"][0].Text;
+    EXPECT_TRUE(report["notes"].Items.empty());
+    const TJson& summary = report["summary"];
+    EXPECT_EQ(summary.Keys(), (std::vector<std::string>{"loaded", "nodes", "nodesDrawn", "otherConventions",
+                                                        "importCommand", "causes"}));
+    EXPECT_TRUE(summary["loaded"].Bool);
+    EXPECT_EQ(summary["nodes"].Int(), 1);
+    EXPECT_EQ(summary["nodesDrawn"].Int(), 1);
+    EXPECT_FALSE(summary["otherConventions"].Bool);
+    EXPECT_TRUE(summary["importCommand"].IsNull());
+    EXPECT_TRUE(summary["causes"].Items.empty());
 }
 
 TEST_F(SceneInfoTest, ArraysReadBackAsTheSameFloats)
@@ -302,47 +315,124 @@ TEST_F(SceneInfoTest, TextNamesWhatWasRead)
     WriteFile(Textured);
     const TRun run = Run("--arrays scene.dae");
     EXPECT_EQ(run.Status, 0);
-    for (const char* part : {"Loaded", "\"Box\"", "positions 9", "\"Table\"", "\"Wood-fx\"", "wood.bmp",
-                             "does not exist", "0.1 1e-07 3.4028235e+38"})
+    for (const char* part : {"Loaded: 1 of 1 node will be drawn", "\"Box\": 1 triangle, positions 3 (9 numbers)",
+                             "texcoords 3 (6 numbers)", "\"Table\" (drawn)", "rotation about x 10, y 20, z 30 degrees",
+                             "\"Wood-fx\"", "texture-missing 1, first at line 3",
+                             "\"wood.bmp\" (of node \"Table\") does not exist",
+                             "0.1 1e-07 3.4028235e+38"})
         EXPECT_NE(run.Output.find(part), std::string::npos) << part << "\n" << run.Output;
 }
 
-TEST_F(SceneInfoTest, WarningsExplainWhatIsNotDrawn)
+TEST_F(SceneInfoTest, NotesCarryCodeLineAndElement)
+{
+    const std::string unread = "\n<polylist count=\"1\"><input/><p>0</p></polylist>";
+    const std::string text = Collada(Geometries(Mesh("Poly", Source("Poly-Position", 3, "0 0 0") + unread)) +
+                                     SceneWith("\n<node name=\"M\"><matrix>1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1</matrix>"
+                                               "<instance_geometry url=\"#Poly\"/></node>"));
+    const TJson report = RunJson(text, "", 0);
+    ASSERT_EQ(report["notes"].Items.size(), 2u);
+    const TJson& polylist = report["notes"][0];
+    EXPECT_EQ(polylist.Keys(), (std::vector<std::string>{"code", "line", "element", "message", "afterFailure"}));
+    EXPECT_EQ(polylist["code"].Text, "polylist-only");
+    EXPECT_EQ(polylist["line"].Int(), LineOf(text, "<mesh>"));
+    EXPECT_EQ(polylist["element"].Text, "<mesh>");
+    EXPECT_NE(polylist["message"].Text.find("1 <polylist>"), std::string::npos) << polylist["message"].Text;
+    EXPECT_FALSE(polylist["afterFailure"].Bool);
+    EXPECT_EQ(report["notes"][1]["code"].Text, "matrix-node");
+    EXPECT_EQ(report["notes"][1]["line"].Int(), LineOf(text, "<node name=\"M\""));
+    EXPECT_EQ(report["warnings"][1].Text.rfind("line " + std::to_string(LineOf(text, "<node")) + ": ", 0), 0u);
+
+    const TJson& summary = report["summary"];
+    EXPECT_EQ(summary["nodesDrawn"].Int(), 0);
+    EXPECT_TRUE(summary["otherConventions"].Bool);
+    EXPECT_EQ(summary["importCommand"].Text, "sceneimport [--up z|y] [--size METRES] INPUT OUTPUT.dae");
+    ASSERT_EQ(summary["causes"].Items.size(), 2u);
+    EXPECT_EQ(summary["causes"][1]["code"].Text, "matrix-node");
+    EXPECT_EQ(summary["causes"][1]["count"].Int(), 1);
+    EXPECT_EQ(summary["causes"][1]["firstLine"].Int(), LineOf(text, "<node"));
+}
+
+// Texture files are judged as the texture store will: one that is missing, and one that exists but has a
+// name the store has no decoder for, both draw untextured.
+TEST_F(SceneInfoTest, TextureFilesThatGiveNoTexture)
+{
+    auto document = [](std::string_view file) {
+        return Collada("<library_effects><effect name=\"W-fx\"><profile_COMMON><newparam><surface><init_from>I"
+                       "</init_from></surface></newparam></profile_COMMON></effect></library_effects>"
+                       "<library_images><image name=\"I\"><init_from>" + std::string(file) +
+                       "</init_from></image></library_images>" + Geometries(Mesh("G", "")) +
+                       SceneWith("\n" + PlacedNode("A", "#G", "W") + PlacedNode("B", "#G", "W")));
+    };
+    auto codes = [](const TJson& report) {
+        std::vector<std::string> found;
+        for (const TJson& note : report["notes"].Items)
+            if (note["code"].Text.rfind("texture-", 0) == 0) found.push_back(note["code"].Text);
+        return found;
+    };
+    WriteFile("PNG", "wood.png");
+    WriteFile("BM", "wood.BMP");
+    const TJson png = RunJson(document("wood.png"), "", 0);
+    EXPECT_EQ(codes(png), (std::vector<std::string>{"texture-format"})) << "one note for a file two nodes use";
+    EXPECT_EQ(png["notes"][1]["line"].Int(), LineOf(document("wood.png"), "<node"));
+    EXPECT_EQ(codes(RunJson(document("wood.BMP"), "", 0)), std::vector<std::string>{});
+    EXPECT_EQ(codes(RunJson(document("gone.jpg"), "", 0)), (std::vector<std::string>{"texture-missing"}));
+    EXPECT_EQ(codes(RunJson(document("gone.tga"), "", 0)),
+              (std::vector<std::string>{"texture-missing", "texture-format"}));
+}
+
+// A document that fails on its first nameless element: the survey goes on and finds every other blocker,
+// including the links and textures that only a completed read can check.
+TEST_F(SceneInfoTest, SurveyPastTheFailureFindsEveryBlocker)
 {
     const std::string text = Collada(
-        "<library_effects><effect name=\"E-fx\"><profile_COMMON><newparam><surface><init_from>nothing"
-        "</init_from></surface></newparam></profile_COMMON></effect></library_effects>" +
-        Geometries(
-            Mesh("Poly", Source("Poly-Position", 3, "0 0 0") + "<polylist count=\"1\"><input/><p>0</p></polylist>") +
-            Mesh("Named", Source("Named-mesh-positions", 3, "0 0 0") +
-                              "<vertices id=\"v\"><input semantic=\"POSITION\" source=\"#Named-mesh-positions\"/>"
-                              "</vertices><triangles count=\"1\"><input semantic=\"VERTEX\" source=\"#v\" offset=\"0\"/>"
-                              "<p>0 0 0</p></triangles>") +
-            Mesh("Wild", Source("Wild-Position", 6, "0 0 0 1 1 1") + Source("Wild-Normals", 3, "0 0 1") +
-                             "<triangles count=\"1\"><input semantic=\"POSITION\" source=\"#Wild-Position\" "
-                             "offset=\"0\"/><p>1 5 0</p></triangles>")) +
-        SceneWith("<node name=\"M\"><matrix>1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1</matrix><instance_geometry url=\"#Poly\"/>"
-                  "</node><node name=\"Group\"><translate>0 0 0</translate><node name=\"Inner\">" +
-                  PlacedNode("Deeper", "#Poly") + "</node></node>" + PlacedNode("Lost", "#Missing", "Nope") +
-                  "<node name=\"S\"><translate>0 0 0</translate><instance_geometry url=\"#Wild\"/></node>") +
-        "<library_images><image name=\"I\"><init_from>no/such.jpg</init_from></image></library_images>");
-    const TJson report = RunJson(text, "", 0);
-    EXPECT_TRUE(HasWarning(report, {"\"Poly\"", "<polylist>"}));
-    EXPECT_TRUE(HasWarning(report, {"\"Named\"", "\"Named-mesh-positions\"", "\"Named-Position\""}));
-    EXPECT_TRUE(HasWarning(report, {"\"Named\"", "no vertex data"}));
-    EXPECT_TRUE(HasWarning(report, {"\"M\"", "<matrix>"}));
-    EXPECT_TRUE(HasWarning(report, {"\"Group\"", "nested"}));
-    EXPECT_TRUE(HasWarning(report, {"\"Lost\"", "\"Missing\""}));
-    EXPECT_TRUE(HasWarning(report, {"\"Lost\"", "\"Nope\"", "\"Nope-fx\""}));
-    EXPECT_TRUE(HasWarning(report, {"\"E-fx\"", "\"nothing\""}));
-    EXPECT_TRUE(HasWarning(report, {"\"S\"", "<scale>"}));
-    EXPECT_TRUE(HasWarning(report, {"\"I\"", "\"no/such.jpg\"", "does not exist"}));
-    EXPECT_TRUE(HasWarning(report, {"\"Wild\"", "1 index slot(s) point outside"}));
-    EXPECT_TRUE(HasWarning(report, {"\"Wild\"", "last 1 index slot(s)"}));
-    EXPECT_TRUE(HasWarning(report, {"\"Wild\"", "1 index slot(s) but 2 stream(s)"}));
-    std::string all;
-    for (const TJson& warning : report["warnings"].Items) all += warning.Text + "\n";
-    EXPECT_EQ(report["warnings"].Items.size(), 13u) << all;
+        "<library_effects>\n<effect id=\"E\"/>\n<effect id=\"F\"/></library_effects>\n" +
+        Geometries("<geometry id=\"G\"><mesh/></geometry>\n" +
+                   Mesh("H", Source("H-positions", 3, "0 0 0") + "<triangles count=\"1\"><input/><p>0 0 0</p>"
+                                                                  "</triangles>")) +
+        "\n" +
+        SceneWith(PlacedNode("N", "#H", "E") + "\n<node name=\"M\"><matrix/><instance_geometry url=\"#H\"/></node>"));
+    const TJson report = RunJson(text, "", 1);
+    EXPECT_EQ(report["error"].Text, "scene.dae:4: <effect> has no attribute \"name\"");
+    std::vector<std::pair<std::string, int>> after;
+    for (const TJson& note : report["notes"].Items) {
+        EXPECT_TRUE(note["afterFailure"].Bool) << note["message"].Text;
+        after.emplace_back(note["code"].Text, note["line"].Int());
+    }
+    const int effects = LineOf(text, "<effect id=\"F\""), geometries = LineOf(text, "<library_geometries>");
+    const int mesh = LineOf(text, "<geometry id=\"H\"");
+    const int scene = LineOf(text, "<library_visual_scenes>"), matrix = LineOf(text, "<node name=\"M\"");
+    EXPECT_EQ(after, (std::vector<std::pair<std::string, int>>{{"error", effects},
+                                                               {"error", geometries},
+                                                               {"no-source", geometries},
+                                                               {"source-id", mesh},
+                                                               {"no-streams", mesh},
+                                                               {"matrix-node", matrix},
+                                                               {"effect-link", scene}}));
+    EXPECT_TRUE(report["geometries"].Items.empty()) << "the asset shows what the load itself read";
+    EXPECT_FALSE(report["summary"]["loaded"].Bool);
+    EXPECT_TRUE(report["summary"]["otherConventions"].Bool);
+
+    WriteFile(text);
+    const TRun run = Run("scene.dae");
+    for (const char* part : {"Not loaded: scene.dae:4: <effect> has no attribute \"name\"",
+                             "Reading on past the failure found 7 more notes", "sceneimport [--up z|y]",
+                             "error           2, first at line 5 (after the failure)"})
+        EXPECT_NE(run.Output.find(part), std::string::npos) << part << "\n" << run.Output;
+}
+
+TEST_F(SceneInfoTest, DefaultShowsTheFirstFewOfEachCause)
+{
+    std::string nodes;
+    for (int i = 0; i < 5; ++i)
+        nodes += "<node name=\"S" + std::to_string(i) + "\"><translate/><instance_geometry url=\"#G\"/></node>\n";
+    WriteFile(Collada(Geometries(Mesh("G", "")) + SceneWith(nodes)));
+    const TRun few = Run("scene.dae");
+    EXPECT_NE(few.Output.find("no-scale        5, first at line 3"), std::string::npos) << few.Output;
+    EXPECT_NE(few.Output.find("node \"S2\" has no <scale>"), std::string::npos);
+    EXPECT_EQ(few.Output.find("node \"S3\" has no <scale>"), std::string::npos);
+    EXPECT_NE(few.Output.find("... 2 more"), std::string::npos);
+    const TRun all = Run("--all scene.dae");
+    EXPECT_NE(all.Output.find("line 7: <node> node \"S4\" has no <scale>"), std::string::npos) << all.Output;
 }
 
 TEST_F(SceneInfoTest, OddBytesGiveValidJson)
@@ -363,6 +453,85 @@ TEST_F(SceneInfoTest, DeepNestingIsFast)
         RunJson(Collada(Geometries(Mesh("G", "")) + SceneWith("<node name=\"Top\">" + nested + "</node>")), "", 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_TRUE(HasWarning(report, {"\"Top\"", "nested"}));
+}
+
+// Runs sceneinfo on the file in a child with its output thrown away; gives the wall time and peak memory.
+struct TMeasured {
+    int Status = -1;
+    double Seconds = 0;
+    long long PeakBytes = 0;
+};
+
+TMeasured RunMeasured(const std::string& file, const char* option)
+{
+    const std::string tool = std::string(TOOLS_BIN_DIR) + "/sceneinfo";
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        alarm(30);  // a hang ends as SIGALRM instead of stalling the suite
+        execl(tool.c_str(), tool.c_str(), option, file.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    TMeasured run;
+    rusage usage{};
+    wait4(pid, &run.Status, 0, &usage);
+    run.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.PeakBytes = static_cast<long long>(usage.ru_maxrss) * 1024;
+    return run;
+}
+
+// The bounds hold for the optimised build; AddressSanitizer's shadow memory, quarantine and checks multiply
+// both, and a quadratic cost would still exceed the wider bounds many times over.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr long long SanitizedMemory = 5, SanitizedTime = 10;
+#else
+constexpr long long SanitizedMemory = 1, SanitizedTime = 1;
+#endif
+
+// Documents of about a megabyte shaped to make a tool that looks from every element at every other one, or
+// repeats a long name in every note, take quadratic time or memory. Each must stay within a bound linear in
+// its size, in text and in JSON (which carries every note).
+TEST_F(SceneInfoTest, QuadraticShapesStayLinear)
+{
+    constexpr int Many = 7000;
+    std::string vertices, inputs, indices;
+    for (int i = 0; i < Many; ++i) {
+        const std::string id = "v" + std::to_string(i);
+        vertices += "<vertices id=\"" + id + "\"><input semantic=\"POSITION\" source=\"#G-Position\"/></vertices>\n";
+        inputs += "<input semantic=\"VERTEX\" source=\"#" + id + "\" offset=\"" + std::to_string(i) + "\"/>\n";
+        indices += "0 1 2 ";
+    }
+    const std::string sharedVertices = GeometryDocument(
+        Mesh("G", Source("G-Position", 3, "0 0 0") + vertices + "<triangles count=\"1\">" + inputs + "<p>" + indices +
+                      "</p></triangles>"));
+
+    const std::string longName(400000, 'n');
+    std::string sources;
+    while (sources.size() < 600000) sources += "<source/>\n";
+    const std::string longNameManySources = GeometryDocument(Mesh(longName, sources));
+
+    std::string nodes;
+    while (nodes.size() < 1000000) nodes += "<node><instance_geometry url=\"#G\"/></node>\n";
+    const std::string namelessNodes = Collada(Geometries("") + SceneWith(nodes));
+
+    for (const auto& [name, text] : {std::pair{"shared vertices", sharedVertices},
+                                     std::pair{"long name, many sources", longNameManySources},
+                                     std::pair{"nameless nodes", namelessNodes}}) {
+        const std::string path = WriteFile(text, "big.dae");
+        for (const char* option : {"--all", "--json"}) {
+            SCOPED_TRACE(std::string(name) + " " + option);
+            const TMeasured run = RunMeasured(path, option);
+            ASSERT_TRUE(WIFEXITED(run.Status)) << "status " << run.Status;
+            const long long limit = SanitizedMemory * (16LL * static_cast<long long>(text.size()) + (64LL << 20));
+            EXPECT_LT(run.Seconds, 2.0 * SanitizedTime) << "well under a second on an idle machine";
+            EXPECT_LT(run.PeakBytes, limit) << run.PeakBytes / 1024 << " KiB for " << text.size() << " bytes";
+            std::fprintf(stderr, "%s %s: %zu bytes, %.3f s, %lld KiB\n", name, option, text.size(), run.Seconds,
+                         run.PeakBytes / 1024);
+        }
+    }
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "GlTestContext.h"
 #include "ImageDecoders.h"
 #include "TestImages.h"
+#include "TextureFiles.h"
 
 namespace {
 
@@ -238,6 +239,22 @@ TEST_F(TextureStore, UnknownExtensionsGiveAnEmptyTextureWithoutReadingTheFile) {
     EXPECT_EQ(store.LoadTexture("missing/photo.png", Unit0), 0);
     // A capitalised known extension is not unknown: the file is looked for.
     EXPECT_THROW(store.LoadTexture("missing/photo.JPEG", Unit0), TFileError);
+}
+
+// Tools tell a user which texture files will be empty through TextureDecoderFor; it must agree with the
+// store, which looks for a missing file only when it has a decoder for the name.
+TEST_F(TextureStore, DecoderRuleForToolsAgreesWithTheStore) {
+    TTextureEngine& store = *Engine.TextureEngine;
+    for (const std::string name : {"gone/a.png", "gone/a.tga", "gone/a", "gone.jpg/a", "gone/a.jpg.txt", "gone/.bmp",
+                                   "gone/a.BMP", "gone/a.Jpeg", "gone/a.jpg", "gone/a.bmp", "a.b/c.JPG", "gone/a."}) {
+        bool looked = false;
+        try {
+            store.LoadTexture(name, Unit0);
+        } catch (const TFileError&) {
+            looked = true;
+        }
+        EXPECT_EQ(looked, TextureDecoderFor(name) != ETextureDecoder::None) << name;
+    }
 }
 
 TEST_F(TextureStore, LoadingMakesExactlyTheUploadCalls) {

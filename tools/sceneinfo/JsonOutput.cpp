@@ -3,6 +3,7 @@
 // each byte that is not part of a valid UTF-8 sequence as \u00XX, the character of that byte's value (what a
 // Latin-1 reading of the file would show). Valid UTF-8 passes through unchanged.
 #include <cmath>
+#include <cstdio>
 
 #include "Output.h"
 
@@ -49,6 +50,16 @@ void AppendEscapedByte(unsigned char byte, std::string& out)
 class TJson {
 public:
     std::string Out;
+    std::FILE* Sink = nullptr;
+
+    // Hands what is written so far to the sink once it is large, so that a document of many notes never
+    // holds its whole JSON text in memory at once.
+    void Spill(bool all = false)
+    {
+        if (!all && Out.size() < (1u << 16)) return;
+        std::fwrite(Out.data(), 1, Out.size(), Sink);
+        Out.clear();
+    }
 
     void String(std::string_view text)
     {
@@ -119,6 +130,7 @@ public:
             if (!first) Out += ',';
             first = false;
             write(item);
+            Spill();
         }
         Out += ']';
     }
@@ -132,7 +144,7 @@ void Geometry(TJson& json, const TGeometry& geometry, bool withArrays)
     json.Key("counts");
     json.Out += '{';
     bool first = true;
-    ForEachGeometryArray(geometry, [&](const char* key, const auto& array) {
+    ForEachGeometryArray(geometry, [&](const char* key, const auto& array, std::size_t) {
         json.Key(key, first);
         first = false;
         json.Out += std::to_string(array.Count());
@@ -142,7 +154,7 @@ void Geometry(TJson& json, const TGeometry& geometry, bool withArrays)
         json.Key("arrays");
         json.Out += '{';
         first = true;
-        ForEachGeometryArray(geometry, [&](const char* key, const auto& array) {
+        ForEachGeometryArray(geometry, [&](const char* key, const auto& array, std::size_t) {
             json.Key(key, first);
             first = false;
             json.Array(array);
@@ -176,11 +188,12 @@ void Node(TJson& json, const TNode& node, bool linked)
 
 }  // namespace
 
-std::string FormatJson(const TSceneReport& report, bool withArrays)
+void WriteJson(const TSceneReport& report, bool withArrays, std::FILE* out)
 {
     const TColladaAsset& asset = *report.Asset;
     const bool linked = report.Linked();
     TJson json;
+    json.Sink = out;
     json.Out += '{';
     json.Key("file", true);
     json.String(report.File);
@@ -219,8 +232,55 @@ std::string FormatJson(const TSceneReport& report, bool withArrays)
         json.Out += '}';
     }
     json.Out += ']';
+    // "warnings" keeps its one-sentence form for readers written before the notes had codes.
     json.Key("warnings");
-    json.List(report.Warnings, [&](const std::string& warning) { json.String(warning); });
+    json.List(report.Notes, [&](const TLoadNote& note) {
+        json.String((note.Line > 0 ? "line " + std::to_string(note.Line) + ": " : std::string()) + note.Message);
+    });
+    json.Key("notes");
+    json.List(report.Notes, [&](const TLoadNote& note) {
+        json.Out += '{';
+        json.Key("code", true);
+        json.String(note.Code);
+        json.Key("line");
+        json.Number(note.Line);
+        json.Key("element");
+        json.String(note.Element);
+        json.Key("message");
+        json.String(note.Message);
+        json.Key("afterFailure");
+        json.Out += note.AfterFailure ? "true" : "false";
+        json.Out += '}';
+    });
+    json.Key("summary");
+    json.Out += '{';
+    json.Key("loaded", true);
+    json.Out += report.Loaded ? "true" : "false";
+    json.Key("nodes");
+    json.Number(asset.VisualScenes->Items.Count());
+    json.Key("nodesDrawn");
+    json.Number(report.NodesDrawn);
+    json.Key("otherConventions");
+    json.Out += report.OtherConventions ? "true" : "false";
+    json.Key("importCommand");
+    if (report.OtherConventions)
+        json.String(ImportCommand);
+    else
+        json.Out += "null";
+    json.Key("causes");
+    json.List(report.Causes, [&](const TCause& cause) {
+        json.Out += '{';
+        json.Key("code", true);
+        json.String(cause.Code);
+        json.Key("count");
+        json.Number(cause.Count);
+        json.Key("firstLine");
+        json.Number(cause.FirstLine);
+        json.Key("afterFailure");
+        json.Out += cause.AfterFailure ? "true" : "false";
+        json.Out += '}';
+    });
+    json.Out += '}';
     json.Out += "}\n";
-    return json.Out;
+    json.Spill(true);
 }

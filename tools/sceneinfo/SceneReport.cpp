@@ -1,21 +1,79 @@
 #include "SceneReport.h"
 
 #include <exception>
+#include <filesystem>
+#include <unordered_set>
 
-#include "Warnings.h"
+#include "TextureFiles.h"
 
 namespace {
 
-// LoadFromFile says only "false" for a document without a root or without a required library; a user
-// needs to know which.
-std::string ExplainFalseResult(const TXmlDocument& document, const std::string& file)
+// A user needs to know why a load failed, whether it raised an error or returned false.
+std::string FailureOf(const TLoadNotes& notes, const std::string& file)
 {
-    const TXmlNode root = document.DocumentElement();
-    if (!root) return file + ": the document has no root element";
-    const std::string where = file + ":" + std::to_string(root.Line()) + ": " + root.Describe();
-    if (!root.FirstChild("library_geometries")) return where + " has no <library_geometries>";
-    if (!root.FirstChild("library_visual_scenes")) return where + " has no <library_visual_scenes>";
+    for (const TLoadNote& note : notes.Items)
+        if (note.Code == "no-library")
+            return file + ":" + std::to_string(note.Line) + ": " + note.Element + " " + note.Message;
     return file + ": the document was not loaded";
+}
+
+// The texture files the nodes' material chains name: one that is not there, and one whose name gives no
+// decoder, draw untextured.
+void NoteTextures(const TColladaAsset& asset, TLoadNotes& notes)
+{
+    std::unordered_set<std::string> checked;
+    for (const auto& node : asset.VisualScenes->Items) {
+        const std::string* file = asset.TextureFileOf(*node);
+        if (!file || !checked.insert(*file).second) continue;
+        const TXmlNode origin = notes.OriginOf(node.get());
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(*file, error))
+            notes.Add(origin, "texture-missing",
+                      "texture file " + NoteQuoted(*file) + " (of node " + NoteQuoted(node->Name) +
+                          ") does not exist relative to the working directory; it is opened as written, not "
+                          "relative to the document");
+        if (TextureDecoderFor(*file) == ETextureDecoder::None)
+            notes.Add(origin, "texture-format",
+                      "texture file " + NoteQuoted(*file) + " (of node " + NoteQuoted(node->Name) +
+                          ") has a name whose extension the engine does not decode: it gives an empty texture");
+    }
+}
+
+// The codes whose notes, taken together, say the document was written to another exporter's conventions:
+// sources named otherwise, index slots shared through <vertices>, polygons, matrices, node hierarchies.
+bool FollowsOtherConventions(const std::vector<TLoadNote>& notes)
+{
+    static const std::unordered_set<std::string_view> codes = {
+        "source-id", "source-after", "no-streams", "slot-mismatch", "polylist-only", "matrix-node",
+        "nested-node", "no-translate", "effect-link"};
+    for (const TLoadNote& note : notes)
+        if (codes.count(note.Code) ||
+            (note.Code == "error" && note.Message.find("no attribute \"name\"") != std::string::npos))
+            return true;
+    return false;
+}
+
+std::vector<TCause> CausesOf(const std::vector<TLoadNote>& notes)
+{
+    std::vector<TCause> causes;
+    for (const TLoadNote& note : notes) {
+        auto cause = causes.begin();
+        while (cause != causes.end() && (cause->Code != note.Code || cause->AfterFailure != note.AfterFailure))
+            ++cause;
+        if (cause == causes.end()) {
+            causes.push_back({note.Code, 0, note.Line, note.AfterFailure});
+            cause = causes.end() - 1;
+        }
+        ++cause->Count;
+    }
+    return causes;
+}
+
+std::string ErrorText(const std::exception& error, const std::string& file)
+{
+    // TXmlError messages already name the file; others (an allocation that failed) do not.
+    const std::string message = error.what();
+    return message.rfind(file + ":", 0) == 0 ? message : file + ": " + message;
 }
 
 }  // namespace
@@ -25,14 +83,41 @@ TSceneReport BuildSceneReport(TXmlDocument& document, const std::string& file)
     TSceneReport report;
     report.File = file;
     report.Asset = std::make_unique<TColladaAsset>(&document);
+    TLoadNotes notes;
+    report.Asset->Notes = &notes;
+    bool readable = true;
     try {
         report.Loaded = report.Asset->LoadFromFile(file);
-        if (!report.Loaded) report.Error = ExplainFalseResult(document, file);
+        if (!report.Loaded) report.Error = FailureOf(notes, file);
     } catch (const std::exception& error) {
-        // TXmlError messages already name the file; others (an allocation that failed) do not.
-        const std::string message = error.what();
-        report.Error = message.rfind(file + ":", 0) == 0 ? message : file + ": " + message;
+        report.Error = ErrorText(error, file);
+        readable = static_cast<bool>(document.DocumentElement());
     }
-    report.Warnings = CollectWarnings(document, report);
+    report.Asset->Notes = nullptr;
+
+    if (report.Loaded) {
+        NoteTextures(*report.Asset, notes);
+        for (const auto& node : report.Asset->VisualScenes->Items) report.NodesDrawn += report.Asset->Draws(*node);
+    }
+    report.Notes = std::move(notes.Items);
+
+    // The same reading again, going on past every error, for what else stands in the way. A document that
+    // cannot be parsed at all has nothing more to survey.
+    if (!report.Loaded && readable) {
+        TColladaAsset survey(&document);
+        TLoadNotes found;
+        found.Survey = true;
+        survey.Notes = &found;
+        try {
+            survey.LoadFromFile(file);
+            NoteTextures(survey, found);
+        } catch (const std::exception&) {
+            // Only the file itself failing to parse ends a survey, and the load has reported that already.
+        }
+        for (TLoadNote& note : found.Items)
+            if (note.AfterFailure) report.Notes.push_back(std::move(note));
+    }
+    report.Causes = CausesOf(report.Notes);
+    report.OtherConventions = FollowsOtherConventions(report.Notes);
     return report;
 }

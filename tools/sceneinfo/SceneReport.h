@@ -1,5 +1,6 @@
 // What sceneinfo learnt about one document: the outcome of loading it exactly as the engine does, the asset
-// as far as the load got, and the warnings that explain what will not be drawn.
+// as far as the load got, the notes the loader made while reading, and (after a failure) what a survey of
+// the rest of the document found in the way.
 #pragma once
 
 #include <memory>
@@ -8,33 +9,51 @@
 #include <vector>
 
 #include "Colladaasset.h"
+#include "LoadNotes.h"
 #include "XmlDocument.h"
+
+// One kind of note: its code, how many notes have it, and the first of them.
+struct TCause {
+    std::string Code;
+    int Count = 0;
+    int FirstLine = 0;
+    bool AfterFailure = false;
+};
 
 struct TSceneReport {
     std::string File;
     bool Loaded = false;
     std::optional<std::string> Error;  // why the load failed; none when it succeeded
     std::unique_ptr<TColladaAsset> Asset;
-    std::vector<std::string> Warnings;
+    // The loader's notes up to the end of the load or its failure, then those the survey found after it.
+    std::vector<TLoadNote> Notes;
+    std::vector<TCause> Causes;  // in the order each code first appears among the notes
+    int NodesDrawn = 0;          // of the asset's nodes; 0 when the load failed
+    // True when the notes show the document follows another exporter's naming and structure conventions.
+    bool OtherConventions = false;
 
     // The link passes run only at the end of a successful load; before that no index means anything.
     bool Linked() const { return Loaded; }
 };
 
-// Loads the file into a new asset through the given document and collects the warnings. Never throws for
-// anything the file holds; the document keeps the file's content afterwards.
+// Loads the file into a new asset through the given document, with the loader's notes, and surveys the
+// rest of the document when the load fails. Never throws for anything the file holds.
 TSceneReport BuildSceneReport(TXmlDocument& document, const std::string& file);
 
-// Calls visit(key, array) for the eight arrays of a geometry, in the order the reports list them.
+// The command that rewrites a document of other conventions into the form the engine reads.
+inline constexpr const char* ImportCommand = "sceneimport [--up z|y] [--size METRES] INPUT OUTPUT.dae";
+
+// Calls visit(key, array, components) for the eight arrays of a geometry, in the order the reports list them;
+// components is how many numbers make one vertex (1 for the index lists).
 template <typename Visit>
 void ForEachGeometryArray(const TGeometry& geometry, Visit&& visit)
 {
-    visit("positions", geometry.Positions);
-    visit("normals", geometry.Normals);
-    visit("texcoords", geometry.TexCoords);
-    visit("colors", geometry.Colors);
-    visit("attrib1", geometry.Attrib1);
-    visit("attrib2", geometry.Attrib2);
-    visit("triangleIndices", geometry.TriangleIndices);
-    visit("lineIndices", geometry.LineIndices);
+    visit("positions", geometry.Positions, 3);
+    visit("normals", geometry.Normals, 3);
+    visit("texcoords", geometry.TexCoords, 2);
+    visit("colors", geometry.Colors, 4);
+    visit("attrib1", geometry.Attrib1, 3);
+    visit("attrib2", geometry.Attrib2, 3);
+    visit("triangleIndices", geometry.TriangleIndices, 1);
+    visit("lineIndices", geometry.LineIndices, 1);
 }

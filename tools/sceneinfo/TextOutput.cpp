@@ -24,34 +24,118 @@ std::string Link(const TSceneReport& report, int index)
     return index < 0 ? "none" : std::to_string(index);
 }
 
+std::string Plural(std::size_t count, std::string_view one, std::string_view many)
+{
+    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
+std::string Where(const TLoadNote& note)
+{
+    std::string where = note.Line > 0 ? "line " + std::to_string(note.Line) + ": " : std::string();
+    if (!note.Element.empty()) where += note.Element + " ";
+    return where;
+}
+
+void Summary(const TSceneReport& report, std::string& out)
+{
+    if (report.Loaded) {
+        const int nodes = report.Asset->VisualScenes->Items.Count();
+        out += "Loaded: " + std::to_string(report.NodesDrawn) + " of " + Plural(nodes, "node", "nodes") +
+               " will be drawn\n";
+    } else {
+        out += "Not loaded: " + EscapeForMessage(report.Error.value_or("")) + "\nNothing of it is drawn.";
+        std::size_t after = 0;
+        for (const TLoadNote& note : report.Notes) after += note.AfterFailure;
+        if (after > 0)
+            out += " Reading on past the failure found " + Plural(after, "more note", "more notes") +
+                   ", marked \"after the failure\" below.";
+        out += "\n";
+    }
+    if (report.OtherConventions)
+        out += "This file follows another exporter's conventions, which the engine does not read; " +
+               std::string(ImportCommand) + " rewrites it into the form the engine reads.\n";
+    if (report.Causes.empty()) {
+        out += "No notes: nothing in the document departs from what the engine draws.\n";
+        return;
+    }
+    out += "Causes (" + Plural(report.Notes.size(), "note", "notes") + "):\n";
+    for (const TCause& cause : report.Causes)
+        out += "  " + cause.Code + std::string(cause.Code.size() < 16 ? 16 - cause.Code.size() : 1, ' ') +
+               std::to_string(cause.Count) +
+               (cause.FirstLine > 0 ? ", first at line " + std::to_string(cause.FirstLine) : "") +
+               (cause.AfterFailure ? " (after the failure)" : "") + "\n";
+}
+
+void Notes(const TSceneReport& report, bool all, std::string& out)
+{
+    if (report.Notes.empty()) return;
+    constexpr int FirstFew = 3;
+    out += all ? "\nNotes\n"
+               : "\nNotes (the first " + std::to_string(FirstFew) + " of each cause; --all shows every one)\n";
+    for (const TCause& cause : report.Causes) {
+        out += "  " + cause.Code + " (" + std::to_string(cause.Count) + ")" +
+               (cause.AfterFailure ? " after the failure" : "") + "\n";
+        int shown = 0;
+        for (const TLoadNote& note : report.Notes) {
+            if (note.Code != cause.Code || note.AfterFailure != cause.AfterFailure) continue;
+            if (!all && shown == FirstFew) {
+                out += "    ... " + std::to_string(cause.Count - shown) + " more\n";
+                break;
+            }
+            // Messages come from the loader with the document's names already made safe to print.
+            out += "    " + Where(note) + note.Message + "\n";
+            ++shown;
+        }
+    }
+}
+
 void Geometries(const TSceneReport& report, bool withArrays, std::string& out)
 {
     const auto& items = report.Asset->Geometries->Items;
-    out += "Geometries (" + std::to_string(items.Count()) + ")\n";
+    if (items.Count() == 0) return;
+    out += "\nGeometries (" + std::to_string(items.Count()) + ")\n";
     int index = 0;
     for (const auto& geometry : items) {
-        out += "  [" + std::to_string(index++) + "] " + Quoted(geometry->Name) + ":";
-        const char* separator = " ";
-        ForEachGeometryArray(*geometry, [&](const char* key, const auto& array) {
-            out += separator + std::string(key) + " " + std::to_string(array.Count());
-            separator = ", ";
+        out += "  [" + std::to_string(index++) + "] " + Quoted(geometry->Name) + ": ";
+        // Without a stream the index list stays as read, a list of slots rather than of vertices.
+        const std::size_t triangles = geometry->TriangleIndices.Count() / 3, lines = geometry->LineIndices.Count() / 2;
+        const std::size_t slots = geometry->TriangleIndices.Count() + geometry->LineIndices.Count();
+        if (geometry->PresentStreamCount() == 0 && slots > 0)
+            out += Plural(slots, "index slot", "index slots") + " and no vertex data";
+        else if (triangles > 0)
+            out += Plural(triangles, "triangle", "triangles");
+        else if (lines > 0)
+            out += Plural(lines, "line", "lines");
+        else
+            out += "no index list";
+        ForEachGeometryArray(*geometry, [&](const char* key, const auto& array, std::size_t components) {
+            if (array.Empty() || components == 1) return;
+            out += ", " + std::string(key) + " " + std::to_string(array.Count() / components) + " (" +
+                   Plural(array.Count(), "number", "numbers") + ")";
         });
         out += "\n";
         if (withArrays)
-            ForEachGeometryArray(*geometry, [&](const char* key, const auto& array) {
+            ForEachGeometryArray(*geometry, [&](const char* key, const auto& array, std::size_t) {
                 out += std::string("      ") + key + " " + Values(array) + "\n";
             });
     }
+    out += "  (each stream's count is in vertices, followed by the numbers it holds)\n";
 }
 
 void Nodes(const TSceneReport& report, std::string& out)
 {
     const auto& items = report.Asset->VisualScenes->Items;
-    out += "Nodes (" + std::to_string(items.Count()) + ")\n";
+    if (items.Count() == 0) return;
+    out += "\nNodes (" + std::to_string(items.Count()) + ")\n";
     int index = 0;
     for (const auto& node : items) {
-        out += "  [" + std::to_string(index++) + "] " + Quoted(node->Name) + ": position " + Values(node->Position) +
-               ", rotation " + Values(node->Rotation) + ", scale " + Values(node->Scale) + "\n";
+        const TFloatArray& r = node->Rotation;
+        const std::string rotation = r.Count() == 3 ? "rotation about x " + Number(r[0]) + ", y " + Number(r[1]) +
+                                                          ", z " + Number(r[2]) + " degrees"
+                                                    : "rotation ()";
+        out += "  [" + std::to_string(index++) + "] " + Quoted(node->Name) +
+               (report.Loaded ? (report.Asset->Draws(*node) ? " (drawn)" : " (not drawn)") : "") + ": position " +
+               Values(node->Position) + ", " + rotation + ", scale " + Values(node->Scale) + "\n";
         out += "      geometry " + Quoted(node->GeometryName) + " -> " + Link(report, node->GeometryIndex) +
                ", material " + Quoted(node->MaterialSymbol) + " -> effect " + Link(report, node->EffectIndex) + "\n";
     }
@@ -60,13 +144,13 @@ void Nodes(const TSceneReport& report, std::string& out)
 void Materials(const TSceneReport& report, std::string& out)
 {
     const auto& effects = report.Asset->Effects->Items;
-    out += "Effects (" + std::to_string(effects.Count()) + ")\n";
+    if (effects.Count() > 0) out += "\nEffects (" + std::to_string(effects.Count()) + ")\n";
     int index = 0;
     for (const auto& effect : effects)
         out += "  [" + std::to_string(index++) + "] " + Quoted(effect->Name) + ": image " +
                Quoted(effect->ImageName) + " -> " + Link(report, effect->ImageIndex) + "\n";
     const TLibraryImages& images = *report.Asset->Images;
-    out += "Images (" + std::to_string(images.Names.size()) + ")\n";
+    if (!images.Names.empty()) out += "\nImages (" + std::to_string(images.Names.size()) + ")\n";
     for (std::size_t i = 0; i < images.Names.size() && i < images.FileNames.size(); ++i)
         out += "  [" + std::to_string(i) + "] " + Quoted(images.Names[i]) + ": file " +
                Quoted(images.FileNames[i]) + "\n";
@@ -81,15 +165,16 @@ std::string FloatText(float value)
     return std::string(buffer, result.ptr);
 }
 
-std::string FormatText(const TSceneReport& report, bool withArrays)
+std::string FormatText(const TSceneReport& report, const TOutputOptions& options)
 {
     std::string out = "File: " + EscapeForMessage(report.File) + "\n";
-    out += report.Loaded ? "Loaded\n" : "Not loaded: " + EscapeForMessage(report.Error.value_or("")) + "\n";
-    if (!report.Loaded) out += "(the libraries show what was read up to the failure)\n";
-    Geometries(report, withArrays, out);
+    Summary(report, out);
+    Notes(report, options.All, out);
+    const bool any = report.Asset->Geometries->Items.Count() > 0 || report.Asset->VisualScenes->Items.Count() > 0 ||
+                     report.Asset->Effects->Items.Count() > 0 || !report.Asset->Images->Names.empty();
+    if (!report.Loaded && any) out += "\nWhat the load read up to the failure:\n";
+    Geometries(report, options.Arrays, out);
     Nodes(report, out);
     Materials(report, out);
-    out += "Warnings (" + std::to_string(report.Warnings.size()) + ")\n";
-    for (const std::string& warning : report.Warnings) out += "  - " + warning + "\n";
     return out;
 }

@@ -1,0 +1,67 @@
+// What a load noticed: every place where a document departs from what the engine draws, recorded by the
+// reading code where each rule is applied. The programs load without a sink and pay one branch per place.
+#pragma once
+
+#include <exception>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "XmlDocument.h"
+
+struct TLoadNote {
+    std::string Code;     // stable, e.g. "source-id", "no-scale"; tools group by it
+    int Line = 0;         // 1-based; 0 when the note concerns no one element
+    std::string Element;  // how the element is named in messages, e.g. <node>; empty with line 0
+    std::string Message;  // one sentence for the user
+    bool AfterFailure = false;  // found by a survey after the first error that fails the load
+};
+
+class TLoadNotes {
+public:
+    // In a survey an error raised while one element is read becomes a note with the code "error", and
+    // reading goes on with the next element, so that everything that stands in the way shows at once; a
+    // missing required library is a blocker note and the rest is read all the same. Outside a survey the
+    // load fails at the first error, exactly as without notes.
+    bool Survey = false;
+    std::string FileName;  // the document's, as its errors name it
+    std::vector<TLoadNote> Items;
+
+    void Add(const TXmlNode& element, std::string_view code, std::string message);
+    // A note for something that fails the load: every note after it is marked as found after the failure.
+    void AddBlocker(const TXmlNode& element, std::string_view code, std::string message);
+    void AddError(const std::exception& error);
+
+    // Where an item of the asset came from, for notes made after reading, when only the item is left.
+    void Remember(const void* item, const TXmlNode& element) { Origins.emplace(item, element); }
+    TXmlNode OriginOf(const void* item) const {
+        const auto found = Origins.find(item);
+        return found == Origins.end() ? TXmlNode() : found->second;
+    }
+
+private:
+    bool Failed = false;
+    std::unordered_map<const void*, TXmlNode> Origins;
+};
+
+// A name from a document in double quotes, made safe to print; a very long one is cut.
+std::string NoteQuoted(std::string_view text);
+
+// Runs read(), and with a surveying sink records an error it raises instead of passing it on. True when
+// read() completed. Without a sink, or outside a survey, it is read() and nothing more.
+template <typename Read>
+bool Attempt(TLoadNotes* notes, Read&& read) {
+    if (!notes || !notes->Survey) {
+        read();
+        return true;
+    }
+    try {
+        read();
+        return true;
+    } catch (const std::exception& error) {
+        notes->AddError(error);
+        return false;
+    }
+}
