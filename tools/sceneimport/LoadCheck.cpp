@@ -37,7 +37,8 @@ TLoadCheck CheckDocument(const std::string& document)
     TLoadCheck check;
     check.Loaded = report.Loaded;
     if (report.Error) check.Problems.push_back(*report.Error);
-    check.Problems.insert(check.Problems.end(), report.Warnings.begin(), report.Warnings.end());
+    for (const TLoadNote& note : report.Notes)
+        check.Problems.push_back("line " + std::to_string(note.Line) + ": " + note.Element + " " + note.Message);
     if (!report.Loaded) return check;
     const TColladaAsset& asset = *report.Asset;
     for (const auto& node : asset.VisualScenes->Items)

@@ -7,7 +7,7 @@
 
 struct TLoadCheck {
     bool Loaded = false;
-    std::vector<std::string> Problems;  // the load error, or each warning the loader's reader gives
+    std::vector<std::string> Problems;  // the load error, or each note the loader makes
     long long DrawnTriangles = 0;       // counted once per node that draws them
 };
 
