@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "Colladaasset.h"
@@ -43,17 +44,12 @@ TSceneReport BuildSceneReport(TXmlDocument& document, const std::string& file);
 // The command that rewrites a document of other conventions into the form the engine reads.
 inline constexpr const char* ImportCommand = "sceneimport [--up z|y] [--size METRES] INPUT OUTPUT.dae";
 
-// Calls visit(key, array, components) for the eight arrays of a geometry, in the order the reports list them;
+// Calls visit(key, array, components) for the eight arrays of a geometry, in the engine's order of them;
 // components is how many numbers make one vertex (1 for the index lists).
 template <typename Visit>
 void ForEachGeometryArray(const TGeometry& geometry, Visit&& visit)
 {
-    visit("positions", geometry.Positions, 3);
-    visit("normals", geometry.Normals, 3);
-    visit("texcoords", geometry.TexCoords, 2);
-    visit("colors", geometry.Colors, 4);
-    visit("attrib1", geometry.Attrib1, 3);
-    visit("attrib2", geometry.Attrib2, 3);
-    visit("triangleIndices", geometry.TriangleIndices, 1);
-    visit("lineIndices", geometry.LineIndices, 1);
+    for (const TGeometryStream& stream : GeometryStreams)
+        std::visit([&](auto member) { visit(stream.Name, geometry.*member, static_cast<std::size_t>(stream.Components)); },
+                   stream.Values);
 }
