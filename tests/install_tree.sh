@@ -27,7 +27,6 @@ for file in bin/vantrell bin/lustrane bin/sceneinfo bin/scenerender bin/sceneimp
 done
 
 "$prefix/bin/sceneinfo" "$data/models.dae" >/dev/null || fail "sceneinfo does not load the installed models.dae"
-mkdir "$prefix/imported"
 "$prefix/bin/sceneimport" "$IMPORT_INPUT" "$prefix/imported/scene.dae" 2>/dev/null ||
     fail "sceneimport does not import $IMPORT_INPUT"
 "$prefix/bin/sceneinfo" "$prefix/imported/scene.dae" >/dev/null || fail "the imported document does not load"

@@ -85,6 +85,10 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    // The document's folder is made for it, as the textures go beside the document.
+    if (const auto folder = std::filesystem::path(output).parent_path(); !folder.empty())
+        std::filesystem::create_directories(folder, ignored);
+
     return RunContained(
         [&] {
             LimitMemoryFor(std::filesystem::file_size(input, ignored));
