@@ -10,6 +10,7 @@
 #include <jpeglib.h>
 
 #include "FileRead.h"
+#include "MessageText.h"
 
 // The bitmap decoder is compiled here, restricted to what this file accepts: bitmaps only, from memory only,
 // no side longer than ours. Its own code is not held to our warning flags.
@@ -30,7 +31,7 @@ static_assert(STBI_MAX_DIMENSIONS == MaxImageSide);
 namespace {
 
 [[noreturn]] void Fail(const std::string& fileName, const std::string& reason) {
-    throw TImageError(fileName + ": " + reason);
+    throw TImageError(FileMessage(fileName, reason));
 }
 
 std::string SizeText(long long width, long long height) {

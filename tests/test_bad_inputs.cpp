@@ -284,6 +284,39 @@ std::string Cut(std::string file, double share) {
     return file;
 }
 
+// The document as UTF-16 (little-endian, with a byte-order mark); the text holds characters of one to three
+// UTF-8 bytes only.
+std::string Utf16(const std::string& utf8) {
+    std::string out = "\xFF\xFE";
+    for (std::size_t i = 0; i < utf8.size();) {
+        const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : 3;
+        unsigned value = length == 1 ? lead : length == 2 ? lead & 0x1F : lead & 0x0F;
+        for (std::size_t k = 1; k < length; ++k) value = value << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        out += char(value & 0xFF);
+        out += char(value >> 8);
+        i += length;
+    }
+    return out;
+}
+
+// Loads a valid document, swaps its file for a FIFO, and only then asks for an element's line: the line comes
+// from the bytes already read, so the message neither waits for a writer nor changes.
+std::string LineAfterSwapForFifo(const std::string& path) {
+    TXmlDocument document;
+    document.LoadFromFile(path);
+    std::filesystem::remove(path);
+    if (mkfifo(path.c_str(), 0600) != 0) return "mkfifo failed";
+    const TXmlNode second = document.DocumentElement().FirstChild("second");
+    try {
+        second.Fail("is here");
+    } catch (const TXmlError& error) {
+        std::filesystem::remove(path);
+        return std::string("error: ") + error.what();
+    }
+    return "no error";
+}
+
 std::vector<TBadInput> Catalogue() {
     const auto doc = LoadDocument;
     const auto text = [](std::string s) { return [s] { return s; }; };
@@ -319,6 +352,24 @@ std::vector<TBadInput> Catalogue() {
          text(Document("<geometry name=\"G\x01\xFF\"><mesh><source id=\"G\x01\xFF-Position\"><float_array count="
                        "\"3\x01\xFF\">1 2 3</float_array></source></mesh></geometry>")),
          doc, {"error: {file}:4: <float_array> attribute \"count\" is not a 32-bit integer:", "\\x01\\xFF"}},
+
+        // Names and lines in messages.
+        {"EscapeSequencesInImageNameAreEscaped", "esc\x1B[2J\x1B]0;title\x07.bmp", text("not a bitmap"), LoadBmp,
+         {"error: ", "esc\\x1B[2J\\x1B]0;title\\x07.bmp: not a BMP file"}},
+        {"EscapeSequencesInDocumentNameAreEscaped", "esc\x1B[2J\x9B.dae", text("<a>"), doc,
+         {"error: ", "esc\\x1B[2J\\x9B.dae:1:3: malformed XML"}},
+        {"C1ControlInAttributeIsEscaped", "c1.dae",
+         text(Document(Geometry("<float_array count=\"3\xC2\x9B\">1 2 3</float_array>"))), doc,
+         {"error: {file}:", "\"3\\xC2\\x9B\""}},
+        {"LineOfElementAfterFileSwappedForFifo", "swap.dae", text("<first>\n\n<second/>\n</first>\n"),
+         LineAfterSwapForFifo, {"error: {file}:3: <second> is here"}},
+        {"Utf16DocumentNamesTheLineOfTheElement", "u16.dae",
+         [] { return Utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<!-- \u00E9\u00E9\u00E9 \u20AC\u20AC -->\n" +
+                           Document("<geometry><mesh/></geometry>").substr(22)); },
+         doc, {"error: {file}:5: <geometry> has no attribute \"name\""}},
+        {"Utf16DocumentNamesTheLineOfMalformedXml", "u16b.dae",
+         [] { return Utf16("<a>\n<!-- \u00E9\u00E9\u00E9\u00E9\u00E9\u00E9 -->\n\n<b></c>"); }, doc,
+         {"error: {file}:4:"}},
 
         // Declared counts.
         {"CountNegative", "c1.dae", text(Positions(" count=\"-1\"", "1 2 3")), doc,
