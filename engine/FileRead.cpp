@@ -19,19 +19,6 @@ namespace {
 // A single read() of a regular file is limited below 2 GiB on Linux, so large files take several.
 constexpr std::size_t MaxReadChunk = std::size_t(1) << 30;
 
-template <typename Bytes>
-Bytes ReadAll(const std::string& fileName) {
-    const TReadFile file(fileName);
-    Bytes bytes;
-    try {
-        bytes.resize(file.Size());
-    } catch (const std::bad_alloc&) {
-        throw TOutOfMemory(FileMessage(fileName, "out of memory for " + std::to_string(file.Size()) + " bytes"));
-    }
-    file.Read(0, bytes.data(), bytes.size());
-    return bytes;
-}
-
 }  // namespace
 
 // O_NONBLOCK keeps the open of a FIFO from waiting for a writer; it changes nothing for a regular file.
@@ -73,10 +60,14 @@ std::vector<unsigned char> TReadFile::ReadPrefix(std::size_t count) const {
     return bytes;
 }
 
+void TReadFile::FailOutOfMemory() const {
+    throw TOutOfMemory(FileMessage(FileName, "out of memory for " + std::to_string(FileSize) + " bytes"));
+}
+
 std::vector<unsigned char> ReadWholeFile(const std::string& fileName) {
-    return ReadAll<std::vector<unsigned char>>(fileName);
+    return TReadFile(fileName).ReadWhole<std::vector<unsigned char>>();
 }
 
 std::string ReadWholeTextFile(const std::string& fileName) {
-    return ReadAll<std::string>(fileName);
+    return TReadFile(fileName).ReadWhole<std::string>();
 }

@@ -45,8 +45,23 @@ public:
     void Read(std::size_t offset, void* bytes, std::size_t count) const;
     // At most `count` bytes from the start: the file's first bytes, as many as it has.
     std::vector<unsigned char> ReadPrefix(std::size_t count) const;
+    // All Size() bytes, into a std::vector<unsigned char> or a std::string. Running out of memory for them
+    // raises TOutOfMemory naming the file.
+    template <typename Bytes>
+    Bytes ReadWhole() const {
+        Bytes bytes;
+        try {
+            bytes.resize(FileSize);
+        } catch (const std::bad_alloc&) {
+            FailOutOfMemory();
+        }
+        Read(0, bytes.data(), bytes.size());
+        return bytes;
+    }
 
 private:
+    [[noreturn]] void FailOutOfMemory() const;
+
     std::string FileName;
     int Descriptor = -1;
     std::size_t FileSize = 0;

@@ -171,7 +171,7 @@ void TXmlDocument::LoadFromFile(const std::string& fileName) {
         try {
             Buffer = AllocateLargeArray<char>(BufferSize + 1);
         } catch (const std::bad_alloc&) {
-            throw TOutOfMemory(FileMessage(fileName, "out of memory for " + std::to_string(BufferSize) + " bytes"));
+            throw TOutOfMemory(FileMessage(fileName, "out of memory for " + std::to_string(BufferSize + 1) + " bytes"));
         }
         file.Read(0, Buffer.get(), BufferSize);
     } catch (const TFileError& error) {
