@@ -175,6 +175,7 @@ struct TBadInput {
     const char* Locale = nullptr;        // set in the child before loading
     std::string ErrorLog{};              // part of what the child must print on standard error
     bool UsesGl = false;
+    long long SparseSize = 0;            // > 0: the file is extended to this size with a hole after its content
 };
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
@@ -317,6 +318,56 @@ std::string LineAfterSwapForFifo(const std::string& path) {
     return "no error";
 }
 
+// A JPEG that declares 8192 x 8192 pixels over the entropy-coded data of a small image.
+std::string LargeFrameOver(const std::string& small) {
+    std::string file = small;
+    std::size_t sof = file.find("\xFF\xC2");
+    if (sof == std::string::npos) sof = file.find("\xFF\xC0");
+    file[sof + 5] = file[sof + 7] = char(0x20);
+    file[sof + 6] = file[sof + 8] = 0;
+    return file;
+}
+
+// A progressive JPEG whose last scan is repeated until it has `scans` in all.
+std::string JpegOfScans(int scans) {
+    TJpegOptions options;
+    options.Scans = 10;
+    const std::string file = WriteJpeg(Gradient(16, 16), options);
+    const std::size_t last = file.rfind("\xFF\xDA");
+    const std::string scan = file.substr(last, file.size() - 2 - last);
+    std::string out = file.substr(0, file.size() - 2);
+    for (int i = 10; i < scans; ++i) out += scan;
+    return out + "\xFF\xD9";
+}
+
+// Through a headless engine: 40 000 distinct names (an unknown extension gives each an empty texture without
+// reading a file), then the first name again, on its unit and on the next.
+std::string ManyTextureNames(const std::string&) {
+    THeadlessEngine headless;
+    TTextureEngine& store = *headless.Engine->TextureEngine;
+    for (int i = 0; i < 40000; ++i) store.LoadTexture("texture" + std::to_string(i) + ".png", 0x84C0);
+    const int again = store.LoadTexture("texture0.png", 0x84C0);
+    const int otherUnit = store.LoadTexture("texture0.png", 0x84C1);
+    return std::to_string(store.Textures.Count()) + " textures; again " + std::to_string(again) + ", other unit " +
+           std::to_string(otherUnit);
+}
+
+// Two textures from one 3 x 2 bitmap with a budget of 8 pixels: the first takes 6, the second is refused
+// before any GL object is made for it.
+std::string TexturesOverABudget(const std::string& path) {
+    THeadlessEngine headless;
+    long long budget = 8;
+    TTexture first, second;
+    first.LoadImageFile(path, 0x84C0, &budget);
+    std::string result = "left " + std::to_string(budget);
+    try {
+        second.LoadImageFile(path, 0x84C0, &budget);
+    } catch (const TImageError& error) {
+        result += std::string(" | error: ") + error.what();
+    }
+    return result + " | second id " + std::to_string(second.Id);
+}
+
 std::vector<TBadInput> Catalogue() {
     const auto doc = LoadDocument;
     const auto text = [](std::string s) { return [s] { return s; }; };
@@ -335,6 +386,20 @@ std::vector<TBadInput> Catalogue() {
         {"DirectoryAsShaderSource", "dir.frag", {}, ReadShader, {"error: ", "{file}"}, TKind::Directory},
         {"FifoAsShaderSource", "fifo.vert", {}, ReadShader, {"error: ", "{file}"}, TKind::Fifo},
         {"DevZeroAsShaderSource", "", {}, ReadShader, {"error: ", "{file}"}, TKind::DevZero},
+
+        // Files whose size no image could have, refused from their header without being read.
+        {.Name = "SparseThreeGigabyteFileThatIsNoBitmap", .FileName = "sparse.bmp", .Bytes = text("not a bitmap"),
+         .Load = LoadBmp, .Expected = {"error: {file}: not a BMP file"}, .SparseSize = 3LL << 30},
+        {.Name = "SparseFifteenTerabyteBitmapIsRefusedUnread", .FileName = "sparse2.bmp",
+         .Bytes = [] { return Bmp(Plain24(2, 2)); }, .Load = LoadBmp,
+         .Expected = {"error: {file}: file of 16492674416640 bytes is larger than the image its header declares"},
+         .SparseSize = 15LL << 40},
+        {.Name = "SparseThreeGigabyteJpegIsRefusedUnread", .FileName = "sparse.jpg", .Bytes = [] { return Jpeg(); },
+         .Load = LoadJpeg, .Expected = {"error: {file}: file of 3221225472 bytes is larger than any image accepted"},
+         .SparseSize = 3LL << 30},
+        {.Name = "SmallJpegWithSparseTailIsRefusedUnread", .FileName = "sparse2.jpg", .Bytes = [] { return Jpeg(); },
+         .Load = LoadJpeg, .Expected = {"error: {file}: file of 209715200 bytes is larger than the image its header"},
+         .SparseSize = 200LL << 20},
 
         // Documents that are not XML.
         {"NotXml", "text.dae", text("hello, world\n"), doc, {"error: {file}:1:"}},
@@ -438,6 +503,9 @@ std::vector<TBadInput> Catalogue() {
         {"TwentyThousandGeometriesAndNodes", "many.dae", [] { return ManyGeometries(20000); }, doc,
          {"loaded", "node N -> 0/-1"}},
 
+        {.Name = "FortyThousandTextureNamesFoundThroughAnIndex", .FileName = "none.txt", .Bytes = text(""),
+         .Load = ManyTextureNames, .Expected = {"40001 textures; again 0, other unit 40000"}, .UsesGl = true},
+
         // Bitmaps.
         {"BmpHeaderTooShort", "h1.bmp", text("BM\x10\0\0\0"), LoadBmp, {"error: {file}: "}},
         {"BmpWrongMagic", "h2.bmp", [] { std::string f = Bmp(Plain24(2, 2)); f[0] = 'X'; return f; }, LoadBmp,
@@ -515,6 +583,19 @@ std::vector<TBadInput> Catalogue() {
          {"error: {file}: "}},
         {"JpegClaiming65000Square", "j5.jpg", [] { return JpegWithSize(65000, 65000); }, LoadJpeg,
          {"error: {file}: image of 65000 x 65000"}},
+        {"JpegProgressiveLargeFrameOverFewBytes", "j12.jpg",
+         [] { TJpegOptions o; o.Scans = 100; return LargeFrameOver(WriteJpeg(Gradient(64, 64), o)); }, LoadJpeg,
+         {"error: {file}: JPEG entropy-coded data of ", "too short for 8192 x 8192 pixels"}},
+        {"JpegHeaderOnlyDeclaringLargeFrame", "j13.jpg",
+         [] { const std::string file = LargeFrameOver(Jpeg()); return file.substr(0, file.find("\xFF\xDA") + 20); },
+         LoadJpeg, {"error: {file}: JPEG entropy-coded data of ", "too short for 8192 x 8192 pixels"}},
+        {"JpegThousandScansAreCountedBeforeDecoding", "j14.jpg", [] { return JpegOfScans(1000); }, LoadJpeg,
+         {"error: {file}: JPEG image with more than 100 scans (1000)"}},
+        {.Name = "TexturePixelBudgetRefusesTheImageBeyondIt", .FileName = "budget.bmp",
+         .Bytes = [] { return Bmp(Plain24(3, 2)); }, .Load = TexturesOverABudget,
+         .Expected = {"left 2 | error: {file}: image of 3 x 2 pixels exceeds the 2 pixels left of the texture budget",
+                      "second id 0"},
+         .UsesGl = true},
         {"JpegGrey", "j6.jpg", [] { TJpegOptions o; o.Stored = JCS_GRAYSCALE; return Jpeg(o); }, LoadJpeg,
          {"decoded 3x2"}},
         {"JpegCmyk", "j7.jpg", [] { TJpegOptions o; o.Stored = JCS_CMYK; return Jpeg(o); }, LoadJpeg,
@@ -555,6 +636,7 @@ TEST_P(BadInputTest, EndsCleanlyInTimeAndMemoryWithItsOutcome) {
         size = static_cast<long long>(bytes.size());
         file = std::make_unique<TTempFile>(row.FileName, bytes);
         path = file->Path;
+        if (row.SparseSize > 0) std::filesystem::resize_file(path, static_cast<std::uintmax_t>(row.SparseSize));
         break;
     }
     case TKind::Directory:
