@@ -286,6 +286,7 @@ struct TJpegComponent {
     int Id = 0;
     int Horizontal = 1;
     int Vertical = 1;
+    bool DcScanned = false;
 };
 
 struct TJpegStructure {
@@ -297,6 +298,8 @@ struct TJpegStructure {
     std::vector<TJpegComponent> Components;
     int Scans = 0;
     long long DcBlockBits = 0;  // the least entropy-coded bits that the scans' DC coefficients need
+    int AcBeforeDc = -1;        // a component whose AC coefficients come before its DC ones, or -1
+    long long BlockPasses = 0;  // blocks visited by all scans together: the work of decoding them
     std::size_t EntropyBytes = 0;
 };
 
@@ -348,13 +351,17 @@ TJpegStructure ScanJpeg(std::span<const unsigned char> bytes) {
             ++jpeg.Scans;
             const std::size_t count = body[0];
             const std::size_t spectralStartAt = 1 + 2 * count;
-            if (spectralStartAt < body.size() && body[spectralStartAt] == 0)
-                for (std::size_t c = 0; c < count && 1 + 2 * c < body.size(); ++c)
-                    for (const TJpegComponent& component : jpeg.Components)
-                        if (component.Id == body[1 + 2 * c]) {
-                            jpeg.DcBlockBits += ComponentBlocks(jpeg, component);
-                            break;
-                        }
+            const bool dc = spectralStartAt < body.size() && body[spectralStartAt] == 0;
+            for (std::size_t c = 0; c < count && 1 + 2 * c < body.size(); ++c)
+                for (TJpegComponent& component : jpeg.Components)
+                    if (component.Id == body[1 + 2 * c]) {
+                        const long long blocks = ComponentBlocks(jpeg, component);
+                        jpeg.BlockPasses += blocks;
+                        if (dc) jpeg.DcBlockBits += blocks;
+                        if (!dc && !component.DcScanned && jpeg.AcBeforeDc < 0) jpeg.AcBeforeDc = component.Id;
+                        component.DcScanned = component.DcScanned || dc;
+                        break;
+                    }
             // The entropy-coded data runs to the next marker that is not a stuffed byte or a restart.
             const std::size_t start = at;
             while (at + 1 < bytes.size() &&
@@ -375,18 +382,32 @@ std::size_t LargestEntropyData(const TJpegStructure& jpeg) {
     return static_cast<std::size_t>(std::min(blocks * 64 * 4 * MaxJpegScans, MaxImageFileBytes));
 }
 
-// Refuses, before any scan is decoded, a file with more scans than the limit, and a Huffman-coded file whose
-// entropy-coded data is too short to hold the DC coefficients it declares: every block of a DC scan takes at
-// least one bit. (An arithmetic coder can code a block in less, so that rule is not applied to it.)
+// Refuses, before any scan is decoded, a file with more scans than the limit, a progressive file that sends
+// a component's AC coefficients before its DC ones (no encoder does; libjpeg only warns, and such scans let a
+// few bytes stand for every block of a large image), and a Huffman-coded file whose entropy-coded data is too
+// short to hold the DC coefficients it declares: every block of a DC scan takes at least one bit. (An
+// arithmetic coder can code a block in less, so that last rule is not applied to it.) Last, a Huffman-coded
+// file must not ask for far more block passes than its data could stand for: runs of empty bands let a few
+// bytes cover thousands of blocks, so many scans over a large frame would otherwise cost seconds for
+// kilobytes. Real images, even flat ones of a dozen scans, stay far below this many passes per byte.
 void CheckJpegCost(const TJpegStructure& jpeg, const std::string& fileName) {
     if (jpeg.Scans > MaxJpegScans)
         Fail(fileName, "JPEG image with more than " + std::to_string(MaxJpegScans) + " scans (" +
                            std::to_string(jpeg.Scans) + ")");
+    if (jpeg.AcBeforeDc >= 0)
+        Fail(fileName, "JPEG scan of AC coefficients of component " + std::to_string(jpeg.AcBeforeDc) +
+                           " before its DC coefficients");
     const long long leastBytes = CeilDiv(jpeg.DcBlockBits, 8);
+    constexpr long long MaxBlockPassesPerByte = 128;
     if (!jpeg.Arithmetic && static_cast<long long>(jpeg.EntropyBytes) < leastBytes)
         Fail(fileName, "JPEG entropy-coded data of " + std::to_string(jpeg.EntropyBytes) + " bytes is too short for " +
                            SizeText(jpeg.Width, jpeg.Height) + " (at least " + std::to_string(leastBytes) +
                            " bytes)");
+    if (!jpeg.Arithmetic && jpeg.BlockPasses > MaxBlockPassesPerByte * std::max<long long>(jpeg.EntropyBytes, 1024))
+        Fail(fileName, "JPEG image of " + std::to_string(jpeg.Scans) + " scans over " +
+                           SizeText(jpeg.Width, jpeg.Height) + " takes " + std::to_string(jpeg.BlockPasses) +
+                           " block passes, more than its " + std::to_string(jpeg.EntropyBytes) +
+                           " bytes of coded data can stand for");
 }
 
 // ---------------------------------------------------------------------------------------------------------

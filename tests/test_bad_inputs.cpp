@@ -340,6 +340,53 @@ std::string JpegOfScans(int scans) {
     return out + "\xFF\xD9";
 }
 
+// A progressive JPEG from which every DC scan has been taken out, declaring 8192 x 8192 pixels: what is left
+// are AC scans whose end-of-band runs let a few bytes stand for every block.
+std::string JpegOfAcScansOnly() {
+    TJpegOptions options;
+    options.Scans = 100;
+    const std::string file = LargeFrameOver(WriteJpeg(Gradient(64, 64), options));
+    std::string out;
+    std::size_t at = 0;
+    for (std::size_t scan = file.find("\xFF\xDA"); scan != std::string::npos; scan = file.find("\xFF\xDA", at)) {
+        const std::size_t header = (std::size_t(std::uint8_t(file[scan + 2])) << 8) | std::uint8_t(file[scan + 3]);
+        const bool dc = file[scan + 2 + header - 3] == 0;  // the spectral start, three bytes from the end
+        out += file.substr(at, scan - at);
+        at = file.find('\xFF', scan + 2 + header);
+        while (at != std::string::npos && (file[at + 1] == 0 || (std::uint8_t(file[at + 1]) >= 0xD0 &&
+                                                                   std::uint8_t(file[at + 1]) <= 0xD7)))
+            at = file.find('\xFF', at + 2);
+        if (!dc) out += file.substr(scan, at - scan);
+    }
+    return out + file.substr(at);
+}
+
+// A grey progressive JPEG of 8192 x 8192 pixels written by hand: a DC scan of one bit per block (the least a
+// real image needs), then AC scans made of end-of-band runs of 32767 blocks each, some sixty bytes per scan.
+std::string JpegOfEmptyBandRuns(int acScans) {
+    std::string file = "\xFF\xD8";
+    file += std::string("\xFF\xDB\x00\x43\x00", 5) + std::string(64, '\x01');
+    file += std::string("\xFF\xC2\x00\x0B\x08\x20\x00\x20\x00\x01\x01\x11\x00", 13);
+    const std::string oneCode = std::string("\x01") + std::string(15, '\0');
+    file += std::string("\xFF\xC4\x00\x14\x00", 5) + oneCode + std::string(1, '\x00');  // DC: category 0
+    file += std::string("\xFF\xC4\x00\x14\x10", 5) + oneCode + "\xE0";                   // AC: run of 2^14+
+    file += std::string("\xFF\xDA\x00\x08\x01\x01\x00\x00\x00\x00", 10);
+    const long long blocks = 1024LL * 1024;
+    file += std::string(static_cast<std::size_t>(blocks / 8), '\0');
+    for (int scan = 0; scan < acScans; ++scan) {
+        file += std::string("\xFF\xDA\x00\x08\x01\x01\x00\x01\x3F\x00", 10);
+        std::string bits;
+        for (long long covered = 0; covered < blocks; covered += 32767) bits += "011111111111111";
+        bits.append((8 - bits.size() % 8) % 8, '1');
+        for (std::size_t i = 0; i < bits.size(); i += 8) {
+            const char byte = char(std::stoi(bits.substr(i, 8), nullptr, 2));
+            file += byte;
+            if (byte == '\xFF') file += '\0';
+        }
+    }
+    return file + "\xFF\xD9";
+}
+
 // Through a headless engine: 40 000 distinct names (an unknown extension gives each an empty texture without
 // reading a file), then the first name again, on its unit and on the next.
 std::string ManyTextureNames(const std::string&) {
@@ -589,6 +636,10 @@ std::vector<TBadInput> Catalogue() {
         {"JpegHeaderOnlyDeclaringLargeFrame", "j13.jpg",
          [] { const std::string file = LargeFrameOver(Jpeg()); return file.substr(0, file.find("\xFF\xDA") + 20); },
          LoadJpeg, {"error: {file}: JPEG entropy-coded data of ", "too short for 8192 x 8192 pixels"}},
+        {"JpegProgressiveLargeFrameOfAcScansOnly", "j15.jpg", JpegOfAcScansOnly, LoadJpeg,
+         {"error: {file}: JPEG scan of AC coefficients of component ", " before its DC coefficients"}},
+        {"JpegOfManyEmptyBandScansOverLargeFrame", "j16.jpg", [] { return JpegOfEmptyBandRuns(99); }, LoadJpeg,
+         {"error: {file}: JPEG image of 100 scans over 8192 x 8192 pixels takes 104857600 block passes"}},
         {"JpegThousandScansAreCountedBeforeDecoding", "j14.jpg", [] { return JpegOfScans(1000); }, LoadJpeg,
          {"error: {file}: JPEG image with more than 100 scans (1000)"}},
         {.Name = "TexturePixelBudgetRefusesTheImageBeyondIt", .FileName = "budget.bmp",
