@@ -388,11 +388,11 @@ std::string JpegOfEmptyBandRuns(int acScans) {
     return file + "\xFF\xD9";
 }
 
-// A store already holding 100 000 textures under distinct names (entered as the list allows, without GL),
+// A store already holding 50 000 textures under distinct names (entered as the list allows, without GL),
 // and a duplicate of the first key at its end: every name is found again, in reverse order, at its own index,
 // and the duplicate key at the first entry's. A look-up that walks the list costs the square of the count.
 std::string ManyTextureNames(const std::string&) {
-    constexpr int count = 100000;
+    constexpr int count = 50000;
     TTextureEngine store;
     const auto add = [&](const std::string& name, int unit) {
         auto texture = std::make_unique<TTexture>();
@@ -567,8 +567,8 @@ std::vector<TBadInput> Catalogue() {
         {"TwentyThousandGeometriesAndNodes", "many.dae", [] { return ManyGeometries(20000); }, doc,
          {"loaded", "node N -> 0/-1"}},
 
-        {"HundredThousandTextureNamesFoundThroughAnIndex", "none.txt", text(""), ManyTextureNames,
-         {"0 misplaced of 100000; duplicate key at 0"}},
+        {"FiftyThousandTextureNamesFoundThroughAnIndex", "none.txt", text(""), ManyTextureNames,
+         {"0 misplaced of 50000; duplicate key at 0"}},
 
         // Bitmaps.
         {"BmpHeaderTooShort", "h1.bmp", text("BM\x10\0\0\0"), LoadBmp, {"error: {file}: "}},
