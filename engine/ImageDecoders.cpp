@@ -222,12 +222,38 @@ void JpegEmitMessage(j_common_ptr info, int level) {
     }
 }
 
+// Runs of empty bands let a few bytes of coded data cover thousands of blocks, so decoding costs a pass over
+// every block of every scan whatever the data holds. Real images, even flat ones of a dozen scans, stay far
+// below this many block passes per byte of their file.
+constexpr long long MaxBlockPassesPerByte = 128;
+
+// The decoding work allowed for one file, counted scan by scan as libjpeg reaches each: a guard behind the
+// checks made on the markers before decoding, for whatever they could not follow.
+struct TJpegProgress {
+    jpeg_progress_mgr Base;  // first, so libjpeg's pointer to it is a pointer to the whole
+    int LastScan = 0;
+    long long BlockPasses = 0;
+    long long MaxBlockPasses = 0;
+};
+
 void JpegProgress(j_common_ptr info) {
-    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number <= MaxJpegScans)
-        return;
-    char reason[64];
-    std::snprintf(reason, sizeof reason, "JPEG image with more than %d scans", MaxJpegScans);
-    JpegStop(info, reason);
+    const auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
+    auto* progress = reinterpret_cast<TJpegProgress*>(info->progress);
+    char reason[128];
+    if (decompress->input_scan_number > MaxJpegScans) {
+        std::snprintf(reason, sizeof reason, "JPEG image with more than %d scans", MaxJpegScans);
+        JpegStop(info, reason);
+    }
+    if (decompress->input_scan_number == progress->LastScan) return;
+    progress->LastScan = decompress->input_scan_number;
+    for (int c = 0; c < decompress->comps_in_scan && c < MAX_COMPS_IN_SCAN; ++c)
+        if (const jpeg_component_info* component = decompress->cur_comp_info[c])
+            progress->BlockPasses += static_cast<long long>(component->width_in_blocks) * component->height_in_blocks;
+    if (progress->BlockPasses > progress->MaxBlockPasses) {
+        std::snprintf(reason, sizeof reason, "JPEG image whose scans take more than %lld block passes",
+                      progress->MaxBlockPasses);
+        JpegStop(info, reason);
+    }
 }
 
 // One decompressor and its error manager, destroyed on every path out.
@@ -237,7 +263,7 @@ public:
         Info.err = jpeg_std_error(&Errors.Base);
         Errors.Base.error_exit = JpegErrorExit;
         Errors.Base.emit_message = JpegEmitMessage;
-        Progress.progress_monitor = JpegProgress;
+        Progress.Base.progress_monitor = JpegProgress;
     }
     ~TJpegSession() { jpeg_destroy_decompress(&Info); }
     TJpegSession(const TJpegSession&) = delete;
@@ -255,7 +281,7 @@ public:
     const char* Message() const { return Errors.Message; }
 
     jpeg_decompress_struct Info{};
-    jpeg_progress_mgr Progress{};
+    TJpegProgress Progress{};
 
 private:
     TJpegErrors Errors{};
@@ -323,12 +349,13 @@ TJpegStructure ScanJpeg(std::span<const unsigned char> bytes) {
     if (bytes.size() < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return jpeg;
     std::size_t at = 2;
     while (at + 4 <= bytes.size()) {
-        if (bytes[at] != 0xFF) return jpeg;
-        while (at + 1 < bytes.size() && bytes[at + 1] == 0xFF) ++at;  // fill bytes
+        // Like libjpeg, skip whatever stray bytes come before the next marker, and its fill bytes.
+        while (at < bytes.size() && bytes[at] != 0xFF) ++at;
+        while (at + 1 < bytes.size() && bytes[at + 1] == 0xFF) ++at;
         if (at + 4 > bytes.size()) return jpeg;
         const unsigned marker = bytes[at + 1];
         if (marker == 0xD9) return jpeg;
-        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
             at += 2;
             continue;
         }
@@ -382,14 +409,16 @@ std::size_t LargestEntropyData(const TJpegStructure& jpeg) {
     return static_cast<std::size_t>(std::min(blocks * 64 * 4 * MaxJpegScans, MaxImageFileBytes));
 }
 
+long long MaxBlockPassesFor(std::size_t codedBytes) {
+    return MaxBlockPassesPerByte * std::max<long long>(static_cast<long long>(codedBytes), 1024);
+}
+
 // Refuses, before any scan is decoded, a file with more scans than the limit, a progressive file that sends
 // a component's AC coefficients before its DC ones (no encoder does; libjpeg only warns, and such scans let a
 // few bytes stand for every block of a large image), and a Huffman-coded file whose entropy-coded data is too
 // short to hold the DC coefficients it declares: every block of a DC scan takes at least one bit. (An
 // arithmetic coder can code a block in less, so that last rule is not applied to it.) Last, a Huffman-coded
-// file must not ask for far more block passes than its data could stand for: runs of empty bands let a few
-// bytes cover thousands of blocks, so many scans over a large frame would otherwise cost seconds for
-// kilobytes. Real images, even flat ones of a dozen scans, stay far below this many passes per byte.
+// file must not ask for far more block passes than its data could stand for.
 void CheckJpegCost(const TJpegStructure& jpeg, const std::string& fileName) {
     if (jpeg.Scans > MaxJpegScans)
         Fail(fileName, "JPEG image with more than " + std::to_string(MaxJpegScans) + " scans (" +
@@ -398,12 +427,11 @@ void CheckJpegCost(const TJpegStructure& jpeg, const std::string& fileName) {
         Fail(fileName, "JPEG scan of AC coefficients of component " + std::to_string(jpeg.AcBeforeDc) +
                            " before its DC coefficients");
     const long long leastBytes = CeilDiv(jpeg.DcBlockBits, 8);
-    constexpr long long MaxBlockPassesPerByte = 128;
     if (!jpeg.Arithmetic && static_cast<long long>(jpeg.EntropyBytes) < leastBytes)
         Fail(fileName, "JPEG entropy-coded data of " + std::to_string(jpeg.EntropyBytes) + " bytes is too short for " +
                            SizeText(jpeg.Width, jpeg.Height) + " (at least " + std::to_string(leastBytes) +
                            " bytes)");
-    if (!jpeg.Arithmetic && jpeg.BlockPasses > MaxBlockPassesPerByte * std::max<long long>(jpeg.EntropyBytes, 1024))
+    if (!jpeg.Arithmetic && jpeg.BlockPasses > MaxBlockPassesFor(jpeg.EntropyBytes))
         Fail(fileName, "JPEG image of " + std::to_string(jpeg.Scans) + " scans over " +
                            SizeText(jpeg.Width, jpeg.Height) + " takes " + std::to_string(jpeg.BlockPasses) +
                            " block passes, more than its " + std::to_string(jpeg.EntropyBytes) +
@@ -456,7 +484,8 @@ TDecodedImage DecodeJpeg(std::span<const unsigned char> bytes, const std::string
     if (!session.Run([&] {
             jpeg_create_decompress(&info);
             info.mem->max_memory_to_use = JpegMemoryLimit;
-            info.progress = &session.Progress;  // after the create, which clears the struct
+            info.progress = &session.Progress.Base;  // after the create, which clears the struct
+            session.Progress.MaxBlockPasses = MaxBlockPassesFor(bytes.size());
             jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
             jpeg_read_header(&info, TRUE);
         }))
