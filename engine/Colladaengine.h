@@ -5,6 +5,8 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "Colladaasset.h"
@@ -25,7 +27,9 @@ public:
 
     // Decodes the file (chosen by its lower-cased extension: .bmp, .jpg, .jpeg; anything else gives an empty
     // 0 x 0 image) and uploads it as RGBA on the unit. Decoder errors propagate; no GL object is made then.
-    void LoadImageFile(const std::string& fileName, int unit);
+    // Running out of memory raises a std::bad_alloc that names the file. With a pixel budget, an image larger
+    // than what is left of it is refused before its pixels are decoded, and its pixels are taken from it.
+    void LoadImageFile(const std::string& fileName, int unit, long long* pixelBudget = nullptr);
     void Bind();    // select the unit, enable GL_TEXTURE_2D, bind
     void Unbind();  // select the unit, disable GL_TEXTURE_2D
 };
@@ -41,6 +45,25 @@ public:
 
     // The index of the texture for (fileName, unit), loading the file the first time; never -1.
     int LoadTexture(const std::string& fileName, int unit);
+
+    // All textures of one engine together hold at most this many pixels: a document naming many large
+    // images is refused with a clear error before they exhaust memory.
+    static constexpr long long PixelBudget = 4LL * 8192 * 8192;
+    long long PixelsLeft() const { return PixelBudgetLeft; }
+
+private:
+    // The first entry of Textures for each (file name, unit); the key's text is the entry's own FileName.
+    struct TKey {
+        std::string_view FileName;
+        int Unit;
+        bool operator==(const TKey&) const = default;
+    };
+    struct TKeyHash {
+        std::size_t operator()(const TKey& key) const noexcept;
+    };
+    std::unordered_map<TKey, int, TKeyHash> Index;
+    int IndexedCount = 0;  // entries of Textures already in Index
+    long long PixelBudgetLeft = PixelBudget;
 };
 
 class TShaderEngine;

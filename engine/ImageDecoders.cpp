@@ -1,5 +1,6 @@
 #include "ImageDecoders.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <jpeglib.h>
 
 #include "FileRead.h"
+#include "MessageText.h"
 
 // The bitmap decoder is compiled here, restricted to what this file accepts: bitmaps only, from memory only,
 // no side longer than ours. Its own code is not held to our warning flags.
@@ -30,7 +32,7 @@ static_assert(STBI_MAX_DIMENSIONS == MaxImageSide);
 namespace {
 
 [[noreturn]] void Fail(const std::string& fileName, const std::string& reason) {
-    throw TImageError(fileName + ": " + reason);
+    throw TImageError(FileMessage(fileName, reason));
 }
 
 std::string SizeText(long long width, long long height) {
@@ -38,7 +40,7 @@ std::string SizeText(long long width, long long height) {
 }
 
 // Both decoders check the declared size with this before any pixel is allocated.
-void CheckImageSize(long long width, long long height, const std::string& fileName) {
+void CheckImageSize(long long width, long long height, const std::string& fileName, long long maxPixels) {
     if (width <= 0 || height <= 0)
         Fail(fileName, "empty image (" + SizeText(width, height) + ")");
     if (width > MaxImageSide || height > MaxImageSide)
@@ -47,6 +49,9 @@ void CheckImageSize(long long width, long long height, const std::string& fileNa
     if (width * height > MaxImagePixels)
         Fail(fileName, "image of " + SizeText(width, height) + " has more than " +
                            std::to_string(MaxImagePixels) + " pixels");
+    if (width * height > maxPixels)
+        Fail(fileName, "image of " + SizeText(width, height) + " exceeds the " + std::to_string(std::max(maxPixels, 0LL)) +
+                           " pixels left of the texture budget");
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -92,8 +97,10 @@ void CheckBitDepth(int bits, std::uint32_t headerSize, std::uint32_t compression
         Fail(fileName, "compression " + std::to_string(compression) + " is not supported");
 }
 
-// Reads and checks the headers; on return the whole pixel array is known to lie inside `bytes`.
-TBmpLayout ReadBmpLayout(std::span<const unsigned char> bytes, const std::string& fileName) {
+// Reads and checks the headers, which `bytes` holds from the file's start; on return the whole pixel array is
+// known to lie inside a file of `fileSize` bytes.
+TBmpLayout ReadBmpLayout(std::span<const unsigned char> bytes, std::size_t fileSize, const std::string& fileName,
+                         long long maxPixels) {
     if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M')
         Fail(fileName, "not a BMP file");
     if (bytes.size() < FileHeaderSize + 4)
@@ -123,7 +130,7 @@ TBmpLayout ReadBmpLayout(std::span<const unsigned char> bytes, const std::string
 
     // A negative height marks a top-down bitmap; widened before negation, so INT_MIN stays an error.
     layout.Rows = height < 0 ? -static_cast<long long>(height) : height;
-    CheckImageSize(layout.Width, layout.Rows, fileName);
+    CheckImageSize(layout.Width, layout.Rows, fileName, maxPixels);
 
     // The library reads three masks after a 40- or 56-byte header, and expects the pixels right after
     // whatever it has read (plus the palette, for 8 bits or fewer).
@@ -131,9 +138,9 @@ TBmpLayout ReadBmpLayout(std::span<const unsigned char> bytes, const std::string
     if (compression == CompressionBitfields && (headerSize == 40 || headerSize == 56))
         headersEnd += BitfieldMasksSize;
     layout.PixelOffset = Read32(bytes, 10);
-    if (layout.PixelOffset < headersEnd || layout.PixelOffset > bytes.size())
+    if (layout.PixelOffset < headersEnd || layout.PixelOffset > fileSize)
         Fail(fileName, "BMP pixel offset " + std::to_string(layout.PixelOffset) + " outside " +
-                           std::to_string(headersEnd) + ".." + std::to_string(bytes.size()));
+                           std::to_string(headersEnd) + ".." + std::to_string(fileSize));
     if (layout.BitsPerPixel <= 8) {
         layout.PaletteEntries = (layout.PixelOffset - headersEnd) / 4;
         if (layout.PaletteEntries == 0 || layout.PaletteEntries > 256)
@@ -146,8 +153,8 @@ TBmpLayout ReadBmpLayout(std::span<const unsigned char> bytes, const std::string
     const long long rowBits = layout.Width * layout.BitsPerPixel;
     layout.RowStride = static_cast<std::size_t>((rowBits + 31) / 32 * 4);
     const std::size_t pixelBytes = layout.RowStride * static_cast<std::size_t>(layout.Rows);
-    if (bytes.size() - layout.PixelOffset < pixelBytes)
-        Fail(fileName, "truncated BMP pixel data (" + std::to_string(bytes.size() - layout.PixelOffset) +
+    if (fileSize - layout.PixelOffset < pixelBytes)
+        Fail(fileName, "truncated BMP pixel data (" + std::to_string(fileSize - layout.PixelOffset) +
                            " of " + std::to_string(pixelBytes) + " bytes)");
     return layout;
 }
@@ -177,7 +184,6 @@ struct TStbFree {
 // JPEG. libjpeg reports fatal errors through error_exit, which must not return: it jumps back to the
 // setjmp of the step that was running, and the step's caller raises the exception once it is out of C code.
 
-constexpr int MaxScans = 100;
 // A guard behind the size limits: the largest accepted image, progressive with three full-size components,
 // keeps about 400 MB of coefficients, so only a file that gets past those limits some other way reaches it.
 constexpr long JpegMemoryLimit = 512L << 20;
@@ -216,12 +222,38 @@ void JpegEmitMessage(j_common_ptr info, int level) {
     }
 }
 
+// Runs of empty bands let a few bytes of coded data cover thousands of blocks, so decoding costs a pass over
+// every block of every scan whatever the data holds. Real images, even flat ones of a dozen scans, stay far
+// below this many block passes per byte of their file.
+constexpr long long MaxBlockPassesPerByte = 128;
+
+// The decoding work allowed for one file, counted scan by scan as libjpeg reaches each: a guard behind the
+// checks made on the markers before decoding, for whatever they could not follow.
+struct TJpegProgress {
+    jpeg_progress_mgr Base;  // first, so libjpeg's pointer to it is a pointer to the whole
+    int LastScan = 0;
+    long long BlockPasses = 0;
+    long long MaxBlockPasses = 0;
+};
+
 void JpegProgress(j_common_ptr info) {
-    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number <= MaxScans)
-        return;
-    char reason[64];
-    std::snprintf(reason, sizeof reason, "JPEG image with more than %d scans", MaxScans);
-    JpegStop(info, reason);
+    const auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
+    auto* progress = reinterpret_cast<TJpegProgress*>(info->progress);
+    char reason[128];
+    if (decompress->input_scan_number > MaxJpegScans) {
+        std::snprintf(reason, sizeof reason, "JPEG image with more than %d scans", MaxJpegScans);
+        JpegStop(info, reason);
+    }
+    if (decompress->input_scan_number == progress->LastScan) return;
+    progress->LastScan = decompress->input_scan_number;
+    for (int c = 0; c < decompress->comps_in_scan && c < MAX_COMPS_IN_SCAN; ++c)
+        if (const jpeg_component_info* component = decompress->cur_comp_info[c])
+            progress->BlockPasses += static_cast<long long>(component->width_in_blocks) * component->height_in_blocks;
+    if (progress->BlockPasses > progress->MaxBlockPasses) {
+        std::snprintf(reason, sizeof reason, "JPEG image whose scans take more than %lld block passes",
+                      progress->MaxBlockPasses);
+        JpegStop(info, reason);
+    }
 }
 
 // One decompressor and its error manager, destroyed on every path out.
@@ -231,7 +263,7 @@ public:
         Info.err = jpeg_std_error(&Errors.Base);
         Errors.Base.error_exit = JpegErrorExit;
         Errors.Base.emit_message = JpegEmitMessage;
-        Progress.progress_monitor = JpegProgress;
+        Progress.Base.progress_monitor = JpegProgress;
     }
     ~TJpegSession() { jpeg_destroy_decompress(&Info); }
     TJpegSession(const TJpegSession&) = delete;
@@ -249,7 +281,7 @@ public:
     const char* Message() const { return Errors.Message; }
 
     jpeg_decompress_struct Info{};
-    jpeg_progress_mgr Progress{};
+    TJpegProgress Progress{};
 
 private:
     TJpegErrors Errors{};
@@ -270,10 +302,161 @@ void CheckJpegColourSpace(J_COLOR_SPACE space, const std::string& fileName) {
     }
 }
 
+// ---------------------------------------------------------------------------------------------------------
+// What a JPEG file's markers declare, read before libjpeg decodes anything: the frame, and for every scan its
+// components and the bytes of entropy-coded data that follow it. Decoding a scan costs a pass over every
+// block of its components whatever the data holds, so a small file declaring a large image with many scans
+// would cost seconds and hundreds of megabytes; these figures let such a file be refused first.
+
+struct TJpegComponent {
+    int Id = 0;
+    int Horizontal = 1;
+    int Vertical = 1;
+    bool DcScanned = false;
+};
+
+struct TJpegStructure {
+    bool Frame = false;
+    bool Arithmetic = false;
+    std::size_t FrameEnd = 0;  // the offset just past the frame header
+    long long Width = 0;
+    long long Height = 0;
+    std::vector<TJpegComponent> Components;
+    int Scans = 0;
+    long long DcBlockBits = 0;  // the least entropy-coded bits that the scans' DC coefficients need
+    int AcBeforeDc = -1;        // a component whose AC coefficients come before its DC ones, or -1
+    long long BlockPasses = 0;  // blocks visited by all scans together: the work of decoding them
+    std::size_t EntropyBytes = 0;
+};
+
+long long CeilDiv(long long value, long long divisor) { return (value + divisor - 1) / divisor; }
+
+// The 8 x 8 blocks of a component: its sampled size, which the largest sampling factors scale to the image.
+long long ComponentBlocks(const TJpegStructure& jpeg, const TJpegComponent& component) {
+    int maxH = 1, maxV = 1;
+    for (const TJpegComponent& c : jpeg.Components) {
+        maxH = std::max(maxH, c.Horizontal);
+        maxV = std::max(maxV, c.Vertical);
+    }
+    return CeilDiv(CeilDiv(jpeg.Width * component.Horizontal, maxH), 8) *
+           CeilDiv(CeilDiv(jpeg.Height * component.Vertical, maxV), 8);
+}
+
+// Walks the markers as far as the bytes go. Anything it cannot follow ends the walk: libjpeg then reads the
+// same bytes and reports what is wrong with them in its own words.
+TJpegStructure ScanJpeg(std::span<const unsigned char> bytes) {
+    TJpegStructure jpeg;
+    if (bytes.size() < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return jpeg;
+    std::size_t at = 2;
+    while (at + 4 <= bytes.size()) {
+        // Like libjpeg, skip whatever stray bytes come before the next marker, and its fill bytes.
+        while (at < bytes.size() && bytes[at] != 0xFF) ++at;
+        while (at + 1 < bytes.size() && bytes[at + 1] == 0xFF) ++at;
+        if (at + 4 > bytes.size()) return jpeg;
+        const unsigned marker = bytes[at + 1];
+        if (marker == 0xD9) return jpeg;
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            at += 2;
+            continue;
+        }
+        const std::size_t length = std::size_t(bytes[at + 2]) << 8 | bytes[at + 3];
+        const std::size_t segment = at + 4;
+        if (length < 2 || segment + length - 2 > bytes.size()) return jpeg;
+        const std::span<const unsigned char> body = bytes.subspan(segment, length - 2);
+        at = segment + length - 2;
+        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame && !jpeg.Frame && body.size() >= 6) {
+            jpeg.Frame = true;
+            jpeg.Arithmetic = marker >= 0xC9;
+            jpeg.FrameEnd = at;
+            jpeg.Height = body[1] << 8 | body[2];
+            jpeg.Width = body[3] << 8 | body[4];
+            for (std::size_t c = 0; c < body[5] && 6 + 3 * c + 2 < body.size(); ++c)
+                jpeg.Components.push_back({body[6 + 3 * c], std::max(1, body[7 + 3 * c] >> 4),
+                                           std::max(1, body[7 + 3 * c] & 0x0F)});
+        } else if (marker == 0xDA && !body.empty()) {
+            ++jpeg.Scans;
+            const std::size_t count = body[0];
+            const std::size_t spectralStartAt = 1 + 2 * count;
+            const bool dc = spectralStartAt < body.size() && body[spectralStartAt] == 0;
+            for (std::size_t c = 0; c < count && 1 + 2 * c < body.size(); ++c)
+                for (TJpegComponent& component : jpeg.Components)
+                    if (component.Id == body[1 + 2 * c]) {
+                        const long long blocks = ComponentBlocks(jpeg, component);
+                        jpeg.BlockPasses += blocks;
+                        if (dc) jpeg.DcBlockBits += blocks;
+                        if (!dc && !component.DcScanned && jpeg.AcBeforeDc < 0) jpeg.AcBeforeDc = component.Id;
+                        component.DcScanned = component.DcScanned || dc;
+                        break;
+                    }
+            // The entropy-coded data runs to the next marker that is not a stuffed byte or a restart.
+            const std::size_t start = at;
+            while (at + 1 < bytes.size() &&
+                   !(bytes[at] == 0xFF && bytes[at + 1] != 0 && !(bytes[at + 1] >= 0xD0 && bytes[at + 1] <= 0xD7)))
+                ++at;
+            if (at + 1 >= bytes.size()) at = bytes.size();
+            jpeg.EntropyBytes += at - start;
+        }
+    }
+    return jpeg;
+}
+
+// The most entropy-coded data an image of the frame's size can hold: every sample of every scan coded with
+// the longest Huffman code, with a byte stuffed after each. Far above any real file.
+std::size_t LargestEntropyData(const TJpegStructure& jpeg) {
+    long long blocks = 0;
+    for (const TJpegComponent& component : jpeg.Components) blocks += ComponentBlocks(jpeg, component);
+    return static_cast<std::size_t>(std::min(blocks * 64 * 4 * MaxJpegScans, MaxImageFileBytes));
+}
+
+long long MaxBlockPassesFor(std::size_t codedBytes) {
+    return MaxBlockPassesPerByte * std::max<long long>(static_cast<long long>(codedBytes), 1024);
+}
+
+// Refuses, before any scan is decoded, a file with more scans than the limit, a progressive file that sends
+// a component's AC coefficients before its DC ones (no encoder does; libjpeg only warns, and such scans let a
+// few bytes stand for every block of a large image), and a Huffman-coded file whose entropy-coded data is too
+// short to hold the DC coefficients it declares: every block of a DC scan takes at least one bit. (An
+// arithmetic coder can code a block in less, so that last rule is not applied to it.) Last, a Huffman-coded
+// file must not ask for far more block passes than its data could stand for.
+void CheckJpegCost(const TJpegStructure& jpeg, const std::string& fileName) {
+    if (jpeg.Scans > MaxJpegScans)
+        Fail(fileName, "JPEG image with more than " + std::to_string(MaxJpegScans) + " scans (" +
+                           std::to_string(jpeg.Scans) + ")");
+    if (jpeg.AcBeforeDc >= 0)
+        Fail(fileName, "JPEG scan of AC coefficients of component " + std::to_string(jpeg.AcBeforeDc) +
+                           " before its DC coefficients");
+    const long long leastBytes = CeilDiv(jpeg.DcBlockBits, 8);
+    if (!jpeg.Arithmetic && static_cast<long long>(jpeg.EntropyBytes) < leastBytes)
+        Fail(fileName, "JPEG entropy-coded data of " + std::to_string(jpeg.EntropyBytes) + " bytes is too short for " +
+                           SizeText(jpeg.Width, jpeg.Height) + " (at least " + std::to_string(leastBytes) +
+                           " bytes)");
+    if (!jpeg.Arithmetic && jpeg.BlockPasses > MaxBlockPassesFor(jpeg.EntropyBytes))
+        Fail(fileName, "JPEG image of " + std::to_string(jpeg.Scans) + " scans over " +
+                           SizeText(jpeg.Width, jpeg.Height) + " takes " + std::to_string(jpeg.BlockPasses) +
+                           " block passes, more than its " + std::to_string(jpeg.EntropyBytes) +
+                           " bytes of coded data can stand for");
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Files. The headers are read and checked before the rest, so that a file whose size cannot belong to the
+// image it declares is refused without reading it.
+
+constexpr std::size_t BmpHeadersPrefix = 256;   // the longest file and information headers, with masks
+constexpr std::size_t JpegHeadersPrefix = 64 << 10;  // where the frame header of a usual file lies
+constexpr std::size_t TrailingSlack = 1 << 20;  // bytes after the image that a file may carry (metadata, padding)
+
+void CheckFileSizeFor(const TReadFile& file, std::size_t largest, const std::string& what) {
+    if (file.Size() > largest)
+        Fail(file.Name(), "file of " + std::to_string(file.Size()) + " bytes is larger than " + what +
+                              " can be (" + std::to_string(largest) + " bytes)");
+}
+
+
 }  // namespace
 
-TDecodedImage DecodeBmp(std::span<const unsigned char> bytes, const std::string& fileName) {
-    const TBmpLayout layout = ReadBmpLayout(bytes, fileName);
+TDecodedImage DecodeBmp(std::span<const unsigned char> bytes, const std::string& fileName, long long maxPixels) {
+    const TBmpLayout layout = ReadBmpLayout(bytes, bytes.size(), fileName, maxPixels);
     if (layout.BitsPerPixel <= 8)
         CheckPaletteIndices(bytes, layout, fileName);
 
@@ -293,7 +476,7 @@ TDecodedImage DecodeBmp(std::span<const unsigned char> bytes, const std::string&
     return image;
 }
 
-TDecodedImage DecodeJpeg(std::span<const unsigned char> bytes, const std::string& fileName) {
+TDecodedImage DecodeJpeg(std::span<const unsigned char> bytes, const std::string& fileName, long long maxPixels) {
     TJpegSession session;
     jpeg_decompress_struct& info = session.Info;
     const auto fail = [&] { Fail(fileName, session.Message()); };
@@ -301,13 +484,15 @@ TDecodedImage DecodeJpeg(std::span<const unsigned char> bytes, const std::string
     if (!session.Run([&] {
             jpeg_create_decompress(&info);
             info.mem->max_memory_to_use = JpegMemoryLimit;
-            info.progress = &session.Progress;  // after the create, which clears the struct
+            info.progress = &session.Progress.Base;  // after the create, which clears the struct
+            session.Progress.MaxBlockPasses = MaxBlockPassesFor(bytes.size());
             jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
             jpeg_read_header(&info, TRUE);
         }))
         fail();
-    CheckImageSize(info.image_width, info.image_height, fileName);
+    CheckImageSize(info.image_width, info.image_height, fileName, maxPixels);
     CheckJpegColourSpace(info.jpeg_color_space, fileName);
+    CheckJpegCost(ScanJpeg(bytes), fileName);
     info.out_color_space = JCS_RGB;
     info.scale_num = info.scale_denom = 1;
 
@@ -333,10 +518,20 @@ TDecodedImage DecodeJpeg(std::span<const unsigned char> bytes, const std::string
     return image;
 }
 
-TDecodedImage DecodeBmpFile(const std::string& fileName) {
-    return DecodeBmp(ReadWholeFile(fileName), fileName);
+TDecodedImage DecodeBmpFile(const std::string& fileName, long long maxPixels) {
+    const TReadFile file(fileName);
+    const TBmpLayout layout = ReadBmpLayout(file.ReadPrefix(BmpHeadersPrefix), file.Size(), fileName, maxPixels);
+    const std::size_t declared = layout.PixelOffset + layout.RowStride * static_cast<std::size_t>(layout.Rows);
+    CheckFileSizeFor(file, declared + declared / 4 + TrailingSlack, "the image its header declares");
+    return DecodeBmp(file.ReadWhole<std::vector<unsigned char>>(), fileName, maxPixels);
 }
 
-TDecodedImage DecodeJpegFile(const std::string& fileName) {
-    return DecodeJpeg(ReadWholeFile(fileName), fileName);
+TDecodedImage DecodeJpegFile(const std::string& fileName, long long maxPixels) {
+    const TReadFile file(fileName);
+    CheckFileSizeFor(file, static_cast<std::size_t>(MaxImageFileBytes), "any image accepted");
+    const TJpegStructure header = ScanJpeg(file.ReadPrefix(JpegHeadersPrefix));
+    if (header.Frame)
+        CheckFileSizeFor(file, header.FrameEnd + LargestEntropyData(header) + TrailingSlack,
+                         "the image its header declares");
+    return DecodeJpeg(file.ReadWhole<std::vector<unsigned char>>(), fileName, maxPixels);
 }

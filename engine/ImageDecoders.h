@@ -28,11 +28,21 @@ struct TDecodedImage {
     std::vector<unsigned char> Rgb;
 };
 
+// The largest image file read: the largest image accepted at 4 bytes a pixel, with room for metadata.
+inline constexpr long long MaxImageFileBytes = MaxImagePixels * 4 + (16LL << 20);
+// The most scans a JPEG image may have; they are counted before any is decoded.
+inline constexpr int MaxJpegScans = 100;
+
 // Decode a whole file held in memory. `fileName` only labels the error messages. Palettised, 16-bit and
 // 32-bit bitmaps and grey JPEGs are converted to RGB; truncated pixel data is an error, never padding.
-TDecodedImage DecodeBmp(std::span<const unsigned char> bytes, const std::string& fileName);
-TDecodedImage DecodeJpeg(std::span<const unsigned char> bytes, const std::string& fileName);
+// `maxPixels` lowers the pixel limit for a caller that keeps a budget of its own; an image above it is
+// refused before its pixels are decoded.
+TDecodedImage DecodeBmp(std::span<const unsigned char> bytes, const std::string& fileName,
+                        long long maxPixels = MaxImagePixels);
+TDecodedImage DecodeJpeg(std::span<const unsigned char> bytes, const std::string& fileName,
+                         long long maxPixels = MaxImagePixels);
 
-// Read a regular file whole (a directory or a device is a TFileError naming it) and decode it.
-TDecodedImage DecodeBmpFile(const std::string& fileName);
-TDecodedImage DecodeJpegFile(const std::string& fileName);
+// Decode a regular file (a directory or a device is a TFileError naming it). Its header is read and checked
+// first: a file too large for the image its header declares, or for any image accepted, is refused unread.
+TDecodedImage DecodeBmpFile(const std::string& fileName, long long maxPixels = MaxImagePixels);
+TDecodedImage DecodeJpegFile(const std::string& fileName, long long maxPixels = MaxImagePixels);

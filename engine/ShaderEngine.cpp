@@ -6,6 +6,7 @@
 
 #include "FileRead.h"
 #include "GlExtensions.h"
+#include "MessageText.h"
 
 namespace {
 
@@ -32,17 +33,29 @@ std::string InfoLog(GLhandleARB object) {
     return log;
 }
 
+// The driver's log may quote the source, so each of its lines is escaped like any text from a file.
+std::string EscapedLines(const std::string& log) {
+    std::string out;
+    for (std::size_t start = 0; start <= log.size();) {
+        const std::size_t end = std::min(log.find('\n', start), log.size());
+        if (start > 0) out += '\n';
+        out += EscapeForMessage(std::string_view(log).substr(start, end - start));
+        start = end + 1;
+    }
+    return out;
+}
+
 // A failure is told on standard error and changes nothing else: drawing with a broken program behaves as
 // GL makes it behave.
 void ReportFailure(GLhandleARB object, GLenum statusQuery, const std::string& what) {
-    if (!Succeeded(object, statusQuery)) std::cerr << what << ": " << InfoLog(object) << '\n';
+    if (!Succeeded(object, statusQuery)) std::cerr << what << ": " << EscapedLines(InfoLog(object)) << '\n';
 }
 
 void Compile(GLhandleARB shader, const std::string& source, const std::string& fileName) {
     const GLcharARB* text = source.c_str();
     Gl::glShaderSourceARB(shader, 1, &text, nullptr);
     Gl::glCompileShaderARB(shader);
-    ReportFailure(shader, GL_OBJECT_COMPILE_STATUS_ARB, fileName + ": compile failed");
+    ReportFailure(shader, GL_OBJECT_COMPILE_STATUS_ARB, FileMessage(fileName, "compile failed"));
 }
 
 }  // namespace
@@ -65,7 +78,8 @@ void TShader::Build() {
     Gl::glAttachObjectARB(Program, fragment);
     Gl::glAttachObjectARB(Program, vertex);
     Gl::glLinkProgramARB(Program);
-    ReportFailure(Program, GL_OBJECT_LINK_STATUS_ARB, VertexFile + ", " + FragmentFile + ": link failed");
+    ReportFailure(Program, GL_OBJECT_LINK_STATUS_ARB,
+                  EscapeForMessage(VertexFile) + ", " + FileMessage(FragmentFile, "link failed"));
 }
 
 void TShader::Use() { Gl::glUseProgramObjectARB(Program); }

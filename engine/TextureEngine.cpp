@@ -5,7 +5,9 @@
 
 #include "Colladaengine.h"
 #include "GlExtensions.h"
+#include "FileRead.h"
 #include "ImageDecoders.h"
+#include "MessageText.h"
 
 namespace {
 
@@ -22,12 +24,12 @@ std::string LowerCaseExtension(const std::string& fileName) {
 }
 
 // An unknown extension is no error: it gives an empty image, which still becomes a (0 x 0) texture.
-TDecodedImage DecodeByExtension(const std::string& fileName) {
+TDecodedImage DecodeByExtension(const std::string& fileName, long long maxPixels) {
     const std::string extension = LowerCaseExtension(fileName);
     if (extension == ".bmp")
-        return DecodeBmpFile(fileName);
+        return DecodeBmpFile(fileName, maxPixels);
     if (extension == ".jpg" || extension == ".jpeg")
-        return DecodeJpegFile(fileName);
+        return DecodeJpegFile(fileName, maxPixels);
     return {};
 }
 
@@ -57,17 +59,22 @@ TTexture::~TTexture() {
 
 // Decoding comes before any GL call, so a file that fails leaves no texture object behind. The unpack
 // alignment of 1 is left set: rows of 4-byte texels need no more, and nothing else here relies on 4.
-void TTexture::LoadImageFile(const std::string& fileName, int unit) {
+void TTexture::LoadImageFile(const std::string& fileName, int unit, long long* pixelBudget) {
     FileName = fileName;
     Unit = unit;
     std::vector<unsigned char> rgba;
     int width = 0, height = 0;
-    {
-        const TDecodedImage image = DecodeByExtension(fileName);
+    try {
+        const TDecodedImage image = DecodeByExtension(fileName, pixelBudget ? *pixelBudget : MaxImagePixels);
         rgba = BottomUpRgba(image);
         width = image.Width;
         height = image.Height;
+    } catch (const TOutOfMemory&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        throw TOutOfMemory(FileMessage(fileName, "out of memory while decoding the image"));
     }
+    if (pixelBudget) *pixelBudget -= static_cast<long long>(width) * height;
     Gl::glActiveTextureARB(static_cast<GLenum>(Unit));
     glGenTextures(1, &Id);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -93,14 +100,22 @@ void TTexture::Unbind() {
 
 TTextureEngine::~TTextureEngine() = default;  // the list deletes its textures in order
 
+std::size_t TTextureEngine::TKeyHash::operator()(const TKey& key) const noexcept {
+    return std::hash<std::string_view>()(key.FileName) ^ (static_cast<std::size_t>(key.Unit) * 0x9E3779B97F4A7C15u);
+}
+
+// Entries reach the index in list order and an existing key is never replaced, so the index gives what a
+// walk from the front would: the first entry with that name and unit. Entries appended to Textures by other
+// means than this function are taken in on the next look-up.
 int TTextureEngine::LoadTexture(const std::string& fileName, int unit) {
-    for (int index = 0; index < Textures.Count(); ++index) {
-        const TTexture* texture = Textures[static_cast<std::size_t>(index)];
-        if (texture->Unit == unit && texture->FileName == fileName)
-            return index;
+    for (; IndexedCount < Textures.Count(); ++IndexedCount) {
+        const TTexture* texture = Textures[static_cast<std::size_t>(IndexedCount)];
+        Index.try_emplace(TKey{texture->FileName, texture->Unit}, IndexedCount);
     }
+    if (const auto found = Index.find(TKey{fileName, unit}); found != Index.end())
+        return found->second;
     auto texture = std::make_unique<TTexture>();
-    texture->LoadImageFile(fileName, unit);
+    texture->LoadImageFile(fileName, unit, &PixelBudgetLeft);
     Textures.Add(std::move(texture));
     return Textures.Count() - 1;
 }

@@ -1,13 +1,10 @@
 #include "XmlDocument.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <limits>
 #include <pugixml.hpp>
-#include <sys/stat.h>
+
+#include "FileRead.h"
 
 namespace {
 
@@ -27,50 +24,7 @@ bool IsXmlSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-// The length of the valid UTF-8 sequence at the start of `text`, or 0 when it is not one.
-std::size_t Utf8SequenceLength(std::string_view text) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    unsigned minimum = 0, value = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) { length = 2; value = lead & 0x1F; minimum = 0x80; }
-    else if (lead >= 0xE0 && lead <= 0xEF) { length = 3; value = lead & 0x0F; minimum = 0x800; }
-    else if (lead >= 0xF0 && lead <= 0xF4) { length = 4; value = lead & 0x07; minimum = 0x10000; }
-    else return 0;
-    if (text.size() < length) return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80) return 0;
-        value = (value << 6) | (byte(i) & 0x3F);
-    }
-    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
-    return length;
-}
-
 }  // namespace
-
-std::string EscapeForMessage(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x20 && c < 0x7F && c != '\\') {
-            out += static_cast<char>(c);
-            ++i;
-        } else if (c == '\\') {
-            out += "\\\\";
-            ++i;
-        } else if (const std::size_t length = c >= 0x80 ? Utf8SequenceLength(text.substr(i)) : 0) {
-            out.append(text.substr(i, length));
-            i += length;
-        } else {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-            out += escaped;
-            ++i;
-        }
-    }
-    return out;
-}
 
 // --- TXmlNode -------------------------------------------------------------------------------------------
 
@@ -171,7 +125,8 @@ std::string TXmlNode::Describe() const {
 
 void TXmlNode::Fail(std::string_view what) const {
     const std::string file = Document ? Document->FileName() : std::string();
-    throw TXmlError(file + ":" + std::to_string(Line()) + ": " + Describe() + " " + std::string(what));
+    throw TXmlError(EscapeForMessage(file) + ":" + std::to_string(Line()) + ": " + Describe() + " " +
+                    std::string(what));
 }
 
 // --- TXmlDocument ---------------------------------------------------------------------------------------
@@ -184,37 +139,65 @@ void TXmlDocument::Clear() {
     Tree->reset();
     Buffer.reset();
     BufferSize = 0;
-    LineStarts.clear();
+    Lines.Clear();
     Active = false;
 }
 
+namespace {
+
+TTextEncoding EncodingOf(pugi::xml_encoding encoding) {
+    switch (encoding) {
+    case pugi::encoding_utf16_le: return TTextEncoding::Utf16Le;
+    case pugi::encoding_utf16_be: return TTextEncoding::Utf16Be;
+    case pugi::encoding_utf32_le: return TTextEncoding::Utf32Le;
+    case pugi::encoding_utf32_be: return TTextEncoding::Utf32Be;
+    case pugi::encoding_latin1: return TTextEncoding::Latin1;
+    default: return TTextEncoding::Utf8;
+    }
+}
+
+}  // namespace
+
+// Lines are marked from the bytes read, before parsing in place rewrites them: the file is opened once, and
+// a file replaced after the load (even by a FIFO) cannot change or stall a message. A document in another
+// encoding is parsed from a UTF-8 copy that the parser makes, which leaves the bytes read untouched, so its
+// lines are marked again afterwards at the positions of that copy.
 void TXmlDocument::LoadFromFile(const std::string& fileName) {
     Clear();
     Name = fileName;
-    struct stat info {};
-    if (stat(fileName.c_str(), &info) != 0)
-        throw TXmlError(fileName + ": cannot open: " + std::strerror(errno));
-    if (!S_ISREG(info.st_mode))
-        throw TXmlError(fileName + ": not a regular file");
-    std::ifstream stream(fileName, std::ios::binary);
-    if (!stream)
-        throw TXmlError(fileName + ": cannot open: " + std::strerror(errno));
-    BufferSize = static_cast<std::size_t>(info.st_size);
-    Buffer = AllocateLargeArray<char>(BufferSize + 1);
-    if (BufferSize > 0 && !stream.read(Buffer.get(), static_cast<std::streamsize>(BufferSize))) {
+    try {
+        const TReadFile file(fileName);
+        BufferSize = file.Size();
+        try {
+            Buffer = AllocateLargeArray<char>(BufferSize + 1);
+        } catch (const std::bad_alloc&) {
+            throw TOutOfMemory(FileMessage(fileName, "out of memory for " + std::to_string(BufferSize + 1) + " bytes"));
+        }
+        file.Read(0, Buffer.get(), BufferSize);
+    } catch (const TFileError& error) {
         Clear();
-        throw TXmlError(fileName + ": read failed");
+        throw TXmlError(error.what());
     }
     Buffer[BufferSize] = '\0';
+    Lines.Build({Buffer.get(), BufferSize}, TTextEncoding::Utf8);
 
     const pugi::xml_parse_result result =
         Tree->load_buffer_inplace(Buffer.get(), BufferSize, ParseOptions, pugi::encoding_auto);
+    const TTextEncoding encoding = EncodingOf(result.encoding);
+    const bool converted =
+        encoding != TTextEncoding::Utf8 &&
+        (encoding != TTextEncoding::Latin1 ||
+         std::any_of(Buffer.get(), Buffer.get() + BufferSize, [](char c) { return (c & 0x80) != 0; }));
+    if (converted) {
+        Lines.Build({Buffer.get(), BufferSize}, encoding);
+        Buffer.reset();  // the parser holds its own copy
+    }
     if (!result) {
-        const std::ptrdiff_t offset = result.offset;
-        const int line = LineAt(offset);
-        const std::size_t column = line > 0 ? static_cast<std::size_t>(offset) - LineStarts[line - 1] + 1 : 0;
+        const std::size_t offset = static_cast<std::size_t>(std::max<std::ptrdiff_t>(result.offset, 0));
+        const int line = Lines.LineAt(offset);
+        const std::size_t column = Lines.ColumnAt(offset);
         Clear();
-        throw TXmlError(fileName + ":" + std::to_string(line) + ":" + std::to_string(column) +
+        throw TXmlError(EscapeForMessage(fileName) + ":" + std::to_string(line) + ":" + std::to_string(column) +
                         ": malformed XML: " + result.description());
     }
 }
@@ -223,27 +206,8 @@ TXmlNode TXmlDocument::DocumentElement() const {
     return TXmlNode(this, Tree->document_element().internal_object());
 }
 
-// Lines are counted only when a message needs one, from the file as stored: parsing in place has rewritten
-// the buffer, and counting every load would cost a pass over large documents for nothing.
-void TXmlDocument::CountLines() const {
-    if (!LineStarts.empty() || Name.empty()) return;
-    std::ifstream stream(Name, std::ios::binary);
-    LineStarts.push_back(0);
-    std::size_t position = 0;
-    char block[1 << 16];
-    while (stream.read(block, sizeof block) || stream.gcount() > 0) {
-        const std::size_t got = static_cast<std::size_t>(stream.gcount());
-        for (const char* p = block; (p = static_cast<const char*>(std::memchr(p, '\n', got - (p - block))));)
-            LineStarts.push_back(position + static_cast<std::size_t>(++p - block));
-        position += got;
-    }
-}
-
 int TXmlDocument::LineAt(std::ptrdiff_t offset) const {
-    if (offset < 0) return 0;
-    CountLines();
-    const auto after = std::upper_bound(LineStarts.begin(), LineStarts.end(), static_cast<std::size_t>(offset));
-    return static_cast<int>(after - LineStarts.begin());
+    return offset < 0 ? 0 : Lines.LineAt(static_cast<std::size_t>(offset));
 }
 
 std::ptrdiff_t TXmlDocument::OffsetOf(pugi::xml_node_struct* node) const {

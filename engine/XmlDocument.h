@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "LargeAllocation.h"
+#include "LineIndex.h"
+#include "MessageText.h"
 
 namespace pugi {
 struct xml_node_struct;
@@ -127,15 +129,11 @@ public:
 
 private:
     void Clear();
-    void CountLines() const;
 
     std::unique_ptr<pugi::xml_document> Tree;
     TLargeArray<char> Buffer;  // the file's bytes, parsed in place
     std::size_t BufferSize = 0;
-    mutable std::vector<std::size_t> LineStarts;  // counted on first need
+    TLineIndex Lines;  // marked before parsing in place rewrites the bytes
     std::string Name;
     bool Active = false;
 };
-
-// Makes a name from a document safe to print: control bytes and bytes that are not valid UTF-8 become \xNN.
-std::string EscapeForMessage(std::string_view text);

@@ -11,7 +11,7 @@
 template <typename Decoder>
 void DecodeWithinLimits(Decoder decode, const std::uint8_t* data, std::size_t size, const char* name) {
     try {
-        const TDecodedImage image = decode(std::span(data, size), name);
+        const TDecodedImage image = decode(std::span(data, size), name, MaxImagePixels);
         if (image.Width < 1 || image.Height < 1 || image.Width > MaxImageSide || image.Height > MaxImageSide ||
             static_cast<long long>(image.Width) * image.Height > MaxImagePixels ||
             image.Rgb.size() != 3u * image.Width * image.Height)

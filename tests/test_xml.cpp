@@ -98,6 +98,40 @@ TEST_F(XmlTest, LinesCountFromOne)
     EXPECT_EQ(root.FirstChild("b").Line(), 4);
 }
 
+// Documents the parser converts to UTF-8 first: the lines are those of the document, whatever the width of
+// its characters. Each holds multi-byte characters before the element, and a surrogate pair in UTF-16.
+TEST_F(XmlTest, LinesAreTheDocumentsInEveryEncoding)
+{
+    const std::u32string text = U"<root>\n<!-- \u00E9\u20AC\U0001F600 -->\n\n<a/>\n<!-- \u00E9\u00E9\u00E9 -->\n<b/></root>";
+    const auto encode = [&](int width, bool bigEndian) {
+        std::string out;
+        const auto unit = [&](char32_t value) {
+            for (int i = 0; i < width; ++i)
+                out += char(value >> (8 * (bigEndian ? width - 1 - i : i)) & 0xFF);
+        };
+        unit(0xFEFF);
+        for (char32_t c : text) {
+            if (width == 2 && c > 0xFFFF) {
+                unit(0xD800 + ((c - 0x10000) >> 10));
+                unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+            } else {
+                unit(c);
+            }
+        }
+        return out;
+    };
+    for (const auto& [width, bigEndian] : {std::pair{2, false}, {2, true}, {4, false}, {4, true}}) {
+        const TXmlNode root = Parse(encode(width, bigEndian));
+        EXPECT_EQ(root.FirstChild("a").Line(), 4) << width << " bytes, big-endian " << bigEndian;
+        EXPECT_EQ(root.FirstChild("b").Line(), 6) << width << " bytes, big-endian " << bigEndian;
+    }
+    const TXmlNode latin = Parse("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<root>\xE9\xE9\xE9\xE9\n<a/>\n</root>");
+    EXPECT_EQ(latin.FirstChild("a").Line(), 3);
+    static constexpr char malformed[] = "\xFF\xFE<\0r\0>\0\n\0\xE9\0\xE9\0\n\0<\0/\0x\0>\0";
+    const std::string message = ErrorOf([&] { Parse(std::string(malformed, sizeof malformed - 1)); });
+    EXPECT_EQ(message.rfind(LastFile + ":3:", 0), 0u) << message;
+}
+
 TEST_F(XmlTest, UnreadableFilesNameTheFile)
 {
     const std::string missing = (Dir / "missing.dae").string();
