@@ -754,6 +754,6 @@ TEST_P(BadInputTest, EndsCleanlyInTimeAndMemoryWithItsOutcome) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, BadInputTest, ::testing::ValuesIn(Catalogue()),
-                         [](const auto& info) { return info.param.Name; });
+                         [](const auto& instance) { return instance.param.Name; });
 
 }  // namespace
