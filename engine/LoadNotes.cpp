@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "MessageText.h"
+
 void TLoadNotes::Add(const TXmlNode& element, std::string_view code, std::string message) {
     TLoadNote note;
     note.Code = code;
@@ -47,6 +49,6 @@ void TLoadNotes::AddError(const std::exception& error) {
 // document however the names and their parts are spread.
 std::string NoteQuoted(std::string_view text) {
     constexpr std::size_t Longest = 60;
-    if (text.size() <= Longest) return "\"" + EscapeForMessage(text) + "\"";
-    return "\"" + EscapeForMessage(text.substr(0, Longest)) + "\"... (" + std::to_string(text.size()) + " bytes)";
+    if (text.size() <= Longest) return QuotedForMessage(text);
+    return QuotedForMessage(text.substr(0, Longest)) + "... (" + std::to_string(text.size()) + " bytes)";
 }

@@ -51,6 +51,10 @@ std::string EscapeForMessage(std::string_view text) {
     return out;
 }
 
+std::string QuotedForMessage(std::string_view text) {
+    return "\"" + EscapeForMessage(text) + "\"";
+}
+
 std::string FileMessage(std::string_view fileName, std::string_view reason) {
     std::string message = EscapeForMessage(fileName);
     message += ": ";

@@ -10,6 +10,9 @@
 // result is one printable line from which the original bytes can be told.
 std::string EscapeForMessage(std::string_view text);
 
+// The text escaped as above, in double quotes: how a message quotes a name.
+std::string QuotedForMessage(std::string_view text);
+
 // "FILE: REASON" with the file name escaped. The reason is the caller's own text; any name or value from a
 // file inside it must have been escaped already.
 std::string FileMessage(std::string_view fileName, std::string_view reason);

@@ -16,10 +16,6 @@ pugi::xml_node Wrap(pugi::xml_node_struct* node) {
     return pugi::xml_node(node);
 }
 
-std::string Quoted(std::string_view text) {
-    return "\"" + EscapeForMessage(text) + "\"";
-}
-
 bool IsXmlSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
@@ -71,7 +67,7 @@ std::string TXmlNode::AttributeText(std::string_view name) const {
         for (pugi::xml_attribute attribute = Wrap(Node).first_attribute(); attribute;
              attribute = attribute.next_attribute())
             if (name == attribute.name()) return attribute.value();
-    Fail("has no attribute " + Quoted(name));
+    Fail("has no attribute " + QuotedForMessage(name));
 }
 
 int TXmlNode::AttributeInt(std::string_view name) const {
@@ -90,7 +86,7 @@ int TXmlNode::AttributeInt(std::string_view name) const {
     }
     if (negative) value = -value;
     if (!valid || value > std::numeric_limits<int>::max() || value < std::numeric_limits<int>::min())
-        Fail("attribute " + Quoted(name) + " is not a 32-bit integer: " + Quoted(text));
+        Fail("attribute " + QuotedForMessage(name) + " is not a 32-bit integer: " + QuotedForMessage(text));
     return static_cast<int>(value);
 }
 

@@ -2,9 +2,9 @@
 
 #include <charconv>
 
-namespace {
+#include "MessageText.h"
 
-std::string Quoted(std::string_view text) { return "\"" + EscapeForMessage(text) + "\""; }
+namespace {
 
 std::string Number(float value) { return FloatText(value); }
 std::string Number(int value) { return std::to_string(value); }
@@ -43,7 +43,7 @@ void Summary(const TSceneReport& report, std::string& out)
         out += "Loaded: " + std::to_string(report.NodesDrawn) + " of " + Plural(nodes, "node", "nodes") +
                " will be drawn\n";
     } else {
-        out += "Not loaded: " + EscapeForMessage(report.Error.value_or("")) + "\nNothing of it is drawn.";
+        out += "Not loaded: " + report.Error.value_or("") + "\nNothing of it is drawn.";
         std::size_t after = 0;
         for (const TLoadNote& note : report.Notes) after += note.AfterFailure;
         if (after > 0)
@@ -96,7 +96,7 @@ void Geometries(const TSceneReport& report, bool withArrays, std::string& out)
     out += "\nGeometries (" + std::to_string(items.Count()) + ")\n";
     int index = 0;
     for (const auto& geometry : items) {
-        out += "  [" + std::to_string(index++) + "] " + Quoted(geometry->Name) + ": ";
+        out += "  [" + std::to_string(index++) + "] " + QuotedForMessage(geometry->Name) + ": ";
         // Without a stream the index list stays as read, a list of slots rather than of vertices.
         const std::size_t triangles = geometry->TriangleIndices.Count() / 3, lines = geometry->LineIndices.Count() / 2;
         const std::size_t slots = geometry->TriangleIndices.Count() + geometry->LineIndices.Count();
@@ -133,11 +133,11 @@ void Nodes(const TSceneReport& report, std::string& out)
         const std::string rotation = r.Count() == 3 ? "rotation about x " + Number(r[0]) + ", y " + Number(r[1]) +
                                                           ", z " + Number(r[2]) + " degrees"
                                                     : "rotation ()";
-        out += "  [" + std::to_string(index++) + "] " + Quoted(node->Name) +
+        out += "  [" + std::to_string(index++) + "] " + QuotedForMessage(node->Name) +
                (report.Loaded ? (report.Asset->Draws(*node) ? " (drawn)" : " (not drawn)") : "") + ": position " +
                Values(node->Position) + ", " + rotation + ", scale " + Values(node->Scale) + "\n";
-        out += "      geometry " + Quoted(node->GeometryName) + " -> " + Link(report, node->GeometryIndex) +
-               ", material " + Quoted(node->MaterialSymbol) + " -> effect " + Link(report, node->EffectIndex) + "\n";
+        out += "      geometry " + QuotedForMessage(node->GeometryName) + " -> " + Link(report, node->GeometryIndex) +
+               ", material " + QuotedForMessage(node->MaterialSymbol) + " -> effect " + Link(report, node->EffectIndex) + "\n";
     }
 }
 
@@ -147,13 +147,13 @@ void Materials(const TSceneReport& report, std::string& out)
     if (effects.Count() > 0) out += "\nEffects (" + std::to_string(effects.Count()) + ")\n";
     int index = 0;
     for (const auto& effect : effects)
-        out += "  [" + std::to_string(index++) + "] " + Quoted(effect->Name) + ": image " +
-               Quoted(effect->ImageName) + " -> " + Link(report, effect->ImageIndex) + "\n";
+        out += "  [" + std::to_string(index++) + "] " + QuotedForMessage(effect->Name) + ": image " +
+               QuotedForMessage(effect->ImageName) + " -> " + Link(report, effect->ImageIndex) + "\n";
     const TLibraryImages& images = *report.Asset->Images;
     if (!images.Names.empty()) out += "\nImages (" + std::to_string(images.Names.size()) + ")\n";
     for (std::size_t i = 0; i < images.Names.size() && i < images.FileNames.size(); ++i)
-        out += "  [" + std::to_string(i) + "] " + Quoted(images.Names[i]) + ": file " +
-               Quoted(images.FileNames[i]) + "\n";
+        out += "  [" + std::to_string(i) + "] " + QuotedForMessage(images.Names[i]) + ": file " +
+               QuotedForMessage(images.FileNames[i]) + "\n";
 }
 
 }  // namespace
