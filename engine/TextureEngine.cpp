@@ -8,28 +8,17 @@
 #include "FileRead.h"
 #include "ImageDecoders.h"
 #include "MessageText.h"
+#include "TextureFiles.h"
 
 namespace {
 
-// The text from the last '.' of the name's last path component, ASCII letters lower-cased; empty without one.
-std::string LowerCaseExtension(const std::string& fileName) {
-    const std::size_t slash = fileName.find_last_of('/');
-    const std::size_t dot = fileName.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    std::string extension = fileName.substr(dot);
-    for (char& c : extension)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return extension;
-}
-
 // An unknown extension is no error: it gives an empty image, which still becomes a (0 x 0) texture.
 TDecodedImage DecodeByExtension(const std::string& fileName, long long maxPixels) {
-    const std::string extension = LowerCaseExtension(fileName);
-    if (extension == ".bmp")
-        return DecodeBmpFile(fileName, maxPixels);
-    if (extension == ".jpg" || extension == ".jpeg")
-        return DecodeJpegFile(fileName, maxPixels);
+    switch (TextureDecoderFor(fileName)) {
+    case ETextureDecoder::Bmp: return DecodeBmpFile(fileName, maxPixels);
+    case ETextureDecoder::Jpeg: return DecodeJpegFile(fileName, maxPixels);
+    case ETextureDecoder::None: break;
+    }
     return {};
 }
 
