@@ -1,9 +1,9 @@
 #include "LoadWays.h"
 
+#include <assimp/scene.h>
 #include <algorithm>
 #include <assimp/Importer.hpp>
 #include <cstdint>
-#include <assimp/scene.h>
 #include <filesystem>
 #include <fstream>
 #include <pugixml.hpp>
@@ -18,13 +18,9 @@ namespace {
 
 // Makes the compiler compute `value` without storing it anywhere, and without a sum that would make each
 // number wait for the one before it.
-void Keep(double value) {
-    asm volatile("" : : "g"(value));
-}
+void Keep(double value) { asm volatile("" : : "g"(value)); }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Reads the run of digits at `p` into `digits`, eight bytes at a time while the buffer (ending at `end`) has
 // them, as the loader's integer reader does for short runs; the number of digits read.
@@ -49,11 +45,10 @@ bool IsDigit(char c) {
 // `end`. The count of numbers is added to `count`.
 void ReadNumbers(const char* p, const char* end, std::size_t& count) {
     // Powers of ten from 1e-22 to 1e22, looked up without a branch on the sign of the scale.
-    static constexpr double Powers[] = {1e-22, 1e-21, 1e-20, 1e-19, 1e-18, 1e-17, 1e-16, 1e-15, 1e-14, 1e-13, 1e-12,
-                                        1e-11, 1e-10, 1e-9,  1e-8,  1e-7,  1e-6,  1e-5,  1e-4,  1e-3,  1e-2,  1e-1,
-                                        1e0,   1e1,   1e2,   1e3,   1e4,   1e5,   1e6,   1e7,   1e8,   1e9,   1e10,
-                                        1e11,  1e12,  1e13,  1e14,  1e15,  1e16,  1e17,  1e18,  1e19,  1e20,  1e21,
-                                        1e22};
+    static constexpr double Powers[] = {
+        1e-22, 1e-21, 1e-20, 1e-19, 1e-18, 1e-17, 1e-16, 1e-15, 1e-14, 1e-13, 1e-12, 1e-11, 1e-10, 1e-9, 1e-8,
+        1e-7,  1e-6,  1e-5,  1e-4,  1e-3,  1e-2,  1e-1,  1e0,   1e1,   1e2,   1e3,   1e4,   1e5,   1e6,  1e7,
+        1e8,   1e9,   1e10,  1e11,  1e12,  1e13,  1e14,  1e15,  1e16,  1e17,  1e18,  1e19,  1e20,  1e21, 1e22};
     constexpr int Largest = 22;
     for (;;) {
         while (*p != '\0' && !IsDigit(*p) && *p != '-' && *p != '.') ++p;

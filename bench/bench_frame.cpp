@@ -6,11 +6,11 @@
 #include <EGL/egl.h>
 #include <GL/gl.h>
 
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
-#include <unistd.h>
 
 #include "Colladaengine.h"
 #include "GlExtensions.h"
@@ -35,8 +35,7 @@ std::string Document(int nodes) {
 }
 
 struct TFrameScene {
-    explicit TFrameScene(int nodes)
-        : Engine(std::make_unique<TColladaEngine>(&XmlDocument, TNativeWindow{}, 1, 1)) {
+    explicit TFrameScene(int nodes) : Engine(std::make_unique<TColladaEngine>(&XmlDocument, TNativeWindow{}, 1, 1)) {
         const std::string path =
             (std::filesystem::temp_directory_path() / ("bench_frame_" + std::to_string(getpid()) + ".dae")).string();
         std::ofstream(path) << Document(nodes);

@@ -46,20 +46,15 @@ void StreamExtraction(benchmark::State& state, const std::string& text) {
     for (auto _ : state) {
         std::istringstream stream(text);
         stream.imbue(std::locale::classic());
-        for (int i = 0; i < Count && stream >> values[i]; ++i) {
-        }
+        for (int i = 0; i < Count && stream >> values[i]; ++i) {}
         benchmark::DoNotOptimize(values.data());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
 }
 
-void ParseText(TFloatArray& array, const std::string& text) {
-    ParseFloatArray(array, text, Count);
-}
+void ParseText(TFloatArray& array, const std::string& text) { ParseFloatArray(array, text, Count); }
 
-void ParseText(TIntArray& array, const std::string& text) {
-    ParseIntArray(array, text, Count);
-}
+void ParseText(TIntArray& array, const std::string& text) { ParseIntArray(array, text, Count); }
 
 template <typename T>
 void OnePass(benchmark::State& state, const std::string& text) {
@@ -71,21 +66,13 @@ void OnePass(benchmark::State& state, const std::string& text) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
 }
 
-void BM_ParseFloatArray(benchmark::State& state) {
-    OnePass<float>(state, FloatText());
-}
+void BM_ParseFloatArray(benchmark::State& state) { OnePass<float>(state, FloatText()); }
 
-void BM_StreamFloats(benchmark::State& state) {
-    StreamExtraction<float>(state, FloatText());
-}
+void BM_StreamFloats(benchmark::State& state) { StreamExtraction<float>(state, FloatText()); }
 
-void BM_ParseIntArray(benchmark::State& state) {
-    OnePass<int>(state, IntText());
-}
+void BM_ParseIntArray(benchmark::State& state) { OnePass<int>(state, IntText()); }
 
-void BM_StreamInts(benchmark::State& state) {
-    StreamExtraction<int>(state, IntText());
-}
+void BM_StreamInts(benchmark::State& state) { StreamExtraction<int>(state, IntText()); }
 
 }  // namespace
 

@@ -1,13 +1,13 @@
 // Texture loading of a 2048 x 2048 image, JPEG and BMP: decoding alone (from memory) against the whole load
 // (file read, decode, RGBA conversion, upload) into a headless engine's context.
+#include <malloc.h>
+#include <unistd.h>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <malloc.h>
 #include <memory>
 #include <span>
 #include <string>
-#include <unistd.h>
 
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
@@ -37,8 +37,8 @@ struct TFiles {
         const TRgbImage picture = Picture();
         Bmp = Bmp24(picture);
         Jpeg = WriteJpeg(picture, {.Quality = 90});
-        const std::string stem = (std::filesystem::temp_directory_path() /
-                                  ("bench_textures-" + std::to_string(getpid()))).string();
+        const std::string stem =
+            (std::filesystem::temp_directory_path() / ("bench_textures-" + std::to_string(getpid()))).string();
         BmpPath = stem + ".bmp";
         JpegPath = stem + ".jpg";
         std::ofstream(BmpPath, std::ios::binary) << Bmp;

@@ -4,13 +4,13 @@
 #include <GL/glx.h>
 #include <dlfcn.h>
 
+#include <unistd.h>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -35,7 +35,7 @@ double StartMilliseconds() {
 void RecordFirstFrame() {
     static std::atomic<bool> done{false};
     if (done.exchange(true)) return;
-    timespec now {};
+    timespec now{};
     clock_gettime(CLOCK_BOOTTIME, &now);
     const double start = StartMilliseconds();
     const char* name = std::getenv("FIRST_FRAME_FILE");

@@ -3,11 +3,11 @@
 // that each way is measured in a process of its own.
 //   loadpeak ours|floor|peer FILE.dae
 //   ->  "<wall ms> <peak kilobytes> <count read> <user ms> <kernel ms>"
+#include <sys/resource.h>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <sys/resource.h>
 
 namespace {
 
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        rusage before {}, after {};
+        rusage before{}, after{};
         getrusage(RUSAGE_SELF, &before);
         const auto start = std::chrono::steady_clock::now();
         const std::size_t read = load(argv[2]);

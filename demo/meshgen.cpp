@@ -24,9 +24,7 @@ TGrid GridFor(long long triangles) {
     return {columns, rows};
 }
 
-double Height(double x, double y) {
-    return 0.5 * std::sin(x * 0.7) * std::cos(y * 0.5);
-}
+double Height(double x, double y) { return 0.5 * std::sin(x * 0.7) * std::cos(y * 0.5); }
 
 void WriteDocument(FILE* out, const TGrid& grid) {
     const double spacing = 0.1;

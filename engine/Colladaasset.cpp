@@ -116,8 +116,7 @@ void TColladaAsset::LinkEffectImages() {
         if (Notes && !effect->ImageName.empty() && effect->ImageIndex == -1)
             Notes->Add(Notes->OriginOf(effect.get()), "image-link",
                        "effect " + NoteQuoted(effect->Name) + ": its surface names the image " +
-                           NoteQuoted(effect->ImageName) +
-                           ", and no image has that \"name\": it gives no texture");
+                           NoteQuoted(effect->ImageName) + ", and no image has that \"name\": it gives no texture");
     }
 }
 

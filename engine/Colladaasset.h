@@ -179,7 +179,7 @@ struct TGeometryStream {
     int Components;  // entries per vertex; 1 for an index list
     // The array, and with it the type of its elements.
     std::variant<TFloatArray TGeometry::*, TIntArray TGeometry::*> Values;
-    unsigned TGeometry::*Buffer;  // the GL buffer name the engine keeps for the array; 0 while it has none
+    unsigned TGeometry::*Buffer;         // the GL buffer name the engine keeps for the array; 0 while it has none
     int TGeometry::*Location = nullptr;  // a generic attribute's shader location; null for the other arrays
 
     bool Generic() const { return Location != nullptr; }
@@ -219,9 +219,9 @@ public:
 class TNode {
 public:
     std::string Name;
-    TFloatArray Position;  // from <translate>
-    TFloatArray Rotation;  // degrees: [0] about x, [1] about y, [2] about z
-    TFloatArray Scale;     // from <scale>
+    TFloatArray Position;        // from <translate>
+    TFloatArray Rotation;        // degrees: [0] about x, [1] about y, [2] about z
+    TFloatArray Scale;           // from <scale>
     std::string GeometryName;    // the instance's url less its first character
     std::string MaterialSymbol;  // the instanced material's symbol
     int GeometryIndex = -1;
@@ -283,8 +283,8 @@ public:
     TFloatArray Position{0.0f, 0.0f, 0.0f};
     TFloatArray Rotation{0.0f, 0.0f, 0.0f};  // degrees about x, y, z
     TFloatArray Scale{1.0f, 1.0f, 1.0f};
-    int ShaderIndex = -1;   // -1: the fixed pipeline
-    int PolygonMode = -1;   // GL_LINE or GL_FILL; -1 leaves the current mode
+    int ShaderIndex = -1;  // -1: the fixed pipeline
+    int PolygonMode = -1;  // GL_LINE or GL_FILL; -1 leaves the current mode
     bool Visible = true;
     // Where the load records what it notices; none in the programs. Set before LoadFromFile.
     TLoadNotes* Notes = nullptr;

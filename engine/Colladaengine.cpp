@@ -20,8 +20,8 @@ std::string JoinNames(const std::vector<std::string>& names) {
 
 }  // namespace
 
-TColladaEngine::TColladaEngine(TXmlDocument* document, TNativeWindow window, int width, int height,
-                               float fieldOfView, float nearPlane, float farPlane)
+TColladaEngine::TColladaEngine(TXmlDocument* document, TNativeWindow window, int width, int height, float fieldOfView,
+                               float nearPlane, float farPlane)
     : Window(window), Document(document), FieldOfView(fieldOfView), NearPlane(nearPlane), FarPlane(farPlane) {
     Construct(width, height);
 }
@@ -100,15 +100,15 @@ void TColladaEngine::RenderScene() {
     Context->SwapBuffers();
 }
 
-void TColladaEngine::RenderLookAt(float eyeX, float eyeY, float eyeZ, float centreX, float centreY,
-                                  float centreZ, float upX, float upY, float upZ) {
+void TColladaEngine::RenderLookAt(float eyeX, float eyeY, float eyeZ, float centreX, float centreY, float centreZ,
+                                  float upX, float upY, float upZ) {
     BeginFrame();
     gluLookAt(eyeX, eyeY, eyeZ, centreX, centreY, centreZ, upX, upY, upZ);
     RenderScene();
 }
 
-void TColladaEngine::RenderPlaced(float x, float y, float z, float angleX, float angleY, float angleZ,
-                                  float scaleX, float scaleY, float scaleZ) {
+void TColladaEngine::RenderPlaced(float x, float y, float z, float angleX, float angleY, float angleZ, float scaleX,
+                                  float scaleY, float scaleZ) {
     BeginFrame();
     glTranslatef(x, y, z);
     glRotatef(angleZ, 0.0f, 0.0f, 1.0f);

@@ -77,9 +77,9 @@ public:
     std::string Name;
     std::string VertexFile;
     std::string FragmentFile;
-    std::string VertexSource;    // whole file; GL sees it up to its first NUL byte
+    std::string VertexSource;  // whole file; GL sees it up to its first NUL byte
     std::string FragmentSource;
-    unsigned Program = 0;        // GLhandleARB; 0 before Build
+    unsigned Program = 0;            // GLhandleARB; 0 before Build
     TShaderEngine* Owner = nullptr;  // the store that registered it; SetUniform keeps its Current in line
 
     void ReadSources();  // raises an error naming the file when one cannot be read
@@ -136,10 +136,10 @@ public:
     void Resize(int width, int height);
     void BeginFrame();
     void RenderScene();
-    void RenderLookAt(float eyeX, float eyeY, float eyeZ, float centreX, float centreY, float centreZ,
-                      float upX, float upY, float upZ);
-    void RenderPlaced(float x, float y, float z, float angleX, float angleY, float angleZ, float scaleX,
-                      float scaleY, float scaleZ);
+    void RenderLookAt(float eyeX, float eyeY, float eyeZ, float centreX, float centreY, float centreZ, float upX,
+                      float upY, float upZ);
+    void RenderPlaced(float x, float y, float z, float angleX, float angleY, float angleZ, float scaleX, float scaleY,
+                      float scaleZ);
     void UploadGeometries(TColladaAsset* asset);
     void DrawAsset(TColladaAsset* asset);
     void DrawGeometry(TGeometry* geometry);

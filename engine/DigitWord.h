@@ -32,7 +32,8 @@ inline std::uint32_t Value(std::uint64_t word, int length) {
     std::uint64_t v = (word - 0x3030303030303030) << (8 * (8 - length));
     v = (v * 10) + (v >> 8);
     v = (((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
-         (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >> 32;
+         (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
+        32;
     return static_cast<std::uint32_t>(v);
 }
 

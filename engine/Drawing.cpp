@@ -68,15 +68,13 @@ void PointAt(const TGeometry& g, const TGeometryStream& stream) {
     }
 }
 
-GLenum PrimitiveMode(TGeometryArray which) {
-    return which == TGeometryArray::LineIndices ? GL_LINES : GL_TRIANGLES;
-}
+GLenum PrimitiveMode(TGeometryArray which) { return which == TGeometryArray::LineIndices ? GL_LINES : GL_TRIANGLES; }
 
 void DrawRange(const TGeometry& g, const TGeometryStream& stream) {
     const auto count = static_cast<GLsizei>(stream.Count(g));
     if (count == 0) return;
-    Gl::glDrawRangeElements(PrimitiveMode(stream.Which), 0, static_cast<GLuint>(count - 1), count,
-                            ElementType(stream), nullptr);
+    Gl::glDrawRangeElements(PrimitiveMode(stream.Which), 0, static_cast<GLuint>(count - 1), count, ElementType(stream),
+                            nullptr);
 }
 
 // Switches the client arrays of the geometry's non-empty streams on or off, always in the same order, and

@@ -1,11 +1,11 @@
 #include "FileRead.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "MessageText.h"
 
@@ -68,6 +68,4 @@ std::vector<unsigned char> ReadWholeFile(const std::string& fileName) {
     return TReadFile(fileName).ReadWhole<std::vector<unsigned char>>();
 }
 
-std::string ReadWholeTextFile(const std::string& fileName) {
-    return TReadFile(fileName).ReadWhole<std::string>();
-}
+std::string ReadWholeTextFile(const std::string& fileName) { return TReadFile(fileName).ReadWhole<std::string>(); }

@@ -45,7 +45,8 @@ void ReadPrimitive(const TXmlNode& primitive, int corners, TIntArray& indices, i
         notes->Add(primitive, "slot-mismatch",
                    "of geometry " + NoteQuoted(name) + " has " + std::to_string(inputs) +
                        " <input> element(s), so each corner is read as " + std::to_string(inputs) +
-                       " index slot(s), but " + std::to_string(streams) + " stream(s) were found by their source ids: the streams are filled from the wrong slots");
+                       " index slot(s), but " + std::to_string(streams) +
+                       " stream(s) were found by their source ids: the streams are filled from the wrong slots");
     if (!p) return;
     const std::string_view text = p.Text();
     CheckDeclaredCount(primitive, total, text.size());
@@ -79,7 +80,7 @@ bool IsNameWithSuffix(std::string_view id, std::string_view name, std::string_vi
 // Every primitive kind a mesh may hold. Only the first <triangles>, or else the first <lines>, is read; the
 // others explain a mesh that draws less than it holds.
 constexpr std::string_view PrimitiveKinds[] = {"triangles", "lines",   "polylist",  "polygons",
-                                                "tristrips", "trifans", "linestrips"};
+                                               "tristrips", "trifans", "linestrips"};
 
 // Notes a mesh without a primitive element that is read, or with more than the one read.
 void NotePrimitives(const TXmlNode& mesh, const TXmlNode& read, const std::string& name, TLoadNotes& notes) {
@@ -123,9 +124,7 @@ bool TLibraryGeometries::LoadFromNode(const TXmlNode& library, TLoadNotes* notes
     return read == expected;
 }
 
-int TLibraryGeometries::IndexOf(std::string_view name) const {
-    return Items.IndexOfName(name);
-}
+int TLibraryGeometries::IndexOf(std::string_view name) const { return Items.IndexOfName(name); }
 
 bool TGeometry::LoadFromNode(const TXmlNode& node, TLoadNotes* notes) {
     // A survey reads on without the name, so that what else stands in the way shows with the missing name.

@@ -11,44 +11,44 @@
 #include <GL/glext.h>
 
 // The look-up table in order: type, name, whether the engine calls it.
-#define GL_ENTRY_POINTS(X)                                                    \
-    X(PFNGLACTIVETEXTUREARBPROC, glActiveTextureARB, true)                    \
-    X(PFNGLGENBUFFERSARBPROC, glGenBuffersARB, true)                          \
-    X(PFNGLBINDBUFFERARBPROC, glBindBufferARB, true)                          \
-    X(PFNGLBUFFERDATAARBPROC, glBufferDataARB, true)                          \
-    X(PFNGLDRAWRANGEELEMENTSPROC, glDrawRangeElements, true)                  \
-    X(PFNGLCREATESHADEROBJECTARBPROC, glCreateShaderObjectARB, true)          \
-    X(PFNGLSHADERSOURCEARBPROC, glShaderSourceARB, true)                      \
-    X(PFNGLCOMPILESHADERARBPROC, glCompileShaderARB, true)                    \
-    X(PFNGLCREATEPROGRAMOBJECTARBPROC, glCreateProgramObjectARB, true)        \
-    X(PFNGLATTACHOBJECTARBPROC, glAttachObjectARB, true)                      \
-    X(PFNGLLINKPROGRAMARBPROC, glLinkProgramARB, true)                        \
-    X(PFNGLGETUNIFORMLOCATIONARBPROC, glGetUniformLocationARB, true)          \
-    X(PFNGLUSEPROGRAMOBJECTARBPROC, glUseProgramObjectARB, true)              \
-    X(PFNGLUNIFORM4FVPROC, glUniform4fv, false)                               \
-    X(PFNGLGETOBJECTPARAMETERIVARBPROC, glGetObjectParameterivARB, false)     \
-    X(PFNGLGETINFOLOGARBPROC, glGetInfoLogARB, false)                         \
-    X(PFNGLUNIFORM1FVPROC, glUniform1fv, false)                               \
-    X(PFNGLUNIFORM2FVPROC, glUniform2fv, false)                               \
-    X(PFNGLUNIFORM3FVPROC, glUniform3fv, false)                               \
-    X(PFNGLDELETEBUFFERSPROC, glDeleteBuffers, true)                          \
-    X(PFNGLUNIFORM1IVPROC, glUniform1iv, true)                                \
-    X(PFNGLUNIFORM2IVPROC, glUniform2iv, true)                                \
-    X(PFNGLUNIFORM3IVPROC, glUniform3iv, true)                                \
-    X(PFNGLUNIFORM4IVPROC, glUniform4iv, true)                                \
-    X(PFNGLVERTEXATTRIBPOINTERPROC, glVertexAttribPointer, true)              \
-    X(PFNGLENABLEVERTEXATTRIBARRAYPROC, glEnableVertexAttribArray, true)      \
-    X(PFNGLDISABLEVERTEXATTRIBARRAYPROC, glDisableVertexAttribArray, true)    \
-    X(PFNGLGETATTRIBLOCATIONARBPROC, glGetAttribLocationARB, false)           \
-    X(PFNGLGENRENDERBUFFERSEXTPROC, glGenRenderbuffersEXT, false)             \
-    X(PFNGLBINDRENDERBUFFEREXTPROC, glBindRenderbufferEXT, false)             \
-    X(PFNGLRENDERBUFFERSTORAGEEXTPROC, glRenderbufferStorageEXT, false)       \
-    X(PFNGLGENFRAMEBUFFERSEXTPROC, glGenFramebuffersEXT, false)               \
-    X(PFNGLBINDFRAMEBUFFEREXTPROC, glBindFramebufferEXT, false)               \
+#define GL_ENTRY_POINTS(X)                                                      \
+    X(PFNGLACTIVETEXTUREARBPROC, glActiveTextureARB, true)                      \
+    X(PFNGLGENBUFFERSARBPROC, glGenBuffersARB, true)                            \
+    X(PFNGLBINDBUFFERARBPROC, glBindBufferARB, true)                            \
+    X(PFNGLBUFFERDATAARBPROC, glBufferDataARB, true)                            \
+    X(PFNGLDRAWRANGEELEMENTSPROC, glDrawRangeElements, true)                    \
+    X(PFNGLCREATESHADEROBJECTARBPROC, glCreateShaderObjectARB, true)            \
+    X(PFNGLSHADERSOURCEARBPROC, glShaderSourceARB, true)                        \
+    X(PFNGLCOMPILESHADERARBPROC, glCompileShaderARB, true)                      \
+    X(PFNGLCREATEPROGRAMOBJECTARBPROC, glCreateProgramObjectARB, true)          \
+    X(PFNGLATTACHOBJECTARBPROC, glAttachObjectARB, true)                        \
+    X(PFNGLLINKPROGRAMARBPROC, glLinkProgramARB, true)                          \
+    X(PFNGLGETUNIFORMLOCATIONARBPROC, glGetUniformLocationARB, true)            \
+    X(PFNGLUSEPROGRAMOBJECTARBPROC, glUseProgramObjectARB, true)                \
+    X(PFNGLUNIFORM4FVPROC, glUniform4fv, false)                                 \
+    X(PFNGLGETOBJECTPARAMETERIVARBPROC, glGetObjectParameterivARB, false)       \
+    X(PFNGLGETINFOLOGARBPROC, glGetInfoLogARB, false)                           \
+    X(PFNGLUNIFORM1FVPROC, glUniform1fv, false)                                 \
+    X(PFNGLUNIFORM2FVPROC, glUniform2fv, false)                                 \
+    X(PFNGLUNIFORM3FVPROC, glUniform3fv, false)                                 \
+    X(PFNGLDELETEBUFFERSPROC, glDeleteBuffers, true)                            \
+    X(PFNGLUNIFORM1IVPROC, glUniform1iv, true)                                  \
+    X(PFNGLUNIFORM2IVPROC, glUniform2iv, true)                                  \
+    X(PFNGLUNIFORM3IVPROC, glUniform3iv, true)                                  \
+    X(PFNGLUNIFORM4IVPROC, glUniform4iv, true)                                  \
+    X(PFNGLVERTEXATTRIBPOINTERPROC, glVertexAttribPointer, true)                \
+    X(PFNGLENABLEVERTEXATTRIBARRAYPROC, glEnableVertexAttribArray, true)        \
+    X(PFNGLDISABLEVERTEXATTRIBARRAYPROC, glDisableVertexAttribArray, true)      \
+    X(PFNGLGETATTRIBLOCATIONARBPROC, glGetAttribLocationARB, false)             \
+    X(PFNGLGENRENDERBUFFERSEXTPROC, glGenRenderbuffersEXT, false)               \
+    X(PFNGLBINDRENDERBUFFEREXTPROC, glBindRenderbufferEXT, false)               \
+    X(PFNGLRENDERBUFFERSTORAGEEXTPROC, glRenderbufferStorageEXT, false)         \
+    X(PFNGLGENFRAMEBUFFERSEXTPROC, glGenFramebuffersEXT, false)                 \
+    X(PFNGLBINDFRAMEBUFFEREXTPROC, glBindFramebufferEXT, false)                 \
     X(PFNGLFRAMEBUFFERRENDERBUFFEREXTPROC, glFramebufferRenderbufferEXT, false) \
-    X(PFNGLFRAMEBUFFERTEXTURE2DEXTPROC, glFramebufferTexture2DEXT, false)     \
-    X(PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC, glCheckFramebufferStatusEXT, false) \
-    X(PFNGLDELETERENDERBUFFERSEXTPROC, glDeleteRenderbuffersEXT, false)       \
+    X(PFNGLFRAMEBUFFERTEXTURE2DEXTPROC, glFramebufferTexture2DEXT, false)       \
+    X(PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC, glCheckFramebufferStatusEXT, false)   \
+    X(PFNGLDELETERENDERBUFFERSEXTPROC, glDeleteRenderbuffersEXT, false)         \
     X(PFNGLDELETEFRAMEBUFFERSEXTPROC, glDeleteFramebuffersEXT, false)
 
 namespace Gl {

@@ -62,8 +62,8 @@ struct TGlSurface::TGlx {
         attributes.colormap = Colours;
         attributes.border_pixel = 0;
         attributes.event_mask = NoEventMask;
-        Child = XCreateWindow(Dpy, parent, 0, 0, AtLeastOne(width), AtLeastOne(height), 0, visual->depth,
-                              InputOutput, visual->visual, CWColormap | CWBorderPixel | CWEventMask, &attributes);
+        Child = XCreateWindow(Dpy, parent, 0, 0, AtLeastOne(width), AtLeastOne(height), 0, visual->depth, InputOutput,
+                              visual->visual, CWColormap | CWBorderPixel | CWEventMask, &attributes);
         XFree(visual);
         XMapWindow(Dpy, Child);
 
@@ -78,14 +78,28 @@ struct TGlSurface::TGlx {
 
     // RGBA, double-buffered, window-drawable; of those, the deepest eight-bit one.
     GLXFBConfig ChooseConfig(int screen) const {
-        const int wanted[] = {GLX_X_RENDERABLE, True, GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT, GLX_RENDER_TYPE,
-                              GLX_RGBA_BIT, GLX_DOUBLEBUFFER, True, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8,
-                              GLX_BLUE_SIZE, 8, GLX_DEPTH_SIZE, 24, None};
+        const int wanted[] = {GLX_X_RENDERABLE,
+                              True,
+                              GLX_DRAWABLE_TYPE,
+                              GLX_WINDOW_BIT,
+                              GLX_RENDER_TYPE,
+                              GLX_RGBA_BIT,
+                              GLX_DOUBLEBUFFER,
+                              True,
+                              GLX_RED_SIZE,
+                              8,
+                              GLX_GREEN_SIZE,
+                              8,
+                              GLX_BLUE_SIZE,
+                              8,
+                              GLX_DEPTH_SIZE,
+                              24,
+                              None};
         int count = 0;
         GLXFBConfig* configs = glXChooseFBConfig(Dpy, screen, wanted, &count);
-        const GLXFBConfig best = DeepestEightBitConfig(
-            configs, count, {GLX_DEPTH_SIZE, GLX_RED_SIZE, GLX_GREEN_SIZE, GLX_BLUE_SIZE},
-            [this](GLXFBConfig config, int name) { return Attribute(config, name); });
+        const GLXFBConfig best =
+            DeepestEightBitConfig(configs, count, {GLX_DEPTH_SIZE, GLX_RED_SIZE, GLX_GREEN_SIZE, GLX_BLUE_SIZE},
+                                  [this](GLXFBConfig config, int name) { return Attribute(config, name); });
         if (configs != nullptr) XFree(configs);
         if (best == nullptr) throw TPixelFormatError();
         return best;
@@ -122,8 +136,7 @@ struct TGlSurface::TEgl {
     TEgl(int width, int height) {
         const auto getPlatformDisplay =
             reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
-        if (getPlatformDisplay == nullptr)
-            throw std::runtime_error("EGL offers no eglGetPlatformDisplayEXT");
+        if (getPlatformDisplay == nullptr) throw std::runtime_error("EGL offers no eglGetPlatformDisplayEXT");
         Dpy = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
         if (Dpy == EGL_NO_DISPLAY || !eglInitialize(Dpy, nullptr, nullptr))
             throw std::runtime_error("Cannot initialise EGL's surfaceless display");
@@ -144,16 +157,26 @@ struct TGlSurface::TEgl {
     ~TEgl() { Release(); }
 
     EGLConfig ChooseConfig() const {
-        const EGLint wanted[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                 EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_DEPTH_SIZE, 24,
+        const EGLint wanted[] = {EGL_SURFACE_TYPE,
+                                 EGL_PBUFFER_BIT,
+                                 EGL_RENDERABLE_TYPE,
+                                 EGL_OPENGL_BIT,
+                                 EGL_RED_SIZE,
+                                 8,
+                                 EGL_GREEN_SIZE,
+                                 8,
+                                 EGL_BLUE_SIZE,
+                                 8,
+                                 EGL_DEPTH_SIZE,
+                                 24,
                                  EGL_NONE};
         EGLint count = 0;
         if (!eglChooseConfig(Dpy, wanted, nullptr, 0, &count) || count <= 0) throw TPixelFormatError();
         std::vector<EGLConfig> configs(static_cast<std::size_t>(count));
         eglChooseConfig(Dpy, wanted, configs.data(), count, &count);
-        const EGLConfig best = DeepestEightBitConfig(
-            configs.data(), count, {EGL_DEPTH_SIZE, EGL_RED_SIZE, EGL_GREEN_SIZE, EGL_BLUE_SIZE},
-            [this](EGLConfig config, int name) { return Attribute(config, name); });
+        const EGLConfig best =
+            DeepestEightBitConfig(configs.data(), count, {EGL_DEPTH_SIZE, EGL_RED_SIZE, EGL_GREEN_SIZE, EGL_BLUE_SIZE},
+                                  [this](EGLConfig config, int name) { return Attribute(config, name); });
         if (best == nullptr) throw TPixelFormatError();
         return best;
     }

@@ -41,17 +41,16 @@ std::string SizeText(long long width, long long height) {
 
 // Both decoders check the declared size with this before any pixel is allocated.
 void CheckImageSize(long long width, long long height, const std::string& fileName, long long maxPixels) {
-    if (width <= 0 || height <= 0)
-        Fail(fileName, "empty image (" + SizeText(width, height) + ")");
+    if (width <= 0 || height <= 0) Fail(fileName, "empty image (" + SizeText(width, height) + ")");
     if (width > MaxImageSide || height > MaxImageSide)
-        Fail(fileName, "image of " + SizeText(width, height) + " has a side longer than " +
-                           std::to_string(MaxImageSide));
+        Fail(fileName,
+             "image of " + SizeText(width, height) + " has a side longer than " + std::to_string(MaxImageSide));
     if (width * height > MaxImagePixels)
-        Fail(fileName, "image of " + SizeText(width, height) + " has more than " +
-                           std::to_string(MaxImagePixels) + " pixels");
+        Fail(fileName,
+             "image of " + SizeText(width, height) + " has more than " + std::to_string(MaxImagePixels) + " pixels");
     if (width * height > maxPixels)
-        Fail(fileName, "image of " + SizeText(width, height) + " exceeds the " + std::to_string(std::max(maxPixels, 0LL)) +
-                           " pixels left of the texture budget");
+        Fail(fileName, "image of " + SizeText(width, height) + " exceeds the " +
+                           std::to_string(std::max(maxPixels, 0LL)) + " pixels left of the texture budget");
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -62,9 +61,7 @@ constexpr std::size_t FileHeaderSize = 14;
 constexpr std::size_t BitfieldMasksSize = 12;
 constexpr std::uint32_t CompressionNone = 0, CompressionRle8 = 1, CompressionRle4 = 2, CompressionBitfields = 3;
 
-std::uint32_t Read16(std::span<const unsigned char> bytes, std::size_t at) {
-    return bytes[at] | (bytes[at + 1] << 8);
-}
+std::uint32_t Read16(std::span<const unsigned char> bytes, std::size_t at) { return bytes[at] | (bytes[at + 1] << 8); }
 
 std::uint32_t Read32(std::span<const unsigned char> bytes, std::size_t at) {
     return Read16(bytes, at) | (Read16(bytes, at + 2) << 16);
@@ -101,15 +98,11 @@ void CheckBitDepth(int bits, std::uint32_t headerSize, std::uint32_t compression
 // known to lie inside a file of `fileSize` bytes.
 TBmpLayout ReadBmpLayout(std::span<const unsigned char> bytes, std::size_t fileSize, const std::string& fileName,
                          long long maxPixels) {
-    if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M')
-        Fail(fileName, "not a BMP file");
-    if (bytes.size() < FileHeaderSize + 4)
-        Fail(fileName, "truncated BMP header");
+    if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M') Fail(fileName, "not a BMP file");
+    if (bytes.size() < FileHeaderSize + 4) Fail(fileName, "truncated BMP header");
     const std::uint32_t headerSize = Read32(bytes, 14);
-    if (!IsKnownHeaderSize(headerSize))
-        Fail(fileName, "unknown BMP header size " + std::to_string(headerSize));
-    if (bytes.size() < FileHeaderSize + headerSize)
-        Fail(fileName, "truncated BMP header");
+    if (!IsKnownHeaderSize(headerSize)) Fail(fileName, "unknown BMP header size " + std::to_string(headerSize));
+    if (bytes.size() < FileHeaderSize + headerSize) Fail(fileName, "truncated BMP header");
 
     const bool core = headerSize == 12;
     TBmpLayout layout;
@@ -122,8 +115,7 @@ TBmpLayout ReadBmpLayout(std::span<const unsigned char> bytes, std::size_t fileS
         height = static_cast<std::int32_t>(Read32(bytes, 22));
     }
     const std::size_t planesAt = core ? 22 : 26;
-    if (Read16(bytes, planesAt) != 1)
-        Fail(fileName, "BMP plane count is not 1");
+    if (Read16(bytes, planesAt) != 1) Fail(fileName, "BMP plane count is not 1");
     layout.BitsPerPixel = static_cast<int>(Read16(bytes, planesAt + 2));
     const std::uint32_t compression = core ? CompressionNone : Read32(bytes, 30);
     CheckBitDepth(layout.BitsPerPixel, headerSize, compression, fileName);
@@ -135,8 +127,7 @@ TBmpLayout ReadBmpLayout(std::span<const unsigned char> bytes, std::size_t fileS
     // The library reads three masks after a 40- or 56-byte header, and expects the pixels right after
     // whatever it has read (plus the palette, for 8 bits or fewer).
     std::size_t headersEnd = FileHeaderSize + headerSize;
-    if (compression == CompressionBitfields && (headerSize == 40 || headerSize == 56))
-        headersEnd += BitfieldMasksSize;
+    if (compression == CompressionBitfields && (headerSize == 40 || headerSize == 56)) headersEnd += BitfieldMasksSize;
     layout.PixelOffset = Read32(bytes, 10);
     if (layout.PixelOffset < headersEnd || layout.PixelOffset > fileSize)
         Fail(fileName, "BMP pixel offset " + std::to_string(layout.PixelOffset) + " outside " +
@@ -146,22 +137,21 @@ TBmpLayout ReadBmpLayout(std::span<const unsigned char> bytes, std::size_t fileS
         if (layout.PaletteEntries == 0 || layout.PaletteEntries > 256)
             Fail(fileName, "BMP palette of " + std::to_string(layout.PaletteEntries) + " entries");
     } else if (layout.PixelOffset != headersEnd) {
-        Fail(fileName, "BMP pixel offset " + std::to_string(layout.PixelOffset) + " is not " +
-                           std::to_string(headersEnd));
+        Fail(fileName,
+             "BMP pixel offset " + std::to_string(layout.PixelOffset) + " is not " + std::to_string(headersEnd));
     }
 
     const long long rowBits = layout.Width * layout.BitsPerPixel;
     layout.RowStride = static_cast<std::size_t>((rowBits + 31) / 32 * 4);
     const std::size_t pixelBytes = layout.RowStride * static_cast<std::size_t>(layout.Rows);
     if (fileSize - layout.PixelOffset < pixelBytes)
-        Fail(fileName, "truncated BMP pixel data (" + std::to_string(fileSize - layout.PixelOffset) +
-                           " of " + std::to_string(pixelBytes) + " bytes)");
+        Fail(fileName, "truncated BMP pixel data (" + std::to_string(fileSize - layout.PixelOffset) + " of " +
+                           std::to_string(pixelBytes) + " bytes)");
     return layout;
 }
 
 // The library looks up every index in a 256-entry table of which it filled only the palette's entries.
-void CheckPaletteIndices(std::span<const unsigned char> bytes, const TBmpLayout& layout,
-                         const std::string& fileName) {
+void CheckPaletteIndices(std::span<const unsigned char> bytes, const TBmpLayout& layout, const std::string& fileName) {
     const int bits = layout.BitsPerPixel;
     const unsigned mask = (1u << bits) - 1;
     for (long long row = 0; row < layout.Rows; ++row) {
@@ -209,16 +199,13 @@ struct TJpegErrors {
 // Warnings about missing or corrupt entropy-coded data mean libjpeg has padded the picture with made-up
 // samples: those are errors here. The rest (stray bytes between markers, unknown marker versions) are not.
 void JpegEmitMessage(j_common_ptr info, int level) {
-    if (level >= 0)
-        return;
+    if (level >= 0) return;
     switch (info->err->msg_code) {
     case JWRN_JPEG_EOF:
     case JWRN_HIT_MARKER:
     case JWRN_HUFF_BAD_CODE:
-    case JWRN_MUST_RESYNC:
-        JpegErrorExit(info);
-    default:
-        ++info->err->num_warnings;
+    case JWRN_MUST_RESYNC: JpegErrorExit(info);
+    default: ++info->err->num_warnings;
     }
 }
 
@@ -273,8 +260,7 @@ public:
     // A step must hold nothing that needs destroying, since an error jumps over it.
     template <typename Step>
     bool Run(Step step) {
-        if (setjmp(Errors.Jump))
-            return false;
+        if (setjmp(Errors.Jump)) return false;
         step();
         return true;
     }
@@ -291,14 +277,10 @@ void CheckJpegColourSpace(J_COLOR_SPACE space, const std::string& fileName) {
     switch (space) {
     case JCS_GRAYSCALE:
     case JCS_YCbCr:
-    case JCS_RGB:
-        return;
-    case JCS_CMYK:
-        Fail(fileName, "CMYK JPEG images are not supported");
-    case JCS_YCCK:
-        Fail(fileName, "YCCK JPEG images are not supported");
-    default:
-        Fail(fileName, "JPEG colour space " + std::to_string(space) + " is not supported");
+    case JCS_RGB: return;
+    case JCS_CMYK: Fail(fileName, "CMYK JPEG images are not supported");
+    case JCS_YCCK: Fail(fileName, "YCCK JPEG images are not supported");
+    default: Fail(fileName, "JPEG colour space " + std::to_string(space) + " is not supported");
     }
 }
 
@@ -372,8 +354,8 @@ TJpegStructure ScanJpeg(std::span<const unsigned char> bytes) {
             jpeg.Height = body[1] << 8 | body[2];
             jpeg.Width = body[3] << 8 | body[4];
             for (std::size_t c = 0; c < body[5] && 6 + 3 * c + 2 < body.size(); ++c)
-                jpeg.Components.push_back({body[6 + 3 * c], std::max(1, body[7 + 3 * c] >> 4),
-                                           std::max(1, body[7 + 3 * c] & 0x0F)});
+                jpeg.Components.push_back(
+                    {body[6 + 3 * c], std::max(1, body[7 + 3 * c] >> 4), std::max(1, body[7 + 3 * c] & 0x0F)});
         } else if (marker == 0xDA && !body.empty()) {
             ++jpeg.Scans;
             const std::size_t count = body[0];
@@ -429,8 +411,7 @@ void CheckJpegCost(const TJpegStructure& jpeg, const std::string& fileName) {
     const long long leastBytes = CeilDiv(jpeg.DcBlockBits, 8);
     if (!jpeg.Arithmetic && static_cast<long long>(jpeg.EntropyBytes) < leastBytes)
         Fail(fileName, "JPEG entropy-coded data of " + std::to_string(jpeg.EntropyBytes) + " bytes is too short for " +
-                           SizeText(jpeg.Width, jpeg.Height) + " (at least " + std::to_string(leastBytes) +
-                           " bytes)");
+                           SizeText(jpeg.Width, jpeg.Height) + " (at least " + std::to_string(leastBytes) + " bytes)");
     if (!jpeg.Arithmetic && jpeg.BlockPasses > MaxBlockPassesFor(jpeg.EntropyBytes))
         Fail(fileName, "JPEG image of " + std::to_string(jpeg.Scans) + " scans over " +
                            SizeText(jpeg.Width, jpeg.Height) + " takes " + std::to_string(jpeg.BlockPasses) +
@@ -442,34 +423,31 @@ void CheckJpegCost(const TJpegStructure& jpeg, const std::string& fileName) {
 // Files. The headers are read and checked before the rest, so that a file whose size cannot belong to the
 // image it declares is refused without reading it.
 
-constexpr std::size_t BmpHeadersPrefix = 256;   // the longest file and information headers, with masks
+constexpr std::size_t BmpHeadersPrefix = 256;        // the longest file and information headers, with masks
 constexpr std::size_t JpegHeadersPrefix = 64 << 10;  // where the frame header of a usual file lies
-constexpr std::size_t TrailingSlack = 1 << 20;  // bytes after the image that a file may carry (metadata, padding)
+constexpr std::size_t TrailingSlack = 1 << 20;       // bytes after the image that a file may carry (metadata, padding)
 
 void CheckFileSizeFor(const TReadFile& file, std::size_t largest, const std::string& what) {
     if (file.Size() > largest)
-        Fail(file.Name(), "file of " + std::to_string(file.Size()) + " bytes is larger than " + what +
-                              " can be (" + std::to_string(largest) + " bytes)");
+        Fail(file.Name(), "file of " + std::to_string(file.Size()) + " bytes is larger than " + what + " can be (" +
+                              std::to_string(largest) + " bytes)");
 }
-
 
 }  // namespace
 
 TDecodedImage DecodeBmp(std::span<const unsigned char> bytes, const std::string& fileName, long long maxPixels) {
     const TBmpLayout layout = ReadBmpLayout(bytes, bytes.size(), fileName, maxPixels);
-    if (layout.BitsPerPixel <= 8)
-        CheckPaletteIndices(bytes, layout, fileName);
+    if (layout.BitsPerPixel <= 8) CheckPaletteIndices(bytes, layout, fileName);
 
     // Only the headers and the pixel array go to the library, which keeps the length within its int.
     const std::size_t used = layout.PixelOffset + layout.RowStride * static_cast<std::size_t>(layout.Rows);
     int width = 0, height = 0, channels = 0;
     std::unique_ptr<unsigned char, TStbFree> pixels(
         stbi_load_from_memory(bytes.data(), static_cast<int>(used), &width, &height, &channels, 3));
-    if (!pixels)
-        Fail(fileName, std::string("BMP not decoded: ") + stbi_failure_reason());
+    if (!pixels) Fail(fileName, std::string("BMP not decoded: ") + stbi_failure_reason());
     if (width != layout.Width || height != layout.Rows)
-        Fail(fileName, "BMP decoded as " + SizeText(width, height) + " instead of " +
-                           SizeText(layout.Width, layout.Rows));
+        Fail(fileName,
+             "BMP decoded as " + SizeText(width, height) + " instead of " + SizeText(layout.Width, layout.Rows));
 
     TDecodedImage image{width, height, {}};
     image.Rgb.assign(pixels.get(), pixels.get() + std::size_t(width) * std::size_t(height) * 3);
@@ -496,10 +474,8 @@ TDecodedImage DecodeJpeg(std::span<const unsigned char> bytes, const std::string
     info.out_color_space = JCS_RGB;
     info.scale_num = info.scale_denom = 1;
 
-    if (!session.Run([&] { jpeg_start_decompress(&info); }))
-        fail();
-    if (info.output_components != 3 || info.output_width != info.image_width ||
-        info.output_height != info.image_height)
+    if (!session.Run([&] { jpeg_start_decompress(&info); })) fail();
+    if (info.output_components != 3 || info.output_width != info.image_width || info.output_height != info.image_height)
         Fail(fileName, "JPEG decoder gave an unexpected output layout");
 
     TDecodedImage image{int(info.output_width), int(info.output_height), {}};

@@ -1,7 +1,7 @@
 #include "LargeAllocation.h"
 
-#include <cstdint>
 #include <sys/mman.h>
+#include <cstdint>
 
 namespace {
 

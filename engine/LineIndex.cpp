@@ -53,9 +53,8 @@ void TLineIndex::Build(std::span<const char> stored, TTextEncoding encoding) {
     switch (encoding) {
     case TTextEncoding::Utf8:
         LineEnds.resize(size / 64 + 1);
-        for (const unsigned char* at = bytes; (at = static_cast<const unsigned char*>(
-                                                   std::memchr(at, '\n', size - std::size_t(at - bytes))));
-             ++at)
+        for (const unsigned char* at = bytes;
+             (at = static_cast<const unsigned char*>(std::memchr(at, '\n', size - std::size_t(at - bytes)))); ++at)
             MarkLineEnd(std::size_t(at - bytes));
         break;
     case TTextEncoding::Latin1:

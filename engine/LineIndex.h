@@ -27,6 +27,6 @@ private:
     void CountLineEnds();
     bool IsLineEnd(std::size_t position) const;
 
-    std::vector<std::uint64_t> LineEnds;       // bit p set: position p holds '\n'
+    std::vector<std::uint64_t> LineEnds;        // bit p set: position p holds '\n'
     std::vector<std::uint32_t> LineEndsBefore;  // line ends before each 64-position word
 };

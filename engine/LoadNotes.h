@@ -12,10 +12,10 @@
 #include "XmlDocument.h"
 
 struct TLoadNote {
-    std::string Code;     // stable, e.g. "source-id", "no-scale"; tools group by it
-    int Line = 0;         // 1-based; 0 when the note concerns no one element
-    std::string Element;  // how the element is named in messages, e.g. <node>; empty with line 0
-    std::string Message;  // one sentence for the user
+    std::string Code;           // stable, e.g. "source-id", "no-scale"; tools group by it
+    int Line = 0;               // 1-based; 0 when the note concerns no one element
+    std::string Element;        // how the element is named in messages, e.g. <node>; empty with line 0
+    std::string Message;        // one sentence for the user
     bool AfterFailure = false;  // found by a survey after the first error that fails the load
 };
 

@@ -16,9 +16,7 @@ bool TLibraryEffects::LoadFromNode(const TXmlNode& library, TLoadNotes* notes) {
     return true;
 }
 
-int TLibraryEffects::IndexOf(std::string_view name) const {
-    return Items.IndexOfName(name);
-}
+int TLibraryEffects::IndexOf(std::string_view name) const { return Items.IndexOfName(name); }
 
 bool TEffect::LoadFromNode(const TXmlNode& node) {
     Name = node.AttributeText("name");

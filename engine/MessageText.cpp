@@ -10,10 +10,20 @@ std::size_t Utf8SequenceLength(std::string_view text) {
     const unsigned char lead = byte(0);
     std::size_t length = 0;
     unsigned minimum = 0, value = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) { length = 2; value = lead & 0x1F; minimum = 0x80; }
-    else if (lead >= 0xE0 && lead <= 0xEF) { length = 3; value = lead & 0x0F; minimum = 0x800; }
-    else if (lead >= 0xF0 && lead <= 0xF4) { length = 4; value = lead & 0x07; minimum = 0x10000; }
-    else return 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        value = lead & 0x1F;
+        minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        value = lead & 0x0F;
+        minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        value = lead & 0x07;
+        minimum = 0x10000;
+    } else
+        return 0;
     if (text.size() < length) return 0;
     for (std::size_t i = 1; i < length; ++i) {
         if ((byte(i) & 0xC0) != 0x80) return 0;
@@ -51,9 +61,7 @@ std::string EscapeForMessage(std::string_view text) {
     return out;
 }
 
-std::string QuotedForMessage(std::string_view text) {
-    return "\"" + EscapeForMessage(text) + "\"";
-}
+std::string QuotedForMessage(std::string_view text) { return "\"" + EscapeForMessage(text) + "\""; }
 
 std::string FileMessage(std::string_view fileName, std::string_view reason) {
     std::string message = EscapeForMessage(fileName);

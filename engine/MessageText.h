@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-// Control bytes (C0 and C1), DEL and bytes that are not valid UTF-8 become \xNN, and a backslash becomes \\, so that the
-// result is one printable line from which the original bytes can be told.
+// Control bytes (C0 and C1), DEL and bytes that are not valid UTF-8 become \xNN, and a backslash becomes \\, so that
+// the result is one printable line from which the original bytes can be told.
 std::string EscapeForMessage(std::string_view text);
 
 // The text escaped as above, in double quotes: how a message quotes a name.

@@ -7,8 +7,8 @@
 // The native window the engine draws into: an X11 window and its display. A null Display asks for a
 // headless EGL pbuffer of the given size instead (tests and tools).
 struct TNativeWindow {
-    void* Display = nullptr;    // Display*
-    unsigned long Handle = 0;   // the panel's X11 Window
+    void* Display = nullptr;   // Display*
+    unsigned long Handle = 0;  // the panel's X11 Window
 };
 
 // Raised when the window system offers no double-buffered RGBA configuration with a depth buffer. Its message

@@ -4,8 +4,8 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -15,13 +15,9 @@
 
 namespace {
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Reads one number at `p` the way formatted stream extraction does: leading white space skipped, then a
 // number of the accepted form, stopping right after it. False when no number can be read here, which stops
@@ -89,8 +85,8 @@ public:
             gathered = Accumulate(first, P, 0);
         }
         const std::int64_t magnitude = static_cast<std::int64_t>(gathered);
-        const std::int64_t limit = negative ? -static_cast<std::int64_t>(std::numeric_limits<int>::min())
-                                            : std::numeric_limits<int>::max();
+        const std::int64_t limit =
+            negative ? -static_cast<std::int64_t>(std::numeric_limits<int>::min()) : std::numeric_limits<int>::max();
         if (magnitude > limit) return false;
         value = static_cast<int>(negative ? -magnitude : magnitude);
         return true;
@@ -187,8 +183,7 @@ private:
 
 template <typename T>
 void ParseNumbers(TNumericArray<T>& array, std::string_view text, int count) {
-    if (count < 0)
-        throw std::length_error("negative array length " + std::to_string(count));
+    if (count < 0) throw std::length_error("negative array length " + std::to_string(count));
     const std::size_t length = static_cast<std::size_t>(count);
     array.SetLengthForOverwrite(length);
     T* values = array.Data();
@@ -199,17 +194,11 @@ void ParseNumbers(TNumericArray<T>& array, std::string_view text, int count) {
     std::fill(values + i, values + length, T(0));
 }
 
-void ParseFloatArray(TFloatArray& array, std::string_view text, int count) {
-    ParseNumbers(array, text, count);
-}
+void ParseFloatArray(TFloatArray& array, std::string_view text, int count) { ParseNumbers(array, text, count); }
 
-void ParseIntArray(TIntArray& array, std::string_view text, int count) {
-    ParseNumbers(array, text, count);
-}
+void ParseIntArray(TIntArray& array, std::string_view text, int count) { ParseNumbers(array, text, count); }
 
-long long MaxDeclaredCount(std::size_t textLength) {
-    return static_cast<long long>(textLength) + 64;
-}
+long long MaxDeclaredCount(std::size_t textLength) { return static_cast<long long>(textLength) + 64; }
 
 void CheckDeclaredCount(const TXmlNode& node, long long count, std::size_t textLength) {
     const long long most = MaxDeclaredCount(textLength);

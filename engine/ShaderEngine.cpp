@@ -90,11 +90,11 @@ void TShader::SetUniform(const char* name, int type, const int* values) {
     const GLint location = Gl::glGetUniformLocationARB(Program, name);
     Gl::glUseProgramObjectARB(Program);
     switch (type) {
-        case 1: Gl::glUniform1iv(location, 1, values); break;
-        case 2: Gl::glUniform2iv(location, 1, values); break;
-        case 3: Gl::glUniform3iv(location, 1, values); break;
-        case 4: Gl::glUniform4iv(location, 1, values); break;
-        default: break;
+    case 1: Gl::glUniform1iv(location, 1, values); break;
+    case 2: Gl::glUniform2iv(location, 1, values); break;
+    case 3: Gl::glUniform3iv(location, 1, values); break;
+    case 4: Gl::glUniform4iv(location, 1, values); break;
+    default: break;
     }
     Gl::glUseProgramObjectARB(0);
     if (Owner != nullptr) Owner->Current = -1;
@@ -102,8 +102,7 @@ void TShader::SetUniform(const char* name, int type, const int* values) {
 
 TShaderEngine::~TShaderEngine() = default;
 
-int TShaderEngine::AddShader(const std::string& name, const std::string& vertexFile,
-                             const std::string& fragmentFile) {
+int TShaderEngine::AddShader(const std::string& name, const std::string& vertexFile, const std::string& fragmentFile) {
     auto shader = std::make_unique<TShader>(name, vertexFile, fragmentFile);
     shader->Owner = this;
     Shaders.Add(std::move(shader));

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "Colladaengine.h"
-#include "GlExtensions.h"
 #include "FileRead.h"
+#include "GlExtensions.h"
 #include "ImageDecoders.h"
 #include "MessageText.h"
 #include "TextureFiles.h"
@@ -101,8 +101,7 @@ int TTextureEngine::LoadTexture(const std::string& fileName, int unit) {
         const TTexture* texture = Textures[static_cast<std::size_t>(IndexedCount)];
         Index.try_emplace(TKey{texture->FileName, texture->Unit}, IndexedCount);
     }
-    if (const auto found = Index.find(TKey{fileName, unit}); found != Index.end())
-        return found->second;
+    if (const auto found = Index.find(TKey{fileName, unit}); found != Index.end()) return found->second;
     auto texture = std::make_unique<TTexture>();
     texture->LoadImageFile(fileName, unit, &PixelBudgetLeft);
     Textures.Add(std::move(texture));

@@ -107,8 +107,9 @@ bool TNode::LoadFromNode(const TXmlNode& node, TLoadNotes* notes) {
     if (!translate) {
         if (notes && node.FirstChild("matrix"))
             notes->Add(node, "matrix-node",
-                       "node " + NoteQuoted(Name) + " gives its transform as <matrix>, which is not read: its geometry "
-                       "is not drawn");
+                       "node " + NoteQuoted(Name) +
+                           " gives its transform as <matrix>, which is not read: its geometry "
+                           "is not drawn");
         else if (notes)
             notes->Add(node, "no-translate",
                        "node " + NoteQuoted(Name) + " has no <translate>: its geometry is not drawn");

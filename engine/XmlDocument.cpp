@@ -12,21 +12,15 @@ namespace {
 // white space between elements yields no node.
 constexpr unsigned ParseOptions = pugi::parse_default | pugi::parse_comments | pugi::parse_pi;
 
-pugi::xml_node Wrap(pugi::xml_node_struct* node) {
-    return pugi::xml_node(node);
-}
+pugi::xml_node Wrap(pugi::xml_node_struct* node) { return pugi::xml_node(node); }
 
-bool IsXmlSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
+bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 }  // namespace
 
 // --- TXmlNode -------------------------------------------------------------------------------------------
 
-bool TXmlNode::IsElement() const {
-    return Node && Wrap(Node).type() == pugi::node_element;
-}
+bool TXmlNode::IsElement() const { return Node && Wrap(Node).type() == pugi::node_element; }
 
 std::string_view TXmlNode::Name() const {
     return IsElement() ? std::string_view(Wrap(Node).name()) : std::string_view();
@@ -81,8 +75,10 @@ int TXmlNode::AttributeInt(std::string_view name) const {
     long long value = 0;
     bool valid = i < last;
     for (; valid && i < last; ++i) {
-        if (text[i] < '0' || text[i] > '9') valid = false;
-        else if ((value = value * 10 + (text[i] - '0')) > 2147483648LL) valid = false;
+        if (text[i] < '0' || text[i] > '9')
+            valid = false;
+        else if ((value = value * 10 + (text[i] - '0')) > 2147483648LL)
+            valid = false;
     }
     if (negative) value = -value;
     if (!valid || value > std::numeric_limits<int>::max() || value < std::numeric_limits<int>::min())
@@ -180,10 +176,9 @@ void TXmlDocument::LoadFromFile(const std::string& fileName) {
     const pugi::xml_parse_result result =
         Tree->load_buffer_inplace(Buffer.get(), BufferSize, ParseOptions, pugi::encoding_auto);
     const TTextEncoding encoding = EncodingOf(result.encoding);
-    const bool converted =
-        encoding != TTextEncoding::Utf8 &&
-        (encoding != TTextEncoding::Latin1 ||
-         std::any_of(Buffer.get(), Buffer.get() + BufferSize, [](char c) { return (c & 0x80) != 0; }));
+    const bool converted = encoding != TTextEncoding::Utf8 &&
+                           (encoding != TTextEncoding::Latin1 || std::any_of(Buffer.get(), Buffer.get() + BufferSize,
+                                                                             [](char c) { return (c & 0x80) != 0; }));
     if (converted) {
         Lines.Build({Buffer.get(), BufferSize}, encoding);
         Buffer.reset();  // the parser holds its own copy
@@ -198,14 +193,10 @@ void TXmlDocument::LoadFromFile(const std::string& fileName) {
     }
 }
 
-TXmlNode TXmlDocument::DocumentElement() const {
-    return TXmlNode(this, Tree->document_element().internal_object());
-}
+TXmlNode TXmlDocument::DocumentElement() const { return TXmlNode(this, Tree->document_element().internal_object()); }
 
 int TXmlDocument::LineAt(std::ptrdiff_t offset) const {
     return offset < 0 ? 0 : Lines.LineAt(static_cast<std::size_t>(offset));
 }
 
-std::ptrdiff_t TXmlDocument::OffsetOf(pugi::xml_node_struct* node) const {
-    return Wrap(node).offset_debug();
-}
+std::ptrdiff_t TXmlDocument::OffsetOf(pugi::xml_node_struct* node) const { return Wrap(node).offset_debug(); }

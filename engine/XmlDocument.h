@@ -16,7 +16,7 @@
 namespace pugi {
 struct xml_node_struct;
 class xml_document;
-}
+}  // namespace pugi
 
 class TXmlDocument;
 
@@ -100,9 +100,7 @@ private:
     TXmlNode First;
 };
 
-inline TXmlSiblings SiblingsFrom(TXmlNode first) {
-    return TXmlSiblings(first);
-}
+inline TXmlSiblings SiblingsFrom(TXmlNode first) { return TXmlSiblings(first); }
 
 // One document object serves every load in turn: loading a file replaces what it held before.
 class TXmlDocument {

@@ -26,9 +26,7 @@ std::optional<int> RunFormCreate(const std::function<void()>& formCreate, const 
 
 namespace {
 
-void ShowMessage(const std::string& message) {
-    fl_alert("%s", message.c_str());
-}
+void ShowMessage(const std::string& message) { fl_alert("%s", message.c_str()); }
 
 bool OpenDisplay(const char* title) {
     Display* display = XOpenDisplay(nullptr);

@@ -21,21 +21,13 @@ TGraphicsPanel::TGraphicsPanel(TFormWindow& owner, int x, int y, int width, int 
 
 int TGraphicsPanel::handle(int event) {
     switch (event) {
-    case FL_PUSH:
-        Owner.PanelGraphicsMouseDown(Fl::event_x(), Fl::event_y());
-        return 1;
+    case FL_PUSH: Owner.PanelGraphicsMouseDown(Fl::event_x(), Fl::event_y()); return 1;
     case FL_DRAG:
-    case FL_MOVE:
-        Owner.PanelGraphicsMouseMove(Fl::event_x(), Fl::event_y());
-        return 1;
-    case FL_RELEASE:
-        Owner.PanelGraphicsMouseUp(Fl::event_x(), Fl::event_y());
-        return 1;
+    case FL_MOVE: Owner.PanelGraphicsMouseMove(Fl::event_x(), Fl::event_y()); return 1;
+    case FL_RELEASE: Owner.PanelGraphicsMouseUp(Fl::event_x(), Fl::event_y()); return 1;
     case FL_ENTER:
-    case FL_LEAVE:
-        return 1;  // claiming the pointer is what makes FLTK send FL_MOVE
-    default:
-        return Fl_Window::handle(event);
+    case FL_LEAVE: return 1;  // claiming the pointer is what makes FLTK send FL_MOVE
+    default: return Fl_Window::handle(event);
     }
 }
 
@@ -57,9 +49,7 @@ TFormWindow::~TFormWindow() {
     Fl::remove_idle(OnIdle, this);
 }
 
-TNativeWindow TFormWindow::PanelHandle() const {
-    return TNativeWindow{fl_display, fl_xid(PanelGraphics)};
-}
+TNativeWindow TFormWindow::PanelHandle() const { return TNativeWindow{fl_display, fl_xid(PanelGraphics)}; }
 
 Fl_Check_Button* TFormWindow::AddCheckBox(int x, int y, int width, int height, const char* caption, bool checked,
                                           Fl_Callback* click) {
@@ -123,9 +113,7 @@ void TFormWindow::resize(int x, int y, int width, int height) {
     if (sized && shown()) FormResize();
 }
 
-void TFormWindow::OnIdle(void* form) {
-    static_cast<TFormWindow*>(form)->ApplicationIdle();
-}
+void TFormWindow::OnIdle(void* form) { static_cast<TFormWindow*>(form)->ApplicationIdle(); }
 
 void TFormWindow::OnTimer(void* form) {
     Fl::repeat_timeout(TimerMilliseconds / 1000.0, OnTimer, form);

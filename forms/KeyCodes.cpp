@@ -10,11 +10,10 @@ struct TKeyPair {
 };
 
 constexpr TKeyPair NamedKeys[] = {
-    {FL_BackSpace, 8}, {FL_Tab, 9},        {FL_Enter, 13},     {FL_KP_Enter, 13}, {FL_Shift_L, 16},
-    {FL_Shift_R, 16},  {FL_Control_L, 17}, {FL_Control_R, 17}, {FL_Alt_L, 18},    {FL_Alt_R, 18},
-    {FL_Pause, 19},    {FL_Caps_Lock, 20}, {FL_Escape, 27},    {FL_Page_Up, 33},  {FL_Page_Down, 34},
-    {FL_End, 35},      {FL_Home, 36},      {FL_Left, 37},      {FL_Up, 38},       {FL_Right, 39},
-    {FL_Down, 40},     {FL_Insert, 45},    {FL_Delete, 46},
+    {FL_BackSpace, 8},  {FL_Tab, 9},        {FL_Enter, 13},     {FL_KP_Enter, 13}, {FL_Shift_L, 16}, {FL_Shift_R, 16},
+    {FL_Control_L, 17}, {FL_Control_R, 17}, {FL_Alt_L, 18},     {FL_Alt_R, 18},    {FL_Pause, 19},   {FL_Caps_Lock, 20},
+    {FL_Escape, 27},    {FL_Page_Up, 33},   {FL_Page_Down, 34}, {FL_End, 35},      {FL_Home, 36},    {FL_Left, 37},
+    {FL_Up, 38},        {FL_Right, 39},     {FL_Down, 40},      {FL_Insert, 45},   {FL_Delete, 46},
 };
 
 }  // namespace

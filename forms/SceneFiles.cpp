@@ -33,15 +33,15 @@ TCommandLine ReadCommandLine(int argc, const char* const* argv, const TSceneFile
             std::cout << usage;
             return {{}, 0};
         }
-        if (argument.size() > 1 && argument[0] == '-')
-            return UsageError(program, "unknown option " + argument, usage);
+        if (argument.size() > 1 && argument[0] == '-') return UsageError(program, "unknown option " + argument, usage);
         documents.push_back(Absolute(argument));
     }
     if (documents.empty()) return {own, std::nullopt};
     if (documents.size() > maxDocuments)
-        return UsageError(program, "too many files: " + std::to_string(documents.size()) + " given, at most " +
-                              std::to_string(maxDocuments),
-                          usage);
+        return UsageError(
+            program,
+            "too many files: " + std::to_string(documents.size()) + " given, at most " + std::to_string(maxDocuments),
+            usage);
     TCommandLine line{{std::move(documents), Absolute(own.VertexFile), Absolute(own.FragmentFile)}, std::nullopt};
     std::error_code ignored;
     std::filesystem::current_path(std::filesystem::path(line.Scene.Documents.front()).parent_path(), ignored);

@@ -16,6 +16,5 @@ void DecodeWithinLimits(Decoder decode, const std::uint8_t* data, std::size_t si
             static_cast<long long>(image.Width) * image.Height > MaxImagePixels ||
             image.Rgb.size() != 3u * image.Width * image.Height)
             __builtin_trap();
-    } catch (const TImageError&) {
-    }
+    } catch (const TImageError&) {}
 }

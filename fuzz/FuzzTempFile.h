@@ -2,16 +2,15 @@
 // process (one per process, as libFuzzer's -jobs runs several side by side).
 #pragma once
 
+#include <unistd.h>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 class TFuzzTempFile {
 public:
-    explicit TFuzzTempFile(const char* suffix)
-        : Path("/tmp/engine-fuzz-" + std::to_string(getpid()) + suffix) {}
+    explicit TFuzzTempFile(const char* suffix) : Path("/tmp/engine-fuzz-" + std::to_string(getpid()) + suffix) {}
     ~TFuzzTempFile() { std::remove(Path.c_str()); }
     TFuzzTempFile(const TFuzzTempFile&) = delete;
     TFuzzTempFile& operator=(const TFuzzTempFile&) = delete;

@@ -3,13 +3,13 @@
 // document's length; the rest of the input is the image, stored under both names a document can use here,
 // fuzz-image.bmp and fuzz-image.jpg, in a folder of this process that becomes the working directory on the
 // first input, so corpus and artifact paths must be absolute (fuzz/run.sh passes them so).
+#include <unistd.h>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 
 #include "Colladaengine.h"
 #include "FileRead.h"
@@ -52,8 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const TXmlError&) {
     } catch (const TImageError&) {
     } catch (const TFileError&) {
-    } catch (const std::length_error&) {
-    }
+    } catch (const std::length_error&) {}
     // Every texture that entered the store was uploaded, and stays within the limits.
     for (const auto& texture : engine.TextureEngine->Textures)
         if (texture->Id == 0) __builtin_trap();

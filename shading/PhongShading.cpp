@@ -42,12 +42,9 @@ void AttachPhong(TColladaEngine& engine, int assetIndex, int phongIndex) {
     if (TColladaAsset* asset = AssetAt(engine, assetIndex)) asset->ShaderIndex = phongIndex;
 }
 
-void SwitchShaders(TColladaEngine& engine, bool checked) {
-    engine.UseShaders = checked;
-}
+void SwitchShaders(TColladaEngine& engine, bool checked) { engine.UseShaders = checked; }
 
-void SwitchTextures(TColladaEngine& engine, bool checked, int phongIndex, int& useTextureFlag,
-                    float lightDiffuse[4]) {
+void SwitchTextures(TColladaEngine& engine, bool checked, int phongIndex, int& useTextureFlag, float lightDiffuse[4]) {
     engine.UseTextures = checked;
     useTextureFlag = checked ? 1 : 0;
     const float level = checked ? TexturedDiffuseLevel : UntexturedDiffuseLevel;

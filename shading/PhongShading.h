@@ -36,7 +36,6 @@ void AttachPhong(TColladaEngine& engine, int assetIndex, int phongIndex);
 void SwitchShaders(TColladaEngine& engine, bool checked);
 // "Enable textures": the engine's switch, the flag and the diffuse level (textured or untextured), light 0's
 // diffuse colour, and the program's "UseTexture" uniform when phongIndex names a program.
-void SwitchTextures(TColladaEngine& engine, bool checked, int phongIndex, int& useTextureFlag,
-                    float lightDiffuse[4]);
+void SwitchTextures(TColladaEngine& engine, bool checked, int phongIndex, int& useTextureFlag, float lightDiffuse[4]);
 // "Wireframe": GL_LINE or GL_FILL for the asset at assetIndex; nothing when it names no asset.
 void SwitchWireframe(TColladaEngine& engine, int assetIndex, bool checked);

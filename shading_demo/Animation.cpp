@@ -18,6 +18,4 @@ void PlaceLightOnCircle(float lightPosition[4], float lightPhase) {
     lightPosition[1] = static_cast<float>(std::cos(static_cast<double>(lightPhase)) * LightRadius);
 }
 
-float NextLightPhase(float lightPhase) {
-    return static_cast<float>(lightPhase + LightPhasePerTick);
-}
+float NextLightPhase(float lightPhase) { return static_cast<float>(lightPhase + LightPhasePerTick); }

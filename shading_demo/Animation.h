@@ -3,10 +3,10 @@
 // precision and stored back as floats.
 #pragma once
 
-constexpr double TurnPerTick = 1.2;                        // degrees: one turn in 9 seconds at 30 ms a tick
-constexpr double DegreesPerPixel = 0.3333333333333333;     // three pixels of drag make one degree
+constexpr double TurnPerTick = 1.2;                     // degrees: one turn in 9 seconds at 30 ms a tick
+constexpr double DegreesPerPixel = 0.3333333333333333;  // three pixels of drag make one degree
 constexpr double LightRadius = 30.0;
-constexpr double LightPhasePerTick = 0.03;                 // radians: one circle in about 6.3 seconds
+constexpr double LightPhasePerTick = 0.03;  // radians: one circle in about 6.3 seconds
 
 // The turn after one tick: 1.2 degrees more, less 360 once the sum is over 360. Nothing wraps at the low end.
 float TurnStep(float angleY);

@@ -33,16 +33,14 @@ TForm1::TForm1(TSceneFiles scene) : TFormWindow("Lustrane"), Scene(std::move(sce
     EndControls();
 }
 
-TForm1::~TForm1() {
-    FormClose();
-}
+TForm1::~TForm1() { FormClose(); }
 
 void TForm1::FormCreate() {
     // The window's own painting is double-buffered already: TFormWindow is an Fl_Double_Window.
     Engine = std::make_unique<TColladaEngine>(&XMLDocument, PanelHandle(), PanelGraphics->w(), PanelGraphics->h());
     ModelIndex = Engine->LoadAsset(Scene.Documents.front());
-    SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse.data(), LightPosition.data(),
-               Scene.VertexFile.c_str(), Scene.FragmentFile.c_str());
+    SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse.data(), LightPosition.data(), Scene.VertexFile.c_str(),
+               Scene.FragmentFile.c_str());
     AttachPhong(*Engine, ModelIndex, PhongIndex);
 }
 
@@ -50,9 +48,7 @@ void TForm1::FormResize() {
     if (Engine) Engine->Resize(PanelGraphics->w(), PanelGraphics->h());
 }
 
-void TForm1::FormClose() {
-    Engine.reset();
-}
+void TForm1::FormClose() { Engine.reset(); }
 
 void TForm1::ApplicationIdle() {
     if (!Engine) return;
@@ -74,18 +70,13 @@ void TForm1::TimerTimer() {
     }
 }
 
-void TForm1::PanelGraphicsMouseDown(int x, int y) {
-    Drag.Press(x, y);
-}
+void TForm1::PanelGraphicsMouseDown(int x, int y) { Drag.Press(x, y); }
 
 void TForm1::PanelGraphicsMouseMove(int x, int y) {
-    if (const std::optional<TPixelStep> step = Drag.Move(x, y))
-        DragModel(ModelAngleX, ModelAngleY, step->Dx, step->Dy);
+    if (const std::optional<TPixelStep> step = Drag.Move(x, y)) DragModel(ModelAngleX, ModelAngleY, step->Dx, step->Dy);
 }
 
-void TForm1::PanelGraphicsMouseUp(int, int) {
-    Drag.Release();
-}
+void TForm1::PanelGraphicsMouseUp(int, int) { Drag.Release(); }
 
 void TForm1::CheckBox1Click() {
     if (Engine) SwitchShaders(*Engine, CheckBox1->value() != 0);

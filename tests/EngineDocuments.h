@@ -13,7 +13,7 @@ struct TMesh {
     std::vector<float> TexCoords;  // 2 per vertex, or none
     std::vector<float> Colors;     // 4 per vertex, or none
     std::string Primitive = "triangles";
-    std::vector<int> Corners;      // one vertex index per corner
+    std::vector<int> Corners;  // one vertex index per corner
 };
 
 struct TSceneNode {
@@ -103,8 +103,8 @@ private:
     static void WriteNode(std::ostringstream& out, const TSceneNode& n) {
         out << "<node name=\"" << n.Name << "\"><translate>" << n.Position[0] << ' ' << n.Position[1] << ' '
             << n.Position[2] << "</translate><rotate>0 0 1 " << n.Rotation[2] << "</rotate><rotate>0 1 0 "
-            << n.Rotation[1] << "</rotate><rotate>1 0 0 " << n.Rotation[0] << "</rotate><scale>" << n.Scale[0]
-            << ' ' << n.Scale[1] << ' ' << n.Scale[2] << "</scale><instance_geometry url=\"" << n.Url << "\">";
+            << n.Rotation[1] << "</rotate><rotate>1 0 0 " << n.Rotation[0] << "</rotate><scale>" << n.Scale[0] << ' '
+            << n.Scale[1] << ' ' << n.Scale[2] << "</scale><instance_geometry url=\"" << n.Url << "\">";
         if (!n.Material.empty())
             out << "<bind_material><technique_common><instance_material symbol=\"" << n.Material
                 << "\"/></technique_common></bind_material>";
@@ -122,5 +122,9 @@ inline TMesh Triangle(const std::string& name, float s) {
 inline TMesh Square(const std::string& name, float cx, float cy, float s) {
     return TMesh{name,
                  {cx - s, cy - s, 0, cx + s, cy - s, 0, cx + s, cy + s, 0, cx - s, cy + s, 0},
-                 {}, {}, {}, "triangles", {0, 1, 2, 0, 2, 3}};
+                 {},
+                 {},
+                 {},
+                 "triangles",
+                 {0, 1, 2, 0, 2, 3}};
 }

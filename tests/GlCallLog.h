@@ -59,7 +59,8 @@ public:
     TRecord& operator=(const TRecord&) = delete;
 };
 
-#define RECORD_GL(name) TRecord<&Gl::name> Record_##name{#name}
+#define RECORD_GL(name) \
+    TRecord<&Gl::name> Record_##name { #name }
 
 // The recorded calls of one entry point, in order.
 inline std::vector<TGlCall> CallsTo(const std::string& name) {

@@ -2,12 +2,12 @@
 // their fixture from THeadlessEngineTest (64 x 64 by default) or construct THeadlessEngine themselves.
 #pragma once
 
+#include <unistd.h>
 #include <array>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -34,9 +34,7 @@ public:
     TTempFile(const TTempFile&) = delete;
     TTempFile& operator=(const TTempFile&) = delete;
 
-    static std::string Directory() {
-        return ::testing::TempDir() + "engine-tests-" + std::to_string(getpid());
-    }
+    static std::string Directory() { return ::testing::TempDir() + "engine-tests-" + std::to_string(getpid()); }
 
     const std::string Path;
 };

@@ -34,30 +34,25 @@ struct TLoadResult {
 
 class LoaderTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        Dir = std::filesystem::temp_directory_path() /
-              (std::string("loadertest-") + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" +
-               info->name());
+        Dir = std::filesystem::temp_directory_path() / (std::string("loadertest-") + std::to_string(::getpid()) + "-" +
+                                                        info->test_suite_name() + "-" + info->name());
         std::filesystem::create_directories(Dir);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         std::error_code ignored;
         std::filesystem::remove_all(Dir, ignored);
     }
 
-    std::string WriteFile(std::string_view content, const std::string& name = "scene.dae") const
-    {
+    std::string WriteFile(std::string_view content, const std::string& name = "scene.dae") const {
         const std::string path = (Dir / name).string();
         std::ofstream out(path, std::ios::binary);
         out.write(content.data(), static_cast<std::streamsize>(content.size()));
         return path;
     }
 
-    TLoadResult LoadFile(const std::string& path)
-    {
+    TLoadResult LoadFile(const std::string& path) {
         TLoadResult result;
         result.FileName = path;
         result.Asset = std::make_unique<TColladaAsset>(&Document);
@@ -77,21 +72,17 @@ protected:
 };
 
 // A document of the given libraries under a COLLADA root.
-inline std::string Collada(std::string_view body)
-{
-    return std::string("<?xml version=\"1.0\"?>\n<COLLADA version=\"1.4.0\">\n") + std::string(body) +
-           "\n</COLLADA>\n";
+inline std::string Collada(std::string_view body) {
+    return std::string("<?xml version=\"1.0\"?>\n<COLLADA version=\"1.4.0\">\n") + std::string(body) + "\n</COLLADA>\n";
 }
 
 // A visual scene with one fully described node that instances the geometry named by url.
-inline std::string SceneWith(std::string_view nodes)
-{
+inline std::string SceneWith(std::string_view nodes) {
     return "<library_visual_scenes><visual_scene id=\"Scene\">" + std::string(nodes) +
            "</visual_scene></library_visual_scenes>";
 }
 
-inline std::string PlacedNode(std::string_view name, std::string_view url, std::string_view symbol = "")
-{
+inline std::string PlacedNode(std::string_view name, std::string_view url, std::string_view symbol = "") {
     std::string node = "<node name=\"" + std::string(name) +
                        "\"><translate>1 2 3</translate><rotate>0 0 1 30</rotate><rotate>0 1 0 20</rotate>"
                        "<rotate>1 0 0 10</rotate><scale>1 1 1</scale><instance_geometry url=\"" +
@@ -104,8 +95,7 @@ inline std::string PlacedNode(std::string_view name, std::string_view url, std::
 
 // The 1-based line of the first occurrence of needle in text (0 when absent): lets a test name the line an
 // error must report without counting by hand.
-inline int LineOf(std::string_view text, std::string_view needle)
-{
+inline int LineOf(std::string_view text, std::string_view needle) {
     const auto at = text.find(needle);
     if (at == std::string_view::npos) return 0;
     int line = 1;
@@ -115,8 +105,7 @@ inline int LineOf(std::string_view text, std::string_view needle)
 }
 
 // Checks an error message has the form "FILE:LINE: <element> ..." and mentions what.
-inline void ExpectErrorAt(const TLoadResult& result, int line, std::string_view element, std::string_view what = "")
-{
+inline void ExpectErrorAt(const TLoadResult& result, int line, std::string_view element, std::string_view what = "") {
     EXPECT_TRUE(result.Raised) << "no error raised";
     const std::string prefix = result.FileName + ":" + std::to_string(line) + ": <" + std::string(element) + ">";
     EXPECT_EQ(result.Error.rfind(prefix, 0), 0u) << "message: " << result.Error << "\nexpected prefix: " << prefix;
@@ -126,8 +115,7 @@ inline void ExpectErrorAt(const TLoadResult& result, int line, std::string_view 
 }
 
 // A malformed-XML message starts "FILE:LINE:COLUMN:".
-inline bool HasLineAndColumn(const std::string& message, const std::string& file, int line)
-{
+inline bool HasLineAndColumn(const std::string& message, const std::string& file, int line) {
     const std::string prefix = file + ":" + std::to_string(line) + ":";
     if (message.rfind(prefix, 0) != 0) return false;
     std::size_t at = prefix.size();
@@ -136,26 +124,22 @@ inline bool HasLineAndColumn(const std::string& message, const std::string& file
     return at > digits && at < message.size() && message[at] == ':';
 }
 
-inline std::string Source(std::string_view id, std::size_t count, std::string_view values)
-{
+inline std::string Source(std::string_view id, std::size_t count, std::string_view values) {
     return "<source id=\"" + std::string(id) + "\"><float_array id=\"" + std::string(id) + "-array\" count=\"" +
            std::to_string(count) + "\">" + std::string(values) + "</float_array></source>";
 }
 
-inline std::string Mesh(std::string_view name, std::string_view content)
-{
+inline std::string Mesh(std::string_view name, std::string_view content) {
     return "<geometry id=\"" + std::string(name) + "\" name=\"" + std::string(name) + "\"><mesh>" +
            std::string(content) + "</mesh></geometry>";
 }
 
-inline std::string Geometries(std::string_view geometries)
-{
+inline std::string Geometries(std::string_view geometries) {
     return "<library_geometries>" + std::string(geometries) + "</library_geometries>";
 }
 
 // A <triangles> or <lines> element with the given number of inputs (all offsets distinct) and <p> text.
-inline std::string Primitive(std::string_view kind, int count, int inputs, std::string_view p)
-{
+inline std::string Primitive(std::string_view kind, int count, int inputs, std::string_view p) {
     static const char* const semantics[] = {"VERTEX", "NORMAL", "TEXCOORD", "COLOR", "TEXTANGENT"};
     std::string text = "<" + std::string(kind) + " count=\"" + std::to_string(count) + "\">";
     for (int i = 0; i < inputs; ++i)
@@ -165,7 +149,6 @@ inline std::string Primitive(std::string_view kind, int count, int inputs, std::
 }
 
 // A document with the given geometries and a scene without nodes, enough for LoadFromFile to succeed.
-inline std::string GeometryDocument(std::string_view geometries)
-{
+inline std::string GeometryDocument(std::string_view geometries) {
     return Collada(Geometries(geometries) + SceneWith(""));
 }

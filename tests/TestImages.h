@@ -51,7 +51,7 @@ inline void Put32(std::string& out, std::uint32_t value) {
 struct TBmpFields {
     std::uint32_t HeaderSize = 40;  // 12 (core), 40, 108 or 124
     std::int32_t Width = 1;
-    std::int32_t Height = 1;        // negative: top-down
+    std::int32_t Height = 1;  // negative: top-down
     std::uint16_t Planes = 1;
     std::uint16_t Bits = 24;
     std::uint32_t Compression = 0;
@@ -124,11 +124,11 @@ inline std::string Bmp24(const TRgbImage& image, bool topDown = false) {
 // How a test JPEG is written.
 struct TJpegOptions {
     int Quality = 95;
-    bool FullChroma = false;        // 4:4:4 sampling instead of libjpeg's 4:2:0
-    bool Progressive = false;       // libjpeg's standard progression
-    int Scans = 0;                  // > 0: a progressive script of exactly this many scans (2..190)
+    bool FullChroma = false;           // 4:4:4 sampling instead of libjpeg's 4:2:0
+    bool Progressive = false;          // libjpeg's standard progression
+    int Scans = 0;                     // > 0: a progressive script of exactly this many scans (2..190)
     J_COLOR_SPACE Stored = JCS_YCbCr;  // JCS_GRAYSCALE, JCS_YCbCr, JCS_CMYK or JCS_YCCK
-    bool Arithmetic = false;        // arithmetic instead of Huffman coding
+    bool Arithmetic = false;           // arithmetic instead of Huffman coding
 };
 
 // A progressive script of `count` scans for 3 components: one DC scan, then the AC bands of each component

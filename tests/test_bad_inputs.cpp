@@ -158,9 +158,10 @@ std::string BuildShader(const std::string& path) {
 // input drives. Only what a load adds to that counts against its budget.
 long long BaselineBytes(bool withGl) {
     return RunInChild([withGl] {
-        if (withGl) THeadlessEngine headless;
-        return std::string();
-    }).PeakBytes;
+               if (withGl) THeadlessEngine headless;
+               return std::string();
+           })
+        .PeakBytes;
 }
 
 enum class TKind { File, Directory, Fifo, DevZero };
@@ -170,13 +171,13 @@ struct TBadInput {
     std::string FileName;
     std::function<std::string()> Bytes;  // the file's content, for TKind::File
     std::function<std::string(const std::string&)> Load;
-    std::vector<std::string> Expected{}; // parts of the result, in order; "{file}" stands for the path
+    std::vector<std::string> Expected{};  // parts of the result, in order; "{file}" stands for the path
     TKind Kind = TKind::File;
-    const char* Locale = nullptr;        // set in the child before loading
-    std::string ErrorLog{};              // part of what the child must print on standard error
+    const char* Locale = nullptr;  // set in the child before loading
+    std::string ErrorLog{};        // part of what the child must print on standard error
     bool UsesGl = false;
-    long long SparseSize = 0;            // > 0: the file is extended to this size with a hole after its content
-    long long MemoryFactor = 16;         // peak memory allowed per byte of input, beside the fixed allowance
+    long long SparseSize = 0;     // > 0: the file is extended to this size with a hole after its content
+    long long MemoryFactor = 16;  // peak memory allowed per byte of input, beside the fixed allowance
 };
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
@@ -208,12 +209,14 @@ std::string Triangles(const std::string& count, const std::string& p, int inputs
     std::string primitive = "<triangles count=\"" + count + "\">";
     for (int i = 0; i < inputs; ++i) primitive += "<input semantic=\"S\"/>";
     primitive += "<p>" + p + "</p></triangles>";
-    const std::string normals = inputs > 1 || withNormals ? "<source id=\"G-Normals\"><float_array count=\"3\">0 0 1</float_array>"
-                                             "</source>"
-                                           : "";
-    return Document("<geometry name=\"G\"><mesh><source id=\"G-Position\"><float_array count=\"9\">1 2 3 4 5 6 7 8 9"
-                    "</float_array></source>" +
-                    normals + primitive + "</mesh></geometry>");
+    const std::string normals = inputs > 1 || withNormals
+                                    ? "<source id=\"G-Normals\"><float_array count=\"3\">0 0 1</float_array>"
+                                      "</source>"
+                                    : "";
+    return Document(
+        "<geometry name=\"G\"><mesh><source id=\"G-Position\"><float_array count=\"9\">1 2 3 4 5 6 7 8 9"
+        "</float_array></source>" +
+        normals + primitive + "</mesh></geometry>");
 }
 
 std::string Nested(const std::string& element, int depth) {
@@ -235,9 +238,10 @@ std::string ManyGeometries(int count) {
                       "-Position\"><float_array count=\"3\">1 2 3</float_array></source></mesh></geometry>\n";
     }
     for (int i = count - 1; i >= 0; --i)
-        nodes += "<node name=\"N\"><translate>0 0 0</translate><rotate>0 0 1 0</rotate><rotate>0 1 0 0</rotate>"
-                 "<rotate>1 0 0 0</rotate><scale>1 1 1</scale><instance_geometry url=\"#G" +
-                 std::to_string(i) + "\"/></node>\n";
+        nodes +=
+            "<node name=\"N\"><translate>0 0 0</translate><rotate>0 0 1 0</rotate><rotate>0 1 0 0</rotate>"
+            "<rotate>1 0 0 0</rotate><scale>1 1 1</scale><instance_geometry url=\"#G" +
+            std::to_string(i) + "\"/></node>\n";
     return Document(geometries, nodes);
 }
 
@@ -354,8 +358,8 @@ std::string JpegOfAcScansOnly() {
         const bool dc = file[scan + 2 + header - 3] == 0;  // the spectral start, three bytes from the end
         out += file.substr(at, scan - at);
         at = file.find('\xFF', scan + 2 + header);
-        while (at != std::string::npos && (file[at + 1] == 0 || (std::uint8_t(file[at + 1]) >= 0xD0 &&
-                                                                   std::uint8_t(file[at + 1]) <= 0xD7)))
+        while (at != std::string::npos &&
+               (file[at + 1] == 0 || (std::uint8_t(file[at + 1]) >= 0xD0 && std::uint8_t(file[at + 1]) <= 0xD7)))
             at = file.find('\xFF', at + 2);
         if (!dc) out += file.substr(scan, at - scan);
     }
@@ -370,7 +374,7 @@ std::string JpegOfEmptyBandRuns(int acScans) {
     file += std::string("\xFF\xC2\x00\x0B\x08\x20\x00\x20\x00\x01\x01\x11\x00", 13);
     const std::string oneCode = std::string("\x01") + std::string(15, '\0');
     file += std::string("\xFF\xC4\x00\x14\x00", 5) + oneCode + std::string(1, '\x00');  // DC: category 0
-    file += std::string("\xFF\xC4\x00\x14\x10", 5) + oneCode + "\xE0";                   // AC: run of 2^14+
+    file += std::string("\xFF\xC4\x00\x14\x10", 5) + oneCode + "\xE0";                  // AC: run of 2^14+
     file += std::string("\xFF\xDA\x00\x08\x01\x01\x00\x00\x00\x00", 10);
     const long long blocks = 1024LL * 1024;
     file += std::string(static_cast<std::size_t>(blocks / 8), '\0');
@@ -445,251 +449,549 @@ std::vector<TBadInput> Catalogue() {
         {"DevZeroAsShaderSource", "", {}, ReadShader, {"error: ", "{file}"}, TKind::DevZero},
 
         // Files whose size no image could have, refused from their header without being read.
-        {.Name = "SparseThreeGigabyteFileThatIsNoBitmap", .FileName = "sparse.bmp", .Bytes = text("not a bitmap"),
-         .Load = LoadBmp, .Expected = {"error: {file}: not a BMP file"}, .SparseSize = 3LL << 30},
-        {.Name = "SparseFifteenTerabyteBitmapIsRefusedUnread", .FileName = "sparse2.bmp",
-         .Bytes = [] { return Bmp(Plain24(2, 2)); }, .Load = LoadBmp,
+        {.Name = "SparseThreeGigabyteFileThatIsNoBitmap",
+         .FileName = "sparse.bmp",
+         .Bytes = text("not a bitmap"),
+         .Load = LoadBmp,
+         .Expected = {"error: {file}: not a BMP file"},
+         .SparseSize = 3LL << 30},
+        {.Name = "SparseFifteenTerabyteBitmapIsRefusedUnread",
+         .FileName = "sparse2.bmp",
+         .Bytes = [] { return Bmp(Plain24(2, 2)); },
+         .Load = LoadBmp,
          .Expected = {"error: {file}: file of 16492674416640 bytes is larger than the image its header declares"},
          .SparseSize = 15LL << 40},
-        {.Name = "SparseThreeGigabyteJpegIsRefusedUnread", .FileName = "sparse.jpg", .Bytes = [] { return Jpeg(); },
-         .Load = LoadJpeg, .Expected = {"error: {file}: file of 3221225472 bytes is larger than any image accepted"},
+        {.Name = "SparseThreeGigabyteJpegIsRefusedUnread",
+         .FileName = "sparse.jpg",
+         .Bytes = [] { return Jpeg(); },
+         .Load = LoadJpeg,
+         .Expected = {"error: {file}: file of 3221225472 bytes is larger than any image accepted"},
          .SparseSize = 3LL << 30},
-        {.Name = "SmallJpegWithSparseTailIsRefusedUnread", .FileName = "sparse2.jpg", .Bytes = [] { return Jpeg(); },
-         .Load = LoadJpeg, .Expected = {"error: {file}: file of 209715200 bytes is larger than the image its header"},
+        {.Name = "SmallJpegWithSparseTailIsRefusedUnread",
+         .FileName = "sparse2.jpg",
+         .Bytes = [] { return Jpeg(); },
+         .Load = LoadJpeg,
+         .Expected = {"error: {file}: file of 209715200 bytes is larger than the image its header"},
          .SparseSize = 200LL << 20},
 
         // Documents that are not XML.
         {"NotXml", "text.dae", text("hello, world\n"), doc, {"error: {file}:1:"}},
         {"XmlCutMidTag", "cut.dae", text("<COLLADA>\n<library_geometries>\n<geom"), doc, {"error: {file}:3:"}},
         {"JpegRenamedDae", "photo.dae", [] { return Jpeg(); }, doc, {"error: {file}:", "malformed XML"}},
-        {"DeepNestingInVisualScene", "deep1.dae",
-         [] { return Document(Geometry("<float_array count=\"3\">1 2 3</float_array>"),
-                              "<node name=\"N\">" + Nested("node", 100000) + "</node>"); },
-         doc, {"loaded"}},
-        {"DeepNestingInExtra", "deep2.dae",
-         [] { return Document(Geometry("<float_array count=\"3\">1 2 3</float_array>",
-                                       "<extra>" + Nested("extra", 100000) + "</extra>")); },
-         doc, {"loaded", "positions [1 2 3]"}},
-        {"ControlAndInvalidBytesInNamesAreEscaped", "bytes.dae",
+        {"DeepNestingInVisualScene",
+         "deep1.dae",
+         [] {
+             return Document(Geometry("<float_array count=\"3\">1 2 3</float_array>"),
+                             "<node name=\"N\">" + Nested("node", 100000) + "</node>");
+         },
+         doc,
+         {"loaded"}},
+        {"DeepNestingInExtra",
+         "deep2.dae",
+         [] {
+             return Document(Geometry("<float_array count=\"3\">1 2 3</float_array>",
+                                      "<extra>" + Nested("extra", 100000) + "</extra>"));
+         },
+         doc,
+         {"loaded", "positions [1 2 3]"}},
+        {"ControlAndInvalidBytesInNamesAreEscaped",
+         "bytes.dae",
          text(Document("<geometry name=\"G\x01\xFF\"><mesh><source id=\"G\x01\xFF-Position\"><float_array count="
                        "\"3\x01\xFF\">1 2 3</float_array></source></mesh></geometry>")),
-         doc, {"error: {file}:4: <float_array> attribute \"count\" is not a 32-bit integer:", "\\x01\\xFF"}},
+         doc,
+         {"error: {file}:4: <float_array> attribute \"count\" is not a 32-bit integer:", "\\x01\\xFF"}},
 
         // Names and lines in messages.
-        {"EscapeSequencesInImageNameAreEscaped", "esc\x1B[2J\x1B]0;title\x07.bmp", text("not a bitmap"), LoadBmp,
+        {"EscapeSequencesInImageNameAreEscaped",
+         "esc\x1B[2J\x1B]0;title\x07.bmp",
+         text("not a bitmap"),
+         LoadBmp,
          {"error: ", "esc\\x1B[2J\\x1B]0;title\\x07.bmp: not a BMP file"}},
-        {"EscapeSequencesInDocumentNameAreEscaped", "esc\x1B[2J\x9B.dae", text("<a>"), doc,
+        {"EscapeSequencesInDocumentNameAreEscaped",
+         "esc\x1B[2J\x9B.dae",
+         text("<a>"),
+         doc,
          {"error: ", "esc\\x1B[2J\\x9B.dae:1:3: malformed XML"}},
-        {"C1ControlInAttributeIsEscaped", "c1.dae",
-         text(Document(Geometry("<float_array count=\"3\xC2\x9B\">1 2 3</float_array>"))), doc,
+        {"C1ControlInAttributeIsEscaped",
+         "c1.dae",
+         text(Document(Geometry("<float_array count=\"3\xC2\x9B\">1 2 3</float_array>"))),
+         doc,
          {"error: {file}:", "\"3\\xC2\\x9B\""}},
-        {"LineOfElementAfterFileSwappedForFifo", "swap.dae", text("<first>\n\n<second/>\n</first>\n"),
-         LineAfterSwapForFifo, {"error: {file}:3: <second> is here"}},
-        {"Utf16DocumentNamesTheLineOfTheElement", "u16.dae",
-         [] { return Utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<!-- \u00E9\u00E9\u00E9 \u20AC\u20AC -->\n" +
-                           Document("<geometry><mesh/></geometry>").substr(22)); },
-         doc, {"error: {file}:5: <geometry> has no attribute \"name\""}},
-        {"Utf16DocumentNamesTheLineOfMalformedXml", "u16b.dae",
-         [] { return Utf16("<a>\n<!-- \u00E9\u00E9\u00E9\u00E9\u00E9\u00E9 -->\n\n<b></c>"); }, doc,
+        {"LineOfElementAfterFileSwappedForFifo",
+         "swap.dae",
+         text("<first>\n\n<second/>\n</first>\n"),
+         LineAfterSwapForFifo,
+         {"error: {file}:3: <second> is here"}},
+        {"Utf16DocumentNamesTheLineOfTheElement",
+         "u16.dae",
+         [] {
+             return Utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<!-- \u00E9\u00E9\u00E9 \u20AC\u20AC -->\n" +
+                          Document("<geometry><mesh/></geometry>").substr(22));
+         },
+         doc,
+         {"error: {file}:5: <geometry> has no attribute \"name\""}},
+        {"Utf16DocumentNamesTheLineOfMalformedXml",
+         "u16b.dae",
+         [] { return Utf16("<a>\n<!-- \u00E9\u00E9\u00E9\u00E9\u00E9\u00E9 -->\n\n<b></c>"); },
+         doc,
          {"error: {file}:4:"}},
 
         // Declared counts.
-        {"CountNegative", "c1.dae", text(Positions(" count=\"-1\"", "1 2 3")), doc,
+        {"CountNegative",
+         "c1.dae",
+         text(Positions(" count=\"-1\"", "1 2 3")),
+         doc,
          {"error: {file}:", "<float_array>", "negative"}},
-        {"CountBeyond32Bits", "c2.dae", text(Positions(" count=\"4294967296\"", "1")), doc,
+        {"CountBeyond32Bits",
+         "c2.dae",
+         text(Positions(" count=\"4294967296\"", "1")),
+         doc,
          {"error: {file}:", "<float_array> attribute \"count\" is not a 32-bit integer"}},
-        {"CountOfTwentyDigits", "c3.dae", text(Positions(" count=\"99999999999999999999\"", "1")), doc,
+        {"CountOfTwentyDigits",
+         "c3.dae",
+         text(Positions(" count=\"99999999999999999999\"", "1")),
+         doc,
          {"error: {file}:", "<float_array> attribute \"count\" is not a 32-bit integer"}},
-        {"CountWithExponent", "c4.dae", text(Positions(" count=\"1e3\"", "1")), doc,
+        {"CountWithExponent",
+         "c4.dae",
+         text(Positions(" count=\"1e3\"", "1")),
+         doc,
          {"error: {file}:", "<float_array> attribute \"count\" is not a 32-bit integer"}},
-        {"CountInHex", "c5.dae", text(Positions(" count=\"0x10\"", "1")), doc,
+        {"CountInHex",
+         "c5.dae",
+         text(Positions(" count=\"0x10\"", "1")),
+         doc,
          {"error: {file}:", "<float_array> attribute \"count\" is not a 32-bit integer"}},
-        {"CountEmpty", "c6.dae", text(Positions(" count=\"\"", "1")), doc,
+        {"CountEmpty",
+         "c6.dae",
+         text(Positions(" count=\"\"", "1")),
+         doc,
          {"error: {file}:", "<float_array> attribute \"count\" is not a 32-bit integer"}},
-        {"CountMissing", "c7.dae", text(Positions("", "1 2 3")), doc,
+        {"CountMissing",
+         "c7.dae",
+         text(Positions("", "1 2 3")),
+         doc,
          {"error: {file}:", "<float_array> has no attribute \"count\""}},
-        {"CountOfTwoBillionOnEmptyText", "c8.dae", text(Positions(" count=\"2000000000\"", "")), doc,
+        {"CountOfTwoBillionOnEmptyText",
+         "c8.dae",
+         text(Positions(" count=\"2000000000\"", "")),
+         doc,
          {"error: {file}:", "<float_array> declares 2000000000 values but its text can hold at most 64"}},
-        {"CountOfTwoBillionOnShortText", "c9.dae", text(Positions(" count=\"2000000000\"", "1 2 3")), doc,
+        {"CountOfTwoBillionOnShortText",
+         "c9.dae",
+         text(Positions(" count=\"2000000000\"", "1 2 3")),
+         doc,
          {"error: {file}:", "<float_array> declares 2000000000 values but its text can hold at most 69"}},
-        {"CountAFewValuesShort", "c10.dae", text(Positions(" count=\"6\"", "1 2 3 4")), doc,
+        {"CountAFewValuesShort",
+         "c10.dae",
+         text(Positions(" count=\"6\"", "1 2 3 4")),
+         doc,
          {"loaded", "positions [1 2 3 4 0 0]"}},
 
         // Numbers, read the same whatever the locale.
         {"NumberThenWord", "n1.dae", text(Positions(" count=\"3\"", "1.0 abc 3")), doc, {"positions [1 0 0]"}},
         {"NumberWithDecimalComma", "n2.dae", text(Positions(" count=\"2\"", "1,5 2")), doc, {"positions [1 0]"}},
-        {"NumberNan", "n3.dae", text(Positions(" count=\"3\"", "2 nan 1")), doc,
-         {"positions [2 0 0]"}},
+        {"NumberNan", "n3.dae", text(Positions(" count=\"3\"", "2 nan 1")), doc, {"positions [2 0 0]"}},
         {"NumberInf", "n4.dae", text(Positions(" count=\"2\"", "inf 1")), doc, {"positions [0 0]"}},
         {"NumberOutOfRange", "n5.dae", text(Positions(" count=\"2\"", "1e999 1")), doc, {"positions [0 0]"}},
         {"NumberDoubleSign", "n6.dae", text(Positions(" count=\"2\"", "--1 1")), doc, {"positions [0 0]"}},
         {"NumberHexFloat", "n7.dae", text(Positions(" count=\"2\"", "0x1p3 1")), doc, {"positions [0 0]"}},
-        {"NumberUnderCommaLocale", "n8.dae", text(Positions(" count=\"2\"", "1.5 -2.25")), doc,
-         {"positions [1.5 -2.25]"}, TKind::File, "de_DE.UTF-8"},
+        {"NumberUnderCommaLocale",
+         "n8.dae",
+         text(Positions(" count=\"2\"", "1.5 -2.25")),
+         doc,
+         {"positions [1.5 -2.25]"},
+         TKind::File,
+         "de_DE.UTF-8"},
 
         // Index lists.
-        {"TriangleCountOverflowing32Bits", "t1.dae", text(Triangles("715827883", "0 0 1 0 2 0", 2)), doc,
+        {"TriangleCountOverflowing32Bits",
+         "t1.dae",
+         text(Triangles("715827883", "0 0 1 0 2 0", 2)),
+         doc,
          {"error: {file}:", "<triangles> count 715827883 with 2 inputs needs"}},
-        {"IndicesPastNegativeAndHuge", "t2.dae", text(Triangles("2", "0 3 -1 2 1 0")), doc,
+        {"IndicesPastNegativeAndHuge",
+         "t2.dae",
+         text(Triangles("2", "0 3 -1 2 1 0")),
+         doc,
          {"positions [1 2 3 0 0 0 0 0 0 7 8 9 4 5 6 1 2 3] indices 6+0 outside 2"}},
-        {"IndexOf32BitMaximum", "t3.dae", text(Triangles("1", "0 1 4294967295")), doc,
+        {"IndexOf32BitMaximum",
+         "t3.dae",
+         text(Triangles("1", "0 1 4294967295")),
+         doc,
          {"positions [1 2 3 4 5 6 1 2 3] indices 3+0 outside 0"}},
-        {"IndexListShort", "t4.dae", text(Triangles("2", "2 1 0 1")), doc,
+        {"IndexListShort",
+         "t4.dae",
+         text(Triangles("2", "2 1 0 1")),
+         doc,
          {"positions [7 8 9 4 5 6 1 2 3 4 5 6 1 2 3 1 2 3] indices 6+0 outside 0"}},
-        {"IndexListLong", "t5.dae", text(Triangles("1", "2 1 0 1 1 1 1 1")), doc,
+        {"IndexListLong",
+         "t5.dae",
+         text(Triangles("1", "2 1 0 1 1 1 1 1")),
+         doc,
          {"positions [7 8 9 4 5 6 1 2 3] indices 3+0"}},
-        {"IndexListIncompleteLastGroup", "t6.dae", text(Triangles("1", "0 0 1", 1, true)), doc,
+        {"IndexListIncompleteLastGroup",
+         "t6.dae",
+         text(Triangles("1", "0 0 1", 1, true)),
+         doc,
          {"positions [1 2 3 0] indices 1+0 outside 0 dropped 1"}},
 
         // References and required attributes.
-        {"NodeNamingNoGeometry", "r1.dae",
+        {"NodeNamingNoGeometry",
+         "r1.dae",
          text(Document(Geometry("<float_array count=\"3\">1 2 3</float_array>"),
                        "<node name=\"N\"><translate>0 0 0</translate><rotate>0 0 1 0</rotate><rotate>0 1 0 0"
                        "</rotate><rotate>1 0 0 0</rotate><scale>1 1 1</scale><instance_geometry url=\"#Nope\">"
                        "<bind_material><technique_common><instance_material symbol=\"Nothing\"/>"
                        "</technique_common></bind_material></instance_geometry></node>")),
-         doc, {"loaded", "node N -> -1/-1"}},
-        {"GeometryWithoutName", "r2.dae",
-         text(Document("<geometry><mesh/></geometry>")), doc, {"error: {file}:4: <geometry> has no attribute \"name\""}},
-        {"NodeWithoutName", "r3.dae",
+         doc,
+         {"loaded", "node N -> -1/-1"}},
+        {"GeometryWithoutName",
+         "r2.dae",
+         text(Document("<geometry><mesh/></geometry>")),
+         doc,
+         {"error: {file}:4: <geometry> has no attribute \"name\""}},
+        {"NodeWithoutName",
+         "r3.dae",
          text(Document(Geometry("<float_array count=\"3\">1 2 3</float_array>"),
                        "<node><instance_geometry url=\"#G\"/></node>")),
-         doc, {"error: {file}:", "<node> has no attribute \"name\""}},
+         doc,
+         {"error: {file}:", "<node> has no attribute \"name\""}},
 
         // The lines of a document are known from the bytes read, in a fraction of the document's size.
-        {.Name = "ErrorLineAfterTenMillionLineEndsCostsLittleMemory", .FileName = "lines.dae",
-         .Bytes = [] { return Document(Geometry("<float_array count=\"3\">1 2 3</float_array>") +
-                                       std::string(10 << 20, '\n'),
-                                       "<node><instance_geometry url=\"#G\"/></node>"); },
-         .Load = doc, .Expected = {"error: {file}:10485768: <node> has no attribute \"name\""}, .MemoryFactor = 1},
+        {.Name = "ErrorLineAfterTenMillionLineEndsCostsLittleMemory",
+         .FileName = "lines.dae",
+         .Bytes =
+             [] {
+                 return Document(Geometry("<float_array count=\"3\">1 2 3</float_array>") + std::string(10 << 20, '\n'),
+                                 "<node><instance_geometry url=\"#G\"/></node>");
+             },
+         .Load = doc,
+         .Expected = {"error: {file}:10485768: <node> has no attribute \"name\""},
+         .MemoryFactor = 1},
 
         // Large valid scenes load in time linear in their size.
-        {"TwentyThousandGeometriesAndNodes", "many.dae", [] { return ManyGeometries(20000); }, doc,
+        {"TwentyThousandGeometriesAndNodes",
+         "many.dae",
+         [] { return ManyGeometries(20000); },
+         doc,
          {"loaded", "node N -> 0/-1"}},
 
-        {"FiftyThousandTextureNamesFoundThroughAnIndex", "none.txt", text(""), ManyTextureNames,
+        {"FiftyThousandTextureNamesFoundThroughAnIndex",
+         "none.txt",
+         text(""),
+         ManyTextureNames,
          {"0 misplaced of 50000; duplicate key at 0"}},
 
         // Bitmaps.
         {"BmpHeaderTooShort", "h1.bmp", text("BM\x10\0\0\0"), LoadBmp, {"error: {file}: "}},
-        {"BmpWrongMagic", "h2.bmp", [] { std::string f = Bmp(Plain24(2, 2)); f[0] = 'X'; return f; }, LoadBmp,
+        {"BmpWrongMagic",
+         "h2.bmp",
+         [] {
+             std::string f = Bmp(Plain24(2, 2));
+             f[0] = 'X';
+             return f;
+         },
+         LoadBmp,
          {"error: {file}: not a BMP file"}},
-        {"BmpPixelOffsetInsideHeader", "h3.bmp", [] { auto f = Plain24(2, 2); f.PixelOffset = 20; return Bmp(f); },
-         LoadBmp, {"error: {file}: BMP pixel offset 20"}},
-        {"BmpPixelOffsetPastEnd", "h4.bmp", [] { auto f = Plain24(2, 2); f.PixelOffset = 1 << 20; return Bmp(f); },
-         LoadBmp, {"error: {file}: BMP pixel offset 1048576"}},
-        {"BmpUnknownHeaderSize", "h5.bmp", [] { auto f = Plain24(2, 2); f.HeaderSize = 64; return Bmp(f); },
-         LoadBmp, {"error: {file}: unknown BMP header size 64"}},
-        {"BmpPlanesNotOne", "h6.bmp", [] { auto f = Plain24(2, 2); f.Planes = 2; return Bmp(f); }, LoadBmp,
+        {"BmpPixelOffsetInsideHeader",
+         "h3.bmp",
+         [] {
+             auto f = Plain24(2, 2);
+             f.PixelOffset = 20;
+             return Bmp(f);
+         },
+         LoadBmp,
+         {"error: {file}: BMP pixel offset 20"}},
+        {"BmpPixelOffsetPastEnd",
+         "h4.bmp",
+         [] {
+             auto f = Plain24(2, 2);
+             f.PixelOffset = 1 << 20;
+             return Bmp(f);
+         },
+         LoadBmp,
+         {"error: {file}: BMP pixel offset 1048576"}},
+        {"BmpUnknownHeaderSize",
+         "h5.bmp",
+         [] {
+             auto f = Plain24(2, 2);
+             f.HeaderSize = 64;
+             return Bmp(f);
+         },
+         LoadBmp,
+         {"error: {file}: unknown BMP header size 64"}},
+        {"BmpPlanesNotOne",
+         "h6.bmp",
+         [] {
+             auto f = Plain24(2, 2);
+             f.Planes = 2;
+             return Bmp(f);
+         },
+         LoadBmp,
          {"error: {file}: BMP plane count is not 1"}},
-        {"BmpWidthZero", "s1.bmp", [] { auto f = Plain24(1, 1); f.Width = 0; return Bmp(f); }, LoadBmp,
+        {"BmpWidthZero",
+         "s1.bmp",
+         [] {
+             auto f = Plain24(1, 1);
+             f.Width = 0;
+             return Bmp(f);
+         },
+         LoadBmp,
          {"error: {file}: empty image"}},
-        {"BmpWidthIntMax", "s2.bmp", [] { auto f = Plain24(1, 1); f.Width = INT_MAX; return Bmp(f); }, LoadBmp,
+        {"BmpWidthIntMax",
+         "s2.bmp",
+         [] {
+             auto f = Plain24(1, 1);
+             f.Width = INT_MAX;
+             return Bmp(f);
+         },
+         LoadBmp,
          {"error: {file}: image of 2147483647 x 1"}},
-        {"BmpHeightIntMin", "s3.bmp", [] { auto f = Plain24(1, 1); f.Height = INT_MIN; return Bmp(f); }, LoadBmp,
+        {"BmpHeightIntMin",
+         "s3.bmp",
+         [] {
+             auto f = Plain24(1, 1);
+             f.Height = INT_MIN;
+             return Bmp(f);
+         },
+         LoadBmp,
          {"error: {file}: "}},
-        {"BmpHugeAreaInTinyFile", "s4.bmp", [] { auto f = Plain24(1, 1); f.Width = f.Height = 23169;
-                                                  f.Pixels.clear(); return Bmp(f); },
-         LoadBmp, {"error: {file}: image of 23169 x 23169 pixels has a side longer than 16384"}},
-        {"BmpAreaBeyondLimitInTinyFile", "s7.bmp", [] { auto f = Plain24(1, 1); f.Width = f.Height = 16000;
-                                                  f.Pixels.clear(); return Bmp(f); },
-         LoadBmp, {"error: {file}: image of 16000 x 16000 pixels has more than"}},
-        {"BmpTopDown", "s5.bmp", [] { return Bmp(Plain24(3, -2)); }, LoadBmp,
-         {"decoded 3x2 top-left " + [] { auto g = Gradient(3, 2); return std::to_string(g.Rgb[0]) + "," +
-                                          std::to_string(g.Rgb[1]) + "," + std::to_string(g.Rgb[2]); }()}},
-        {"BmpTruncatedPixels", "s6.bmp", [] { auto f = Plain24(5, 4); f.Pixels.resize(f.Pixels.size() - 1);
-                                              return Bmp(f); },
-         LoadBmp, {"error: {file}: truncated BMP pixel data"}},
-        {"BmpPaletteIndexPastPalette", "p1.bmp", [] {
+        {"BmpHugeAreaInTinyFile",
+         "s4.bmp",
+         [] {
+             auto f = Plain24(1, 1);
+             f.Width = f.Height = 23169;
+             f.Pixels.clear();
+             return Bmp(f);
+         },
+         LoadBmp,
+         {"error: {file}: image of 23169 x 23169 pixels has a side longer than 16384"}},
+        {"BmpAreaBeyondLimitInTinyFile",
+         "s7.bmp",
+         [] {
+             auto f = Plain24(1, 1);
+             f.Width = f.Height = 16000;
+             f.Pixels.clear();
+             return Bmp(f);
+         },
+         LoadBmp,
+         {"error: {file}: image of 16000 x 16000 pixels has more than"}},
+        {"BmpTopDown",
+         "s5.bmp",
+         [] { return Bmp(Plain24(3, -2)); },
+         LoadBmp,
+         {"decoded 3x2 top-left " +
+          [] {
+              auto g = Gradient(3, 2);
+              return std::to_string(g.Rgb[0]) + "," + std::to_string(g.Rgb[1]) + "," + std::to_string(g.Rgb[2]);
+          }()}},
+        {"BmpTruncatedPixels",
+         "s6.bmp",
+         [] {
+             auto f = Plain24(5, 4);
+             f.Pixels.resize(f.Pixels.size() - 1);
+             return Bmp(f);
+         },
+         LoadBmp,
+         {"error: {file}: truncated BMP pixel data"}},
+        {"BmpPaletteIndexPastPalette",
+         "p1.bmp",
+         [] {
              TBmpFields f;
              f.Bits = 8;
              f.Palette = {0x102030, 0x405060};
              f.Width = 2;
              f.Pixels = std::string("\x01\x07\0\0", 4);
-             return Bmp(f); },
-         LoadBmp, {"error: {file}: BMP palette index 7 past the palette's"}},
-        {"BmpHugePaletteCount", "p2.bmp", [] {
+             return Bmp(f);
+         },
+         LoadBmp,
+         {"error: {file}: BMP palette index 7 past the palette's"}},
+        {"BmpHugePaletteCount",
+         "p2.bmp",
+         [] {
              TBmpFields f = Plain24(1, 1);
              f.Bits = 8;
              f.Pixels = std::string(4, '\0');
              std::string file = Bmp(f);
              const std::uint32_t colours = 0x7FFFFFFF;
              for (int i = 0; i < 4; ++i) file[46 + i] = char((colours >> (8 * i)) & 0xFF);
-             return file; },
-         LoadBmp, {"error: {file}: "}},
-        {"BmpZeroMasks", "m1.bmp", [] {
+             return file;
+         },
+         LoadBmp,
+         {"error: {file}: "}},
+        {"BmpZeroMasks",
+         "m1.bmp",
+         [] {
              TBmpFields f;
              f.Bits = 16;
              f.Compression = 3;
              f.Masks = {0, 0, 0};
              f.Pixels = std::string("\xFF\xFF\0\0", 4);
-             return Bmp(f); },
-         LoadBmp, {"error: {file}: BMP not decoded"}},
-        {"BmpOverlappingMasks", "m2.bmp", [] {
+             return Bmp(f);
+         },
+         LoadBmp,
+         {"error: {file}: BMP not decoded"}},
+        {"BmpOverlappingMasks",
+         "m2.bmp",
+         [] {
              TBmpFields f;
              f.Bits = 32;
              f.Compression = 3;
              f.Masks = {0xFFFFFFFF, 0xFFFF, 0xFF00FF00};
              f.Pixels = std::string("\x10\x20\x30\x40", 4);
-             return Bmp(f); },
-         LoadBmp, {"error: {file}: BMP not decoded"}},
-        {"BmpRle", "c1.bmp", [] { auto f = Plain24(2, 2); f.Bits = 8; f.Compression = 1; return Bmp(f); },
-         LoadBmp, {"error: {file}: RLE-compressed bitmaps are not supported"}},
-        {"BmpUnknownCompression", "c2.bmp", [] { auto f = Plain24(2, 2); f.Compression = 9; return Bmp(f); },
-         LoadBmp, {"error: {file}: compression 9 is not supported"}},
+             return Bmp(f);
+         },
+         LoadBmp,
+         {"error: {file}: BMP not decoded"}},
+        {"BmpRle",
+         "c1.bmp",
+         [] {
+             auto f = Plain24(2, 2);
+             f.Bits = 8;
+             f.Compression = 1;
+             return Bmp(f);
+         },
+         LoadBmp,
+         {"error: {file}: RLE-compressed bitmaps are not supported"}},
+        {"BmpUnknownCompression",
+         "c2.bmp",
+         [] {
+             auto f = Plain24(2, 2);
+             f.Compression = 9;
+             return Bmp(f);
+         },
+         LoadBmp,
+         {"error: {file}: compression 9 is not supported"}},
         {"BmpRowsNotMultipleOfFour", "a1.bmp", [] { return Bmp(Plain24(5, 3)); }, LoadBmp, {"decoded 5x3"}},
 
         // JPEG images.
         {"JpegNotAJpeg", "j1.jpg", text("GIF89a not a jpeg at all"), LoadJpeg, {"error: {file}: "}},
         {"JpegBadHuffmanTable", "j2.jpg", JpegWithBadHuffmanTable, LoadJpeg, {"error: {file}: "}},
         {"JpegTruncatedMidScan", "j3.jpg", [] { return Cut(Jpeg(), 0.8); }, LoadJpeg, {"error: {file}: "}},
-        {"JpegProgressiveOfManyScans", "j4.jpg", [] { TJpegOptions o; o.Scans = 150; return Jpeg(o); }, LoadJpeg,
+        {"JpegProgressiveOfManyScans",
+         "j4.jpg",
+         [] {
+             TJpegOptions o;
+             o.Scans = 150;
+             return Jpeg(o);
+         },
+         LoadJpeg,
          {"error: {file}: "}},
-        {"JpegClaiming65000Square", "j5.jpg", [] { return JpegWithSize(65000, 65000); }, LoadJpeg,
+        {"JpegClaiming65000Square",
+         "j5.jpg",
+         [] { return JpegWithSize(65000, 65000); },
+         LoadJpeg,
          {"error: {file}: image of 65000 x 65000"}},
-        {"JpegProgressiveLargeFrameOverFewBytes", "j12.jpg",
-         [] { TJpegOptions o; o.Scans = 100; return LargeFrameOver(WriteJpeg(Gradient(64, 64), o)); }, LoadJpeg,
+        {"JpegProgressiveLargeFrameOverFewBytes",
+         "j12.jpg",
+         [] {
+             TJpegOptions o;
+             o.Scans = 100;
+             return LargeFrameOver(WriteJpeg(Gradient(64, 64), o));
+         },
+         LoadJpeg,
          {"error: {file}: JPEG entropy-coded data of ", "too short for 8192 x 8192 pixels"}},
-        {"JpegHeaderOnlyDeclaringLargeFrame", "j13.jpg",
-         [] { const std::string file = LargeFrameOver(Jpeg()); return file.substr(0, file.find("\xFF\xDA") + 20); },
-         LoadJpeg, {"error: {file}: JPEG entropy-coded data of ", "too short for 8192 x 8192 pixels"}},
-        {"JpegProgressiveLargeFrameOfAcScansOnly", "j15.jpg", JpegOfAcScansOnly, LoadJpeg,
+        {"JpegHeaderOnlyDeclaringLargeFrame",
+         "j13.jpg",
+         [] {
+             const std::string file = LargeFrameOver(Jpeg());
+             return file.substr(0, file.find("\xFF\xDA") + 20);
+         },
+         LoadJpeg,
+         {"error: {file}: JPEG entropy-coded data of ", "too short for 8192 x 8192 pixels"}},
+        {"JpegProgressiveLargeFrameOfAcScansOnly",
+         "j15.jpg",
+         JpegOfAcScansOnly,
+         LoadJpeg,
          {"error: {file}: JPEG scan of AC coefficients of component ", " before its DC coefficients"}},
-        {"JpegOfManyEmptyBandScansOverLargeFrame", "j16.jpg", [] { return JpegOfEmptyBandRuns(99); }, LoadJpeg,
+        {"JpegOfManyEmptyBandScansOverLargeFrame",
+         "j16.jpg",
+         [] { return JpegOfEmptyBandRuns(99); },
+         LoadJpeg,
          {"error: {file}: JPEG image of 100 scans over 8192 x 8192 pixels takes 104857600 block passes"}},
-        {"JpegOfManyEmptyBandScansAfterStrayBytes", "j17.jpg",
-         [] { return "\xFF\xD8stray bytes\x00\x01" + JpegOfEmptyBandRuns(99).substr(2); }, LoadJpeg,
+        {"JpegOfManyEmptyBandScansAfterStrayBytes",
+         "j17.jpg",
+         [] { return "\xFF\xD8stray bytes\x00\x01" + JpegOfEmptyBandRuns(99).substr(2); },
+         LoadJpeg,
          {"error: {file}: JPEG image of 100 scans over 8192 x 8192 pixels takes 104857600 block passes"}},
-        {"JpegThousandScansAreCountedBeforeDecoding", "j14.jpg", [] { return JpegOfScans(1000); }, LoadJpeg,
+        {"JpegThousandScansAreCountedBeforeDecoding",
+         "j14.jpg",
+         [] { return JpegOfScans(1000); },
+         LoadJpeg,
          {"error: {file}: JPEG image with more than 100 scans (1000)"}},
-        {.Name = "TexturePixelBudgetRefusesTheImageBeyondIt", .FileName = "budget.bmp",
-         .Bytes = [] { return Bmp(Plain24(3, 2)); }, .Load = TexturesOverABudget,
+        {.Name = "TexturePixelBudgetRefusesTheImageBeyondIt",
+         .FileName = "budget.bmp",
+         .Bytes = [] { return Bmp(Plain24(3, 2)); },
+         .Load = TexturesOverABudget,
          .Expected = {"left 2 | error: {file}: image of 3 x 2 pixels exceeds the 2 pixels left of the texture budget",
                       "second id 0"},
          .UsesGl = true},
-        {"JpegGrey", "j6.jpg", [] { TJpegOptions o; o.Stored = JCS_GRAYSCALE; return Jpeg(o); }, LoadJpeg,
+        {"JpegGrey",
+         "j6.jpg",
+         [] {
+             TJpegOptions o;
+             o.Stored = JCS_GRAYSCALE;
+             return Jpeg(o);
+         },
+         LoadJpeg,
          {"decoded 3x2"}},
-        {"JpegCmyk", "j7.jpg", [] { TJpegOptions o; o.Stored = JCS_CMYK; return Jpeg(o); }, LoadJpeg,
+        {"JpegCmyk",
+         "j7.jpg",
+         [] {
+             TJpegOptions o;
+             o.Stored = JCS_CMYK;
+             return Jpeg(o);
+         },
+         LoadJpeg,
          {"error: {file}: CMYK JPEG images are not supported"}},
-        {"JpegYcck", "j8.jpg", [] { TJpegOptions o; o.Stored = JCS_YCCK; return Jpeg(o); }, LoadJpeg,
+        {"JpegYcck",
+         "j8.jpg",
+         [] {
+             TJpegOptions o;
+             o.Stored = JCS_YCCK;
+             return Jpeg(o);
+         },
+         LoadJpeg,
          {"error: {file}: YCCK JPEG images are not supported"}},
         {"JpegTwelveBit", "j10.jpg", [] { return JpegWithFrame('\xC1', 12); }, LoadJpeg, {"error: {file}: "}},
         {"JpegLossless", "j11.jpg", [] { return JpegWithFrame('\xC3', 8); }, LoadJpeg, {"error: {file}: "}},
-        {"JpegArithmetic", "j9.jpg", [] { TJpegOptions o; o.Arithmetic = true; return Jpeg(o); }, LoadJpeg,
+        {"JpegArithmetic",
+         "j9.jpg",
+         [] {
+             TJpegOptions o;
+             o.Arithmetic = true;
+             return Jpeg(o);
+         },
+         LoadJpeg,
          {"decoded 3x2"}},
 
         // Shader sources, built through the engine.
-        {.Name = "ShaderWithNulByte", .FileName = "g1.frag",
-         .Bytes = text(std::string("void main() { gl_FragColor = vec4(1.0); }\n\0junk", 48)), .Load = BuildShader,
-         .Expected = {"built"}, .UsesGl = true},
-        {.Name = "ShaderWithByteOrderMark", .FileName = "g2.frag",
-         .Bytes = text("\xEF\xBB\xBFvoid main() { gl_FragColor = vec4(1.0); }\n"), .Load = BuildShader,
-         .Expected = {"built"}, .UsesGl = true},
-        {.Name = "ShaderWithNonAsciiBytes", .FileName = "g3.frag",
-         .Bytes = text("// \xC3\xA9t\xE9\nvoid main() { gl_FragColor = vec4(1.0); }\n"), .Load = BuildShader,
-         .Expected = {"built"}, .UsesGl = true},
-        {.Name = "ShaderWithSyntaxError", .FileName = "g4.frag", .Bytes = text("void main() { gl_FragColor = ; }\n"),
-         .Load = BuildShader, .Expected = {"built"}, .ErrorLog = "{file}", .UsesGl = true},
+        {.Name = "ShaderWithNulByte",
+         .FileName = "g1.frag",
+         .Bytes = text(std::string("void main() { gl_FragColor = vec4(1.0); }\n\0junk", 48)),
+         .Load = BuildShader,
+         .Expected = {"built"},
+         .UsesGl = true},
+        {.Name = "ShaderWithByteOrderMark",
+         .FileName = "g2.frag",
+         .Bytes = text("\xEF\xBB\xBFvoid main() { gl_FragColor = vec4(1.0); }\n"),
+         .Load = BuildShader,
+         .Expected = {"built"},
+         .UsesGl = true},
+        {.Name = "ShaderWithNonAsciiBytes",
+         .FileName = "g3.frag",
+         .Bytes = text("// \xC3\xA9t\xE9\nvoid main() { gl_FragColor = vec4(1.0); }\n"),
+         .Load = BuildShader,
+         .Expected = {"built"},
+         .UsesGl = true},
+        {.Name = "ShaderWithSyntaxError",
+         .FileName = "g4.frag",
+         .Bytes = text("void main() { gl_FragColor = ; }\n"),
+         .Load = BuildShader,
+         .Expected = {"built"},
+         .ErrorLog = "{file}",
+         .UsesGl = true},
     };
     return rows;
 }
@@ -720,9 +1022,7 @@ TEST_P(BadInputTest, EndsCleanlyInTimeAndMemoryWithItsOutcome) {
         std::filesystem::remove(path);
         ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
         break;
-    case TKind::DevZero:
-        path = "/dev/zero";
-        break;
+    case TKind::DevZero: path = "/dev/zero"; break;
     }
 
     const long long baseline = BaselineBytes(row.UsesGl);
@@ -733,7 +1033,8 @@ TEST_P(BadInputTest, EndsCleanlyInTimeAndMemoryWithItsOutcome) {
     if (row.Kind == TKind::Directory || row.Kind == TKind::Fifo) std::filesystem::remove(path);
 
     ASSERT_TRUE(WIFEXITED(run.Status) && WEXITSTATUS(run.Status) == 0)
-        << "the child ended with status " << run.Status << "\n" << run.Errors;
+        << "the child ended with status " << run.Status << "\n"
+        << run.Errors;
     EXPECT_LT(run.Seconds, MaxSeconds);
     EXPECT_LE(run.PeakBytes - baseline, row.MemoryFactor * size + MemoryAllowance)
         << "input of " << size << " bytes; peak " << run.PeakBytes;

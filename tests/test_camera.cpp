@@ -14,9 +14,7 @@ TKeyTable Held(std::initializer_list<int> keys) {
     return table;
 }
 
-double Distance(const TVector3& p) {
-    return std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
-}
+double Distance(const TVector3& p) { return std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]); }
 
 }  // namespace
 
@@ -120,13 +118,13 @@ TEST(WalkCamera, SeventyPixelsAcrossTurnOneRadianWithoutLimit) {
 
 TEST(ModelAnimation, TheTurnWrapsOnlyAbove360) {
     EXPECT_FLOAT_EQ(TurnStep(0.0f), 1.2f);
-    EXPECT_NEAR(TurnStep(359.6f), 0.8f, 1e-4);     // 360.8 becomes 0.8, to a float's precision near 360
-    EXPECT_EQ(TurnStep(358.8f), 360.0f);           // exactly 360 stays
-    EXPECT_NEAR(TurnStep(360.0f), 1.2f, 1e-4);     // and wraps on the next tick
-    EXPECT_FLOAT_EQ(TurnStep(-50.0f), -48.8f);     // no wrap at the low end
+    EXPECT_NEAR(TurnStep(359.6f), 0.8f, 1e-4);  // 360.8 becomes 0.8, to a float's precision near 360
+    EXPECT_EQ(TurnStep(358.8f), 360.0f);        // exactly 360 stays
+    EXPECT_NEAR(TurnStep(360.0f), 1.2f, 1e-4);  // and wraps on the next tick
+    EXPECT_FLOAT_EQ(TurnStep(-50.0f), -48.8f);  // no wrap at the low end
     float angle = 0.0f;
     int wraps = 0;
-    for (int tick = 0; tick < 800; ++tick) {       // 960 degrees at 1.2 a tick
+    for (int tick = 0; tick < 800; ++tick) {  // 960 degrees at 1.2 a tick
         const float next = TurnStep(angle);
         if (next < angle) ++wraps;
         angle = next;

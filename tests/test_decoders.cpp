@@ -30,8 +30,7 @@ std::string Str(const char (&literal)[N]) {
 TRgbImage Decoded(const TDecodedImage& image) { return {image.Width, image.Height, image.Rgb}; }
 
 // The decoder must refuse the file with an error that starts with its name and gives the reason.
-void ExpectRefused(const std::function<TDecodedImage()>& decode, const std::string& name,
-                   const std::string& reason) {
+void ExpectRefused(const std::function<TDecodedImage()>& decode, const std::string& name, const std::string& reason) {
     try {
         const TDecodedImage image = decode();
         ADD_FAILURE() << name << " decoded as " << image.Width << " x " << image.Height << "; expected: " << reason;
@@ -68,8 +67,7 @@ std::string Patched32(std::string file, std::size_t at, std::uint32_t value) {
 // The offset of the frame header's height field (the width follows it) in a JPEG file.
 std::size_t FrameSizeOffset(const std::string& jpeg) {
     for (std::size_t i = 2; i + 9 < jpeg.size(); ++i)
-        if (jpeg[i] == char(0xFF) && (jpeg[i + 1] == char(0xC0) || jpeg[i + 1] == char(0xC2)))
-            return i + 5;
+        if (jpeg[i] == char(0xFF) && (jpeg[i + 1] == char(0xC0) || jpeg[i + 1] == char(0xC2))) return i + 5;
     ADD_FAILURE() << "no frame header";
     return 0;
 }
@@ -128,12 +126,17 @@ TEST(BmpDecoder, EveryBitDepthBecomesRgb) {
     rgb565.Fields.Compression = 3;
     rgb565.Fields.Masks = {0xF800, 0x07E0, 0x001F};
     cases.push_back(rgb565);
-    cases.push_back({"32-bit", fields(32, Str("\xFF\0\0\0" "\xFF\xFF\xFF\0" "\0\0\xFF\0" "\0\xFF\0\0"))});
+    cases.push_back({"32-bit", fields(32, Str("\xFF\0\0\0"
+                                              "\xFF\xFF\xFF\0"
+                                              "\0\0\xFF\0"
+                                              "\0\xFF\0\0"))});
     TCase v4{"32-bit in a 108-byte header", cases.back().Fields};
     v4.Fields.HeaderSize = 108;
     cases.push_back(v4);
-    TCase rgba{"32-bit bit fields, a fourth byte unused",
-               fields(32, Str("\x80\xFF\0\0" "\x80\xFF\xFF\xFF" "\x80\0\0\xFF" "\x80\0\xFF\0"))};
+    TCase rgba{"32-bit bit fields, a fourth byte unused", fields(32, Str("\x80\xFF\0\0"
+                                                                         "\x80\xFF\xFF\xFF"
+                                                                         "\x80\0\0\xFF"
+                                                                         "\x80\0\xFF\0"))};
     rgba.Fields.Compression = 3;
     rgba.Fields.Masks = {0xFF000000, 0x00FF0000, 0x0000FF00};
     cases.push_back(rgba);
@@ -228,7 +231,11 @@ TEST(BmpDecoder, HostileHeadersAreRefusedBeforeDecoding) {
     ExpectBmpRefused(with([](TBmpFields& f) { f.Compression = 2; }), "RLE-compressed");
     ExpectBmpRefused(with([](TBmpFields& f) { f.Compression = 4; }), "compression 4 is not supported");
     ExpectBmpRefused(with([](TBmpFields& f) { f.Compression = 3; }), "bit-field masks with 24 bits");
-    ExpectBmpRefused(with([](TBmpFields& f) { f.HeaderSize = 12; f.Bits = 8; }), "core bitmap header with 8");
+    ExpectBmpRefused(with([](TBmpFields& f) {
+                         f.HeaderSize = 12;
+                         f.Bits = 8;
+                     }),
+                     "core bitmap header with 8");
     auto masks = [&](std::vector<std::uint32_t> m) {
         return with([&](TBmpFields& f) {
             f.Bits = 32;
@@ -305,8 +312,7 @@ TEST(JpegDecoder, EveryTruncatedPrefixIsAnError) {
     progressive.Progressive = true;
     for (const std::string& file : {WriteJpeg(Gradient(19, 11)), WriteJpeg(Gradient(19, 11), progressive)}) {
         ASSERT_NO_THROW(DecodeJpeg(Bytes(file), "whole.jpg"));
-        for (std::size_t size = 0; size < file.size(); ++size)
-            ExpectJpegRefused(file.substr(0, size), "");
+        for (std::size_t size = 0; size < file.size(); ++size) ExpectJpegRefused(file.substr(0, size), "");
     }
     const std::string file = WriteJpeg(Gradient(64, 64));
     ExpectJpegRefused(file.substr(0, file.size() * 2 / 3), "Premature end of JPEG file");

@@ -33,13 +33,9 @@ constexpr double Pi = 3.14159265358979323846;
 const char* const WalkFiles[] = {"models.dae", "ground.dae", "rocks.dae", "sky.dae"};
 
 // The programs run beside the data folder and open "../data/..." from there; so do these tests.
-void EnterProgramFolder()
-{
-    fs::current_path(fs::path(DEMO_DATA_DIR) / ".." / "bin");
-}
+void EnterProgramFolder() { fs::current_path(fs::path(DEMO_DATA_DIR) / ".." / "bin"); }
 
-std::string ReadBytes(const fs::path& path)
-{
+std::string ReadBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
@@ -49,8 +45,7 @@ struct TLoaded {
     TColladaAsset Asset{&Document};
 };
 
-std::unique_ptr<TLoaded> Load(const std::string& file)
-{
+std::unique_ptr<TLoaded> Load(const std::string& file) {
     auto loaded = std::make_unique<TLoaded>();
     EXPECT_TRUE(loaded->Asset.LoadFromFile("../data/" + file)) << file;
     return loaded;
@@ -61,8 +56,7 @@ struct TPoint {
 };
 
 // A geometry vertex where the node puts it: scaled, turned about x, then y, then z, then moved.
-TPoint Place(const TNode& node, const float* p)
-{
+TPoint Place(const TNode& node, const float* p) {
     double x = p[0] * node.Scale[0], y = p[1] * node.Scale[1], z = p[2] * node.Scale[2];
     const double ax = node.Rotation[0] * Pi / 180, ay = node.Rotation[1] * Pi / 180, az = node.Rotation[2] * Pi / 180;
     double t = y * std::cos(ax) - z * std::sin(ax);
@@ -78,8 +72,7 @@ TPoint Place(const TNode& node, const float* p)
 }
 
 // Every vertex of every node of the asset, where it is drawn.
-std::vector<TPoint> WorldVertices(const TColladaAsset& asset)
-{
+std::vector<TPoint> WorldVertices(const TColladaAsset& asset) {
     std::vector<TPoint> points;
     for (const auto& node : asset.VisualScenes->Items) {
         if (node->GeometryIndex < 0) continue;  // reported by the linking test
@@ -95,8 +88,7 @@ protected:
     static void SetUpTestSuite() { EnterProgramFolder(); }
 };
 
-TEST_P(DemoScene, EveryNodeReachesAGeometryAnEffectAndAnImageFile)
-{
+TEST_P(DemoScene, EveryNodeReachesAGeometryAnEffectAndAnImageFile) {
     const auto loaded = Load(GetParam());
     const TColladaAsset& asset = loaded->Asset;
     ASSERT_GT(asset.VisualScenes->Items.Count(), 0);
@@ -112,8 +104,7 @@ TEST_P(DemoScene, EveryNodeReachesAGeometryAnEffectAndAnImageFile)
     }
 }
 
-TEST_P(DemoScene, StreamsHoldOneTexturedVertexPerIndex)
-{
+TEST_P(DemoScene, StreamsHoldOneTexturedVertexPerIndex) {
     const auto loaded = Load(GetParam());
     for (const auto& geometry : loaded->Asset.Geometries->Items) {
         SCOPED_TRACE(geometry->Name);
@@ -134,8 +125,7 @@ TEST_P(DemoScene, StreamsHoldOneTexturedVertexPerIndex)
     }
 }
 
-TEST_P(DemoScene, DeclaresItsUpAxisForOtherImporters)
-{
+TEST_P(DemoScene, DeclaresItsUpAxisForOtherImporters) {
     const std::string text = ReadBytes(fs::path("../data") / GetParam());
     const bool shadingModel = std::string(GetParam()) == "model.dae";
     EXPECT_NE(text.find(shadingModel ? "<up_axis>Y_UP</up_axis>" : "<up_axis>Z_UP</up_axis>"), std::string::npos);
@@ -144,8 +134,7 @@ TEST_P(DemoScene, DeclaresItsUpAxisForOtherImporters)
 }
 
 // The values of every attribute written as `marker` (for example ` id="`) in the text, in order.
-std::vector<std::string> AttributeValues(const std::string& text, const std::string& marker)
-{
+std::vector<std::string> AttributeValues(const std::string& text, const std::string& marker) {
     std::vector<std::string> values;
     for (std::size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at + 1)) {
         const std::size_t begin = at + marker.size();
@@ -154,8 +143,7 @@ std::vector<std::string> AttributeValues(const std::string& text, const std::str
     return values;
 }
 
-TEST_P(DemoScene, IdsAreUniqueAndEveryReferenceResolves)
-{
+TEST_P(DemoScene, IdsAreUniqueAndEveryReferenceResolves) {
     const std::string text = ReadBytes(fs::path("../data") / GetParam());
     std::set<std::string> ids;
     for (const std::string& id : AttributeValues(text, " id=\""))
@@ -184,8 +172,7 @@ INSTANTIATE_TEST_SUITE_P(AllDocuments, DemoScene,
 
 class WalkScene : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         EnterProgramFolder();
         for (const char* file : WalkFiles) Assets[file] = Load(file);
     }
@@ -197,8 +184,7 @@ protected:
 
 // Whether the viewer's first frame shows the point: eye (-4, 0, 2) heading 0.3 radians right of +x,
 // 45 degrees high, 702 x 387.
-bool InStartView(const TPoint& p)
-{
+bool InStartView(const TPoint& p) {
     const double fx = std::cos(0.3), fy = -std::sin(0.3);
     const double dx = p.X + 4, dy = p.Y, dz = p.Z - 2;
     const double ahead = dx * fx + dy * fy, across = dx * -fy + dy * fx;
@@ -206,8 +192,7 @@ bool InStartView(const TPoint& p)
     return ahead > 0.1 && std::fabs(dz) < ahead * slope && std::fabs(across) < ahead * slope * 702 / 387;
 }
 
-TEST_F(WalkScene, StartViewFallsOnTexturedColouredAndWireObjects)
-{
+TEST_F(WalkScene, StartViewFallsOnTexturedColouredAndWireObjects) {
     const TColladaAsset& models = Asset("models.dae");
     int inView = 0, linesInView = 0, colouredInView = 0;
     std::set<int> effectsInView;
@@ -231,8 +216,7 @@ TEST_F(WalkScene, StartViewFallsOnTexturedColouredAndWireObjects)
     EXPECT_GE(effectsInView.size(), 3u);
 }
 
-TEST_F(WalkScene, GroundLiesBelowTheWalkerAndReachesPastItsSphere)
-{
+TEST_F(WalkScene, GroundLiesBelowTheWalkerAndReachesPastItsSphere) {
     double reach = 0;
     for (const TPoint& p : WorldVertices(Asset("ground.dae"))) {
         const double r = std::hypot(p.X, p.Y);
@@ -246,8 +230,7 @@ TEST_F(WalkScene, GroundLiesBelowTheWalkerAndReachesPastItsSphere)
     EXPECT_GT(reach, 150);
 }
 
-TEST_F(WalkScene, SkyEnclosesEverythingWithinTheFarPlane)
-{
+TEST_F(WalkScene, SkyEnclosesEverythingWithinTheFarPlane) {
     double skyNearest = 1e9, skyFarthest = 0, skyLowest = 1e9, skyHighest = -1e9;
     for (const TPoint& p : WorldVertices(Asset("sky.dae"))) {
         const double d = std::sqrt(p.X * p.X + p.Y * p.Y + p.Z * p.Z);
@@ -265,8 +248,7 @@ TEST_F(WalkScene, SkyEnclosesEverythingWithinTheFarPlane)
             ASSERT_LT(std::sqrt(p.X * p.X + p.Y * p.Y + p.Z * p.Z), skyNearest) << file;
 }
 
-TEST_F(WalkScene, NoRockStandsAtTheStart)
-{
+TEST_F(WalkScene, NoRockStandsAtTheStart) {
     for (const TPoint& p : WorldVertices(Asset("rocks.dae"))) ASSERT_GT(std::hypot(p.X + 4, p.Y), 1.5);
     EXPECT_GE(Asset("rocks.dae").VisualScenes->Items.Count(), 20);
 }
@@ -276,8 +258,7 @@ protected:
     static void SetUpTestSuite() { EnterProgramFolder(); }
 };
 
-TEST_F(ShadingModel, CentredAndFillsTheViewTwelveUnitsAway)
-{
+TEST_F(ShadingModel, CentredAndFillsTheViewTwelveUnitsAway) {
     const auto loaded = Load("model.dae");
     const std::vector<TPoint> points = WorldVertices(loaded->Asset);
     ASSERT_FALSE(points.empty());
@@ -309,8 +290,7 @@ TEST_F(ShadingModel, CentredAndFillsTheViewTwelveUnitsAway)
     EXPECT_GT((high - low) / (2 * 12 * slope), 0.5);
 }
 
-TEST_F(ShadingModel, NormalsAreUnitAndSmoothAcrossEveryTriangle)
-{
+TEST_F(ShadingModel, NormalsAreUnitAndSmoothAcrossEveryTriangle) {
     const auto loaded = Load("model.dae");
     for (const auto& geometry : loaded->Asset.Geometries->Items) {
         const TFloatArray& n = geometry->Normals;
@@ -334,8 +314,7 @@ TEST_F(ShadingModel, NormalsAreUnitAndSmoothAcrossEveryTriangle)
     }
 }
 
-std::vector<fs::path> DataFiles(const std::string& extension)
-{
+std::vector<fs::path> DataFiles(const std::string& extension) {
     std::vector<fs::path> files;
     for (const auto& entry : fs::directory_iterator(DEMO_DATA_DIR))
         if (entry.path().extension() == extension) files.push_back(entry.path());
@@ -343,16 +322,14 @@ std::vector<fs::path> DataFiles(const std::string& extension)
     return files;
 }
 
-std::uint32_t Little(const std::string& bytes, std::size_t at, int size)
-{
+std::uint32_t Little(const std::string& bytes, std::size_t at, int size) {
     std::uint32_t value = 0;
     for (int i = size - 1; i >= 0; --i)
         value = value << 8 | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
     return value;
 }
 
-TEST(DemoTextures, BitmapsAre24BitBottomUpWithTheirDeclaredSize)
-{
+TEST(DemoTextures, BitmapsAre24BitBottomUpWithTheirDeclaredSize) {
     const auto files = DataFiles(".bmp");
     ASSERT_GE(files.size(), 2u);
     for (const fs::path& file : files) {
@@ -375,8 +352,7 @@ TEST(DemoTextures, BitmapsAre24BitBottomUpWithTheirDeclaredSize)
     }
 }
 
-TEST(DemoTextures, JpegsAreCompleteAndDecode)
-{
+TEST(DemoTextures, JpegsAreCompleteAndDecode) {
     const auto files = DataFiles(".jpg");
     ASSERT_GE(files.size(), 2u);
     for (const fs::path& file : files) {
@@ -397,8 +373,7 @@ class DemoPictures : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { EnterProgramFolder(); }
 
-    void Start(float farPlane, const std::vector<std::string>& files)
-    {
+    void Start(float farPlane, const std::vector<std::string>& files) {
         Engine = std::make_unique<TColladaEngine>(&Document, TNativeWindow{}, Width, Height, 45.0f, 0.1f, farPlane);
         for (const std::string& file : files) ASSERT_GE(Engine->LoadAsset("../data/" + file), 0) << file;
         Engine->PrepareMaterials();
@@ -418,8 +393,7 @@ protected:
         Engine->Assets[0]->ShaderIndex = Phong;
     }
 
-    std::vector<unsigned char> Pixels() const
-    {
+    std::vector<unsigned char> Pixels() const {
         std::vector<unsigned char> rgba(static_cast<std::size_t>(Width) * Height * 4);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, Width, Height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
@@ -432,8 +406,7 @@ protected:
     int Phong = -1;
 };
 
-TEST_F(DemoPictures, PhongProgramLinksAndTakesItsUniforms)
-{
+TEST_F(DemoPictures, PhongProgramLinksAndTakesItsUniforms) {
     Start(500.0f, {"model.dae"});
     const TShader& program = *Engine->ShaderEngine->Shaders[static_cast<std::size_t>(Phong)];
     for (const std::string& source : {program.VertexSource, program.FragmentSource})
@@ -445,8 +418,7 @@ TEST_F(DemoPictures, PhongProgramLinksAndTakesItsUniforms)
     EXPECT_NE(Gl::glGetUniformLocationARB(program.Program, "Base"), -1);
 }
 
-TEST_F(DemoPictures, WalkStartViewShowsSkyAboveAndSceneryBelow)
-{
+TEST_F(DemoPictures, WalkStartViewShowsSkyAboveAndSceneryBelow) {
     Start(500.0f, {"models.dae", "ground.dae", "rocks.dae", "sky.dae"});
     const auto centreX = static_cast<float>(-4 + std::cos(0.3)), centreY = static_cast<float>(-std::sin(0.3));
     Engine->RenderLookAt(-4, 0, 2, centreX, centreY, 2, 0, 0, 1);
@@ -467,8 +439,7 @@ TEST_F(DemoPictures, WalkStartViewShowsSkyAboveAndSceneryBelow)
     EXPECT_GE(middleColours.size(), 12u);
 }
 
-TEST_F(DemoPictures, ShadingModelFillsTheFrameWithAHighlight)
-{
+TEST_F(DemoPictures, ShadingModelFillsTheFrameWithAHighlight) {
     Start(100.0f, {"model.dae"});
     Engine->RenderPlaced(0, 0, -12, 0, 0, 0, 1, 1, 1);
     const auto rgba = Pixels();
@@ -489,15 +460,13 @@ TEST_F(DemoPictures, ShadingModelFillsTheFrameWithAHighlight)
 
 class Generator : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         Output = fs::path(::testing::TempDir()) / ("demodata-" + std::to_string(::getpid()));
         fs::remove_all(Output);
     }
     void TearDown() override { fs::remove_all(Output); }
 
-    static int Run(const std::string& arguments)
-    {
+    static int Run(const std::string& arguments) {
         const std::string command = std::string(TOOLS_BIN_DIR) + "/demodata " + arguments + " 2>/dev/null";
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -506,8 +475,7 @@ protected:
     fs::path Output;
 };
 
-TEST_F(Generator, WritesTheSameBytesAsTheBuildWellUnderTwentyMegabytes)
-{
+TEST_F(Generator, WritesTheSameBytesAsTheBuildWellUnderTwentyMegabytes) {
     ASSERT_EQ(Run(Output.string()), 0);
     std::set<std::string> built, again;
     std::uintmax_t total = 0;
@@ -524,8 +492,7 @@ TEST_F(Generator, WritesTheSameBytesAsTheBuildWellUnderTwentyMegabytes)
     EXPECT_TRUE(again.count("phong.vert") && again.count("phong.frag"));
 }
 
-TEST_F(Generator, FailsWithoutAFolderOrWhereNoFolderCanBeMade)
-{
+TEST_F(Generator, FailsWithoutAFolderOrWhereNoFolderCanBeMade) {
     EXPECT_EQ(Run(""), 2);
     std::ofstream(Output.string()) << "a file where the folder should be";
     EXPECT_EQ(Run(Output.string()), 1);

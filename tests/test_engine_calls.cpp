@@ -26,9 +26,7 @@ Function Driver(const char* name) {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
-long long Address(const void* p) {
-    return AsInteger(p);
-}
+long long Address(const void* p) { return AsInteger(p); }
 
 }  // namespace
 
@@ -266,10 +264,10 @@ TEST(GeometryCalls, UploadDrawAndDeletionMakeExactlyTheseCallsInThisOrder) {
 
     // The deletion names each buffer through its own field, so the fields' addresses are kept for after.
     std::vector<TGlCall> expected;
-    for (const unsigned* field : {&full.PositionBuffer, &full.NormalBuffer, &full.TexCoordBuffer, &full.ColorBuffer,
-                                  &full.Attrib1Buffer, &full.Attrib2Buffer, &full.TriangleBuffer, &full.LineBuffer,
-                                  &gapped.PositionBuffer, &gapped.TexCoordBuffer, &gapped.Attrib2Buffer,
-                                  &gapped.TriangleBuffer})
+    for (const unsigned* field :
+         {&full.PositionBuffer, &full.NormalBuffer, &full.TexCoordBuffer, &full.ColorBuffer, &full.Attrib1Buffer,
+          &full.Attrib2Buffer, &full.TriangleBuffer, &full.LineBuffer, &gapped.PositionBuffer, &gapped.TexCoordBuffer,
+          &gapped.Attrib2Buffer, &gapped.TriangleBuffer})
         expected.push_back({"glDeleteBuffers", {1, Address(field)}});
     {
         TGeometryCallRecording recording;

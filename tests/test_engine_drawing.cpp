@@ -70,8 +70,13 @@ protected:
 
 TEST_F(DrawingTest, UploadsEachNonEmptyStreamIntoABufferOfItsOwn) {
     TScene scene;
-    scene.Meshes = {Cube(), TMesh{"Lines", {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1}, {}, {},
-                                  {1, 0, 0, 1, 0, 1, 0, 1, 0, 0, 1, 1, 1, 1, 1, 1}, "lines", {0, 1, 2, 3}}};
+    scene.Meshes = {Cube(), TMesh{"Lines",
+                                  {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1},
+                                  {},
+                                  {},
+                                  {1, 0, 0, 1, 0, 1, 0, 1, 0, 0, 1, 1, 1, 1, 1, 1},
+                                  "lines",
+                                  {0, 1, 2, 3}}};
     scene.Nodes = {MakeNode("C", "#Cube")};
     TColladaAsset& asset = Load(scene);
     const TGeometry& cube = *asset.Geometries->Items[0];
@@ -109,9 +114,8 @@ TEST_F(DrawingTest, MakesBuffersInListAndTableOrderAndLeavesTheLastOnesBound) {
     const TGeometry& lines = *asset.Geometries->Items[1];
     const TGeometry& bare = *asset.Geometries->Items[2];
 
-    const std::vector<GLuint> order{cube.PositionBuffer, cube.NormalBuffer, cube.TexCoordBuffer,
-                                    cube.TriangleBuffer, lines.PositionBuffer, lines.ColorBuffer,
-                                    lines.LineBuffer, bare.PositionBuffer};
+    const std::vector<GLuint> order{cube.PositionBuffer,  cube.NormalBuffer, cube.TexCoordBuffer, cube.TriangleBuffer,
+                                    lines.PositionBuffer, lines.ColorBuffer, lines.LineBuffer,    bare.PositionBuffer};
     for (std::size_t i = 1; i < order.size(); ++i) EXPECT_GT(order[i], order[i - 1]);
     EXPECT_EQ(CallsTo("glGenBuffersARB").size(), order.size());
     const auto data = CallsTo("glBufferDataARB");
@@ -173,8 +177,13 @@ TEST_F(DrawingTest, PlacesANodeInsideItsAssetAsTheTransformChainSays) {
 TEST_F(DrawingTest, ScalesANodeBeforeTurningIt) {
     // The vertex (0, 1, 0) scaled by 2 and turned 90 degrees about x lands at (0, 0, 2); seen from +x.
     TScene scene;
-    scene.Meshes = {TMesh{"Mark", {0, 0.9f, -0.1f, 0, 1.1f, -0.1f, 0, 1.1f, 0.1f, 0, 0.9f, 0.1f}, {}, {}, {},
-                          "triangles", {0, 1, 2, 0, 2, 3}}};
+    scene.Meshes = {TMesh{"Mark",
+                          {0, 0.9f, -0.1f, 0, 1.1f, -0.1f, 0, 1.1f, 0.1f, 0, 0.9f, 0.1f},
+                          {},
+                          {},
+                          {},
+                          "triangles",
+                          {0, 1, 2, 0, 2, 3}}};
     TSceneNode node = MakeNode("N", "#Mark");
     node.Rotation[0] = 90;
     node.Scale[0] = node.Scale[1] = node.Scale[2] = 2;

@@ -236,8 +236,8 @@ void RecordDeleteBuffers(GLsizei n, const GLuint* buffers) {
 
 TEST(EngineDestruction, DeletesEveryBufferInOrderWhileTheContextIsCurrentThenTheContext) {
     TScene first;
-    first.Meshes = {Triangle("Tri", 0.5f), TMesh{"Lines", {0, 0, 0, 1, 1, 1}, {}, {}, {1, 0, 0, 1, 0, 1, 0, 1},
-                                                 "lines", {0, 1}}};
+    first.Meshes = {Triangle("Tri", 0.5f),
+                    TMesh{"Lines", {0, 0, 0, 1, 1, 1}, {}, {}, {1, 0, 0, 1, 0, 1, 0, 1}, "lines", {0, 1}}};
     first.Meshes[0].Normals = {0, 0, 1, 0, 0, 1, 0, 0, 1};
     first.Nodes = {MakeNode("N", "#Tri")};
     TScene second;
@@ -253,8 +253,8 @@ TEST(EngineDestruction, DeletesEveryBufferInOrderWhileTheContextIsCurrentThenThe
     std::vector<GLuint> expected;
     for (const auto& asset : engine.Assets)
         for (const auto& g : asset->Geometries->Items)
-            for (GLuint name : {g->PositionBuffer, g->NormalBuffer, g->TexCoordBuffer, g->ColorBuffer,
-                                g->Attrib1Buffer, g->Attrib2Buffer, g->TriangleBuffer, g->LineBuffer})
+            for (GLuint name : {g->PositionBuffer, g->NormalBuffer, g->TexCoordBuffer, g->ColorBuffer, g->Attrib1Buffer,
+                                g->Attrib2Buffer, g->TriangleBuffer, g->LineBuffer})
                 if (name != 0) expected.push_back(name);
     ASSERT_EQ(expected.size(), 3u + 3u + 2u + 1u);
 

@@ -11,8 +11,8 @@ namespace {
 TScene SharedImageScene(const std::string& file) {
     TScene scene;
     scene.Meshes = {Square("A", 0, 0, 1)};
-    scene.Nodes = {MakeNode("First", "#A", "Stone"), MakeNode("Second", "#A", "Rock"),
-                   MakeNode("Blank", "#A", "Plain"), MakeNode("Bare", "#A")};
+    scene.Nodes = {MakeNode("First", "#A", "Stone"), MakeNode("Second", "#A", "Rock"), MakeNode("Blank", "#A", "Plain"),
+                   MakeNode("Bare", "#A")};
     scene.Effects = {{"Stone-fx", "StoneImage"}, {"Rock-fx", "RockImage"}, {"Plain-fx", "NoSuchImage"}};
     scene.Images = {{"StoneImage", file}, {"RockImage", file}};
     return scene;

@@ -22,8 +22,7 @@ GLint CurrentProgram() {
 }
 
 std::vector<GLint> Uniform(GLhandleARB program, const char* name, int count) {
-    static const auto getUniform =
-        reinterpret_cast<PFNGLGETUNIFORMIVARBPROC>(eglGetProcAddress("glGetUniformivARB"));
+    static const auto getUniform = reinterpret_cast<PFNGLGETUNIFORMIVARBPROC>(eglGetProcAddress("glGetUniformivARB"));
     std::vector<GLint> values(4, -99);
     getUniform(program, Gl::glGetUniformLocationARB(program, name), values.data());
     values.resize(static_cast<std::size_t>(count));
@@ -155,8 +154,8 @@ TEST_F(ShaderTest, AFrameStartsOnTheFixedPipelineAndSwitchesOncePerAsset) {
         RECORD_GL(glUseProgramObjectARB);
         Engine.RenderLookAt(0, 0, 10, 0, 0, 0, 0, 1, 0);
     }
-    EXPECT_EQ(GlCalls(), (std::vector<TGlCall>{{"glUseProgramObjectARB", {0}},
-                                               {"glUseProgramObjectARB", {shader.Program}}}));
+    EXPECT_EQ(GlCalls(),
+              (std::vector<TGlCall>{{"glUseProgramObjectARB", {0}}, {"glUseProgramObjectARB", {shader.Program}}}));
     EXPECT_EQ(Pixel(32 - 13, 32), (std::array<unsigned char, 4>{255, 255, 255, 255}));
 
     Engine.UseShaders = false;

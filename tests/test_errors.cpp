@@ -10,8 +10,7 @@ namespace {
 using ErrorTest = LoaderTest;
 
 // The document with the marked element on a line of its own, so the expected line is easy to find.
-std::string Marked(std::string_view before, std::string_view marked, std::string_view after)
-{
+std::string Marked(std::string_view before, std::string_view marked, std::string_view after) {
     return Collada(std::string(before) + "\n" + std::string(marked) + "\n" + std::string(after));
 }
 
@@ -22,8 +21,7 @@ struct MissingAttributeCase {
     std::string Attribute;
 };
 
-TEST_F(ErrorTest, MissingRequiredAttributesNameFileLineAndElement)
-{
+TEST_F(ErrorTest, MissingRequiredAttributesNameFileLineAndElement) {
     const std::string cube = Mesh("Cube", Source("Cube-Position", 3, "0 0 0"));
     const std::string scene = SceneWith(PlacedNode("N", "#Cube"));
     const std::vector<MissingAttributeCase> cases = {
@@ -44,10 +42,11 @@ TEST_F(ErrorTest, MissingRequiredAttributesNameFileLineAndElement)
         {Marked(Geometries(cube) + "<library_visual_scenes><visual_scene><node name=\"A\"><translate/><scale/>",
                 "<instance_geometry/>", "</node></visual_scene></library_visual_scenes>"),
          "<instance_geometry/>", "instance_geometry", "url"},
-        {Marked(Geometries(cube) + "<library_visual_scenes><visual_scene><node name=\"A\"><translate/><scale/>"
-                                   "<instance_geometry url=\"#Cube\"><bind_material><technique_common>",
-                "<instance_material target=\"#m\"/>",
-                "</technique_common></bind_material></instance_geometry></node></visual_scene></library_visual_scenes>"),
+        {Marked(
+             Geometries(cube) + "<library_visual_scenes><visual_scene><node name=\"A\"><translate/><scale/>"
+                                "<instance_geometry url=\"#Cube\"><bind_material><technique_common>",
+             "<instance_material target=\"#m\"/>",
+             "</technique_common></bind_material></instance_geometry></node></visual_scene></library_visual_scenes>"),
          "<instance_material", "instance_material", "symbol"},
         {Marked("<library_effects><effect name=\"A-fx\"/>", "<effect id=\"B-fx\"/>", "</library_effects>" + cube),
          "<effect id", "effect", "name"},
@@ -61,13 +60,13 @@ TEST_F(ErrorTest, MissingRequiredAttributesNameFileLineAndElement)
         SCOPED_TRACE(c.Document);
         const auto r = Load(c.Document);
         EXPECT_FALSE(r.Loaded);
-        ExpectErrorAt(r, LineOf(c.Document, "\n" + c.Marker) + 1, c.Element, "has no attribute \"" + c.Attribute + "\"");
+        ExpectErrorAt(r, LineOf(c.Document, "\n" + c.Marker) + 1, c.Element,
+                      "has no attribute \"" + c.Attribute + "\"");
     }
 }
 
 // Counts come from the file and are hostile: anything but a plain decimal integer in range is an error.
-TEST_F(ErrorTest, CountsThatAreNotIntegersInRange)
-{
+TEST_F(ErrorTest, CountsThatAreNotIntegersInRange) {
     for (const char* count : {"-1", "4294967296", "99999999999999999999", "1e3", "0x10", "", "+", "3.0"}) {
         for (const char* kind : {"float_array", "triangles", "lines"}) {
             const std::string text =
@@ -88,8 +87,7 @@ TEST_F(ErrorTest, CountsThatAreNotIntegersInRange)
 
 // A declared count may exceed its text by at most the text's length plus 64; beyond that a few bytes
 // would make the loader allocate gigabytes.
-TEST_F(ErrorTest, OverDeclaredCounts)
-{
+TEST_F(ErrorTest, OverDeclaredCounts) {
     const auto floats = [](std::string_view count, std::string_view text) {
         return Marked("<library_geometries><geometry name=\"G\"><mesh><source id=\"G-Position\">",
                       "<float_array count=\"" + std::string(count) + "\">" + std::string(text) + "</float_array>",
@@ -123,14 +121,12 @@ TEST_F(ErrorTest, OverDeclaredCounts)
     EXPECT_EQ(r.Geometry(0).TriangleIndices.Count(), 69u);
 }
 
-TEST_F(ErrorTest, IndexCountsBeyondThirtyTwoBitsAreErrors)
-{
-    for (const std::string& primitive : {Primitive("triangles", 715827883, 2, "0 1 2"),
-                                         Primitive("lines", 1073741824, 2, "0 1"),
-                                         Primitive("triangles", 2147483647, 5, ""),
-                                         Primitive("triangles", 400000000, 2, "0")}) {
-        const std::string text = Marked("<library_geometries><geometry name=\"G\"><mesh><source id=\"x\"/>",
-                                        primitive, "</mesh></geometry></library_geometries>" + SceneWith(""));
+TEST_F(ErrorTest, IndexCountsBeyondThirtyTwoBitsAreErrors) {
+    for (const std::string& primitive :
+         {Primitive("triangles", 715827883, 2, "0 1 2"), Primitive("lines", 1073741824, 2, "0 1"),
+          Primitive("triangles", 2147483647, 5, ""), Primitive("triangles", 400000000, 2, "0")}) {
+        const std::string text = Marked("<library_geometries><geometry name=\"G\"><mesh><source id=\"x\"/>", primitive,
+                                        "</mesh></geometry></library_geometries>" + SceneWith(""));
         SCOPED_TRACE(text);
         const auto r = Load(text);
         EXPECT_FALSE(r.Loaded);
@@ -138,8 +134,7 @@ TEST_F(ErrorTest, IndexCountsBeyondThirtyTwoBitsAreErrors)
     }
 }
 
-TEST_F(ErrorTest, MalformedDocumentsNameLineAndColumn)
-{
+TEST_F(ErrorTest, MalformedDocumentsNameLineAndColumn) {
     const std::vector<std::pair<std::string, int>> documents = {
         {"", 1},
         {"not xml at all", 1},
@@ -161,8 +156,7 @@ TEST_F(ErrorTest, MalformedDocumentsNameLineAndColumn)
 }
 
 // Names are opaque bytes; only messages escape them.
-TEST_F(ErrorTest, OddBytesInNames)
-{
+TEST_F(ErrorTest, OddBytesInNames) {
     const std::string odd = "G\xFF\x01\xC3\xA9";
     auto r = Load(GeometryDocument(Mesh(odd, Source(odd + "-Position", 3, "1 2 3"))));
     ASSERT_TRUE(r.Loaded) << r.Error;
@@ -176,8 +170,7 @@ TEST_F(ErrorTest, OddBytesInNames)
     EXPECT_NE(lower.find("<g\\xff\\xfe>"), std::string::npos) << r.Error;
 }
 
-std::string Nested(std::string_view element, int depth)
-{
+std::string Nested(std::string_view element, int depth) {
     std::string text;
     text.reserve(static_cast<std::size_t>(depth) * (2 * element.size() + 5));
     for (int i = 0; i < depth; ++i) text += "<" + std::string(element) + ">";
@@ -185,12 +178,11 @@ std::string Nested(std::string_view element, int depth)
     return text;
 }
 
-TEST_F(ErrorTest, DeepNestingLoadsQuickly)
-{
+TEST_F(ErrorTest, DeepNestingLoadsQuickly) {
     const std::string cube = Geometries(Mesh("Cube", Source("Cube-Position", 3, "0 0 0")));
     const std::string documents[] = {
-        Collada(cube + SceneWith("<node name=\"Deep\">" + Nested("node", 100000) + "</node>" +
-                                 PlacedNode("N", "#Cube"))),
+        Collada(cube +
+                SceneWith("<node name=\"Deep\">" + Nested("node", 100000) + "</node>" + PlacedNode("N", "#Cube"))),
         Collada(cube + "<extra>" + Nested("extra", 100000) + "</extra>" + SceneWith(PlacedNode("N", "#Cube"))),
         Collada(Geometries("<geometry name=\"G\"><mesh>" + Nested("source", 100000) + "</mesh></geometry>") +
                 SceneWith("")),

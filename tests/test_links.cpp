@@ -7,14 +7,15 @@ using LinkTest = LoaderTest;
 
 const std::string Cube = Geometries(Mesh("Cube", Source("Cube-Position", 3, "0 0 0")));
 const std::string Scene = SceneWith(PlacedNode("N", "#Cube", "Wood"));
-const std::string Effects = "<library_effects><effect name=\"Wood\"/><effect name=\"wood-fx\"/>"
-                            "<effect name=\"Wood-fx\"><profile_COMMON><newparam><surface><init_from>Img"
-                            "</init_from></surface></newparam></profile_COMMON></effect></library_effects>";
-const std::string Images = "<library_images><image name=\"img\"><init_from>a.bmp</init_from></image>"
-                           "<image name=\"Img\"><init_from>b.bmp</init_from></image></library_images>";
+const std::string Effects =
+    "<library_effects><effect name=\"Wood\"/><effect name=\"wood-fx\"/>"
+    "<effect name=\"Wood-fx\"><profile_COMMON><newparam><surface><init_from>Img"
+    "</init_from></surface></newparam></profile_COMMON></effect></library_effects>";
+const std::string Images =
+    "<library_images><image name=\"img\"><init_from>a.bmp</init_from></image>"
+    "<image name=\"Img\"><init_from>b.bmp</init_from></image></library_images>";
 
-TEST_F(LinkTest, GeometriesAndScenesAloneAreEnough)
-{
+TEST_F(LinkTest, GeometriesAndScenesAloneAreEnough) {
     const auto r = Load(Collada(Cube + Scene));
     ASSERT_TRUE(r.Loaded) << r.Error;
     EXPECT_EQ(r.Node(0).GeometryIndex, 0);
@@ -22,8 +23,7 @@ TEST_F(LinkTest, GeometriesAndScenesAloneAreEnough)
     EXPECT_EQ(r.Asset->Effects->Items.Count(), 0);
 }
 
-TEST_F(LinkTest, MissingRequiredLibraryReturnsFalse)
-{
+TEST_F(LinkTest, MissingRequiredLibraryReturnsFalse) {
     const auto noGeometries = Load(Collada(Effects + Scene));
     EXPECT_FALSE(noGeometries.Loaded);
     EXPECT_FALSE(noGeometries.Raised);
@@ -38,12 +38,10 @@ TEST_F(LinkTest, MissingRequiredLibraryReturnsFalse)
     EXPECT_EQ(noScenes.Asset->Effects->Items[2]->ImageIndex, -1);
 }
 
-TEST_F(LinkTest, LibraryOrderAndRootNameDoNotMatter)
-{
-    for (const std::string& text :
-         {Collada(Scene + Images + "<asset><up_axis>Z_UP</up_axis></asset>" + Cube + Effects),
-          "<CUBE>" + Effects + Images + Cube + Scene + "</CUBE>", "<x:root xmlns:x=\"u\">" + Cube + Scene + Effects +
-          Images + "</x:root>"}) {
+TEST_F(LinkTest, LibraryOrderAndRootNameDoNotMatter) {
+    for (const std::string& text : {Collada(Scene + Images + "<asset><up_axis>Z_UP</up_axis></asset>" + Cube + Effects),
+                                    "<CUBE>" + Effects + Images + Cube + Scene + "</CUBE>",
+                                    "<x:root xmlns:x=\"u\">" + Cube + Scene + Effects + Images + "</x:root>"}) {
         const auto r = Load(text);
         ASSERT_TRUE(r.Loaded) << r.Error << "\n" << text;
         EXPECT_EQ(r.Node(0).GeometryIndex, 0);
@@ -52,8 +50,7 @@ TEST_F(LinkTest, LibraryOrderAndRootNameDoNotMatter)
     }
 }
 
-TEST_F(LinkTest, SecondLibraryOfANameIsIgnored)
-{
+TEST_F(LinkTest, SecondLibraryOfANameIsIgnored) {
     const auto r = Load(Collada(Cube + Geometries(Mesh("Other", "")) + Scene + SceneWith(PlacedNode("M", "#Other")) +
                                 "<library_effects/>" + Effects));
     ASSERT_TRUE(r.Loaded) << r.Error;
@@ -64,8 +61,7 @@ TEST_F(LinkTest, SecondLibraryOfANameIsIgnored)
     EXPECT_EQ(r.Node(0).EffectIndex, -1);
 }
 
-TEST_F(LinkTest, NamesMatchExactly)
-{
+TEST_F(LinkTest, NamesMatchExactly) {
     const auto r = Load(Collada(Effects + Images + Geometries(Mesh("Cube", "") + Mesh("Tree", "")) +
                                 SceneWith(PlacedNode("A", "#cube", "WOOD") + PlacedNode("B", "#Tree ", "Wood ") +
                                           PlacedNode("C", "#Tree", "Wood"))));
@@ -78,8 +74,7 @@ TEST_F(LinkTest, NamesMatchExactly)
     EXPECT_EQ(r.Node(2).EffectIndex, 2);
 }
 
-TEST_F(LinkTest, EffectsWithoutAMatchingImage)
-{
+TEST_F(LinkTest, EffectsWithoutAMatchingImage) {
     const auto r = Load(Collada(
         "<library_effects><effect name=\"None-fx\"/><effect name=\"Lost-fx\"><profile_COMMON><newparam><surface>"
         "<init_from>lost</init_from></surface></newparam></profile_COMMON></effect>"
@@ -92,10 +87,10 @@ TEST_F(LinkTest, EffectsWithoutAMatchingImage)
 }
 
 // Two geometries, effects or images of one name: every link goes to the first of them, whatever follows.
-TEST_F(LinkTest, FirstOfSameNamedEntriesWins)
-{
+TEST_F(LinkTest, FirstOfSameNamedEntriesWins) {
     const auto r = Load(Collada(
-        Geometries(Mesh("Twin", Source("Twin-Position", 3, "1 1 1")) + Mesh("Twin", Source("Twin-Position", 3, "2 2 2"))) +
+        Geometries(Mesh("Twin", Source("Twin-Position", 3, "1 1 1")) +
+                   Mesh("Twin", Source("Twin-Position", 3, "2 2 2"))) +
         "<library_effects><effect name=\"Paint-fx\"><profile_COMMON><newparam><surface><init_from>Pic</init_from>"
         "</surface></newparam></profile_COMMON></effect><effect name=\"Paint-fx\"/></library_effects>"
         "<library_images><image name=\"Pic\"><init_from>first.bmp</init_from></image>"
@@ -109,8 +104,7 @@ TEST_F(LinkTest, FirstOfSameNamedEntriesWins)
 }
 
 // One document object serves every load, and the next load must not disturb an asset already read.
-TEST_F(LinkTest, AssetsKeepNothingOfTheDocument)
-{
+TEST_F(LinkTest, AssetsKeepNothingOfTheDocument) {
     const auto first = Load(Collada(Cube + Effects + Images + Scene));
     const auto second = Load(Collada(Geometries(Mesh("Other", "")) + SceneWith("")));
     ASSERT_TRUE(first.Loaded && second.Loaded);

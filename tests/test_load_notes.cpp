@@ -8,8 +8,7 @@
 namespace {
 
 template <typename Visit>
-void ForEachArray(const TGeometry& g, Visit&& visit)
-{
+void ForEachArray(const TGeometry& g, Visit&& visit) {
     visit(g.Positions);
     visit(g.Normals);
     visit(g.TexCoords);
@@ -19,8 +18,7 @@ void ForEachArray(const TGeometry& g, Visit&& visit)
 }
 
 // Everything a load gives, in one text, so that two loads can be compared whole.
-std::string Dump(const TLoadResult& result)
-{
+std::string Dump(const TLoadResult& result) {
     std::ostringstream out;
     out << result.Loaded << result.Raised << result.Error << "\n";
     for (const auto& g : result.Asset->Geometries->Items) {
@@ -49,8 +47,7 @@ std::string Dump(const TLoadResult& result)
 class LoadNotesTest : public LoaderTest {
 protected:
     // Loads the text with a sink (a survey or not) and without one; both loads must give the same asset.
-    TLoadResult LoadNoted(std::string_view text, TLoadNotes& notes)
-    {
+    TLoadResult LoadNoted(std::string_view text, TLoadNotes& notes) {
         const std::string path = WriteFile(text);
         const std::string without = Dump(LoadFile(path));
         TLoadResult result;
@@ -78,21 +75,21 @@ struct TNoteCase {
 
 const std::string Positions = Source("G-Position", 3, "0 0 0");
 
-std::string Node(std::string_view name, std::string_view inside)
-{
+std::string Node(std::string_view name, std::string_view inside) {
     return "\n<node name=\"" + std::string(name) + "\">" + std::string(inside) +
            "<instance_geometry url=\"#G\"/></node>";
 }
 
-std::string Effect(std::string_view name, std::string_view image)
-{
-    return "<library_effects>\n<effect name=\"" + std::string(name) + "\"><profile_COMMON><newparam><surface>"
-           "<init_from>" + std::string(image) + "</init_from></surface></newparam></profile_COMMON></effect>"
+std::string Effect(std::string_view name, std::string_view image) {
+    return "<library_effects>\n<effect name=\"" + std::string(name) +
+           "\"><profile_COMMON><newparam><surface>"
+           "<init_from>" +
+           std::string(image) +
+           "</init_from></surface></newparam></profile_COMMON></effect>"
            "</library_effects>";
 }
 
-std::vector<TNoteCase> NoteCases()
-{
+std::vector<TNoteCase> NoteCases() {
     const std::string scene = SceneWith("");
     return {
         {"source-id", GeometryDocument(Mesh("G", "\n" + Source("g-Position", 3, "0 0 0"))), "<source id=\"g-"},
@@ -106,8 +103,8 @@ std::vector<TNoteCase> NoteCases()
          GeometryDocument(Mesh("G", Source("x", 3, "0 0 0") + "\n" + Primitive("triangles", 1, 1, "0 0 0"))),
          "<triangles"},
         {"slot-mismatch",
-         GeometryDocument(Mesh("G", Positions + Source("G-Normals", 3, "0 0 1") + "\n" +
-                                        Primitive("triangles", 1, 1, "0 0 0"))),
+         GeometryDocument(
+             Mesh("G", Positions + Source("G-Normals", 3, "0 0 1") + "\n" + Primitive("triangles", 1, 1, "0 0 0"))),
          "<triangles"},
         {"polylist-only", GeometryDocument("\n" + Mesh("G", Positions + "<polylist count=\"1\"/>")), "<geometry"},
         {"no-primitive", GeometryDocument("\n" + Mesh("G", Positions)), "<geometry"},
@@ -140,8 +137,9 @@ std::vector<TNoteCase> NoteCases()
          Collada(Geometries("") + SceneWith(Node("R", "<translate/><rotate>0 0 1 5</rotate>\n<scale>1 1 1</scale>"))),
          "<scale>1"},
         {"rotate-axis",
-         Collada(Geometries("") + SceneWith(Node("A", "<translate/><rotate>0 0 1 5</rotate>\n<rotate>1 0 0 7</rotate>"
-                                                      "<rotate>1 0 0 0</rotate><scale/>"))),
+         Collada(Geometries("") + SceneWith(Node("A",
+                                                 "<translate/><rotate>0 0 1 5</rotate>\n<rotate>1 0 0 7</rotate>"
+                                                 "<rotate>1 0 0 0</rotate><scale/>"))),
          "<rotate>1 0 0 7"},
         {"geometry-link", Collada(Geometries("") + SceneWith("\n" + PlacedNode("N", "#Nothing"))), "<node name=\"N\""},
         {"effect-link", Collada(Effect("Wood", "") + Geometries("") + SceneWith("\n" + PlacedNode("N", "#G", "Wood"))),
@@ -151,8 +149,7 @@ std::vector<TNoteCase> NoteCases()
     };
 }
 
-TEST_F(LoadNotesTest, EachCodeFromADocumentThatTriggersIt)
-{
+TEST_F(LoadNotesTest, EachCodeFromADocumentThatTriggersIt) {
     for (const TNoteCase& test : NoteCases()) {
         SCOPED_TRACE(test.Code);
         TLoadNotes notes;
@@ -168,28 +165,27 @@ TEST_F(LoadNotesTest, EachCodeFromADocumentThatTriggersIt)
     }
 }
 
-TEST_F(LoadNotesTest, DocumentsThatFollowTheRulesGiveNoNotes)
-{
+TEST_F(LoadNotesTest, DocumentsThatFollowTheRulesGiveNoNotes) {
     TLoadNotes notes;
-    const auto r = LoadNoted(
-        Collada(Effect("Wood-fx", "I") + "<library_images><image name=\"I\"><init_from>w.bmp</init_from></image>"
-                "</library_images>" +
-                Geometries(Mesh("G", Positions + Source("G-Normals", 3, "0 0 1") + "<vertices id=\"v\"/>" +
-                                         Primitive("triangles", 1, 2, "0 0 0 0 0 0"))) +
-                SceneWith(PlacedNode("N", "#G", "Wood"))),
-        notes);
+    const auto r =
+        LoadNoted(Collada(Effect("Wood-fx", "I") +
+                          "<library_images><image name=\"I\"><init_from>w.bmp</init_from></image>"
+                          "</library_images>" +
+                          Geometries(Mesh("G", Positions + Source("G-Normals", 3, "0 0 1") + "<vertices id=\"v\"/>" +
+                                                   Primitive("triangles", 1, 2, "0 0 0 0 0 0"))) +
+                          SceneWith(PlacedNode("N", "#G", "Wood"))),
+                  notes);
     ASSERT_TRUE(r.Loaded) << r.Error;
     EXPECT_TRUE(r.Asset->Draws(r.Node(0)));
     for (const TLoadNote& note : notes.Items) ADD_FAILURE() << note.Code << ": " << note.Message;
 }
 
 // The notes name what a reading rule leaves out, and their counts are those the loader used.
-TEST_F(LoadNotesTest, MessagesCountWhatTheLoaderCounted)
-{
+TEST_F(LoadNotesTest, MessagesCountWhatTheLoaderCounted) {
     TLoadNotes notes;
     LoadNoted(GeometryDocument(Mesh("G", Positions + Source("G-Normals", 3, "0 0 1") +
-                                            Primitive("triangles", 1, 3, "0 0 0 0 0 0 9 9 9") +
-                                            "<polygons count=\"2\"/><polygons/>")),
+                                             Primitive("triangles", 1, 3, "0 0 0 0 0 0 9 9 9") +
+                                             "<polygons count=\"2\"/><polygons/>")),
               notes);
     std::string all;
     for (const TLoadNote& note : notes.Items) all += note.Code + ": " + note.Message + "\n";
@@ -211,19 +207,17 @@ const std::string Blocked = Collada(
     "</library_images>\n" +
     Geometries("<geometry id=\"G\"/>\n" + Mesh("H", Positions + "<triangles><input/><p>0</p></triangles>") + "\n" +
                Mesh("L", Source("L-Position", 3, "0 0 0") + Primitive("triangles", 1, 1, "0 0 0"))) +
-    "\n" + SceneWith(PlacedNode("N", "#L", "F") + "\n<node><instance_geometry url=\"#L\"/></node>\n" +
-                     PlacedNode("P", "#H")));
+    "\n" +
+    SceneWith(PlacedNode("N", "#L", "F") + "\n<node><instance_geometry url=\"#L\"/></node>\n" + PlacedNode("P", "#H")));
 
-TEST_F(LoadNotesTest, OrdinaryLoadStillFailsAtTheFirstError)
-{
+TEST_F(LoadNotesTest, OrdinaryLoadStillFailsAtTheFirstError) {
     TLoadNotes notes;
     const auto r = LoadNoted(Blocked, notes);
     ExpectErrorAt(r, 4, "effect", "has no attribute \"name\"");
     EXPECT_TRUE(notes.Items.empty());
 }
 
-TEST_F(LoadNotesTest, SurveyRecordsEveryErrorAndReadsOn)
-{
+TEST_F(LoadNotesTest, SurveyRecordsEveryErrorAndReadsOn) {
     TLoadNotes notes;
     notes.Survey = true;
     const auto r = LoadNoted(Blocked, notes);
@@ -258,8 +252,7 @@ TEST_F(LoadNotesTest, SurveyRecordsEveryErrorAndReadsOn)
     EXPECT_FALSE(r.Asset->Draws(r.Node(2)));
 }
 
-TEST_F(LoadNotesTest, SurveyGoesOnWithoutARequiredLibrary)
-{
+TEST_F(LoadNotesTest, SurveyGoesOnWithoutARequiredLibrary) {
     TLoadNotes notes;
     notes.Survey = true;
     const auto r = LoadNoted(Collada(SceneWith("\n" + PlacedNode("N", "#G"))), notes);

@@ -5,33 +5,28 @@ namespace {
 
 using MaterialTest = LoaderTest;
 
-std::string Effect(std::string_view name, std::string_view profileContent)
-{
+std::string Effect(std::string_view name, std::string_view profileContent) {
     return "<effect id=\"" + std::string(name) + "\" name=\"" + std::string(name) + "\"><profile_COMMON>" +
            std::string(profileContent) + "</profile_COMMON></effect>";
 }
 
-std::string SurfaceParam(std::string_view image)
-{
+std::string SurfaceParam(std::string_view image) {
     return "<newparam sid=\"s\"><surface type=\"2D\"><init_from>" + std::string(image) +
            "</init_from></surface></newparam>";
 }
 
-std::string Image(std::string_view name, std::string_view file)
-{
+std::string Image(std::string_view name, std::string_view file) {
     return "<image id=\"" + std::string(name) + "\" name=\"" + std::string(name) + "\"><init_from>" +
            std::string(file) + "</init_from></image>";
 }
 
-std::string WithLibraries(std::string_view effects, std::string_view images, std::string_view nodes = "")
-{
+std::string WithLibraries(std::string_view effects, std::string_view images, std::string_view nodes = "") {
     return Collada("<library_effects>" + std::string(effects) + "</library_effects><library_images>" +
                    std::string(images) + "</library_images>" +
                    Geometries(Mesh("Cube", Source("Cube-Position", 3, "0 0 0"))) + SceneWith(nodes));
 }
 
-TEST_F(MaterialTest, SymbolEffectImageChain)
-{
+TEST_F(MaterialTest, SymbolEffectImageChain) {
     const auto r = Load(WithLibraries(Effect("Other-fx", "") + Effect("Wood-fx", SurfaceParam("WoodImage")),
                                       Image("Stone", "stone.bmp") + Image("WoodImage", "../data/wood.jpg"),
                                       PlacedNode("Table", "#Cube", "Wood")));
@@ -46,8 +41,7 @@ TEST_F(MaterialTest, SymbolEffectImageChain)
     EXPECT_EQ(r.Effect(0).ImageIndex, -1);
 }
 
-TEST_F(MaterialTest, FirstParameterHoldingASurfaceWins)
-{
+TEST_F(MaterialTest, FirstParameterHoldingASurfaceWins) {
     const auto r = Load(WithLibraries(
         Effect("Second-fx", "<newparam sid=\"f\"><float>1</float></newparam>" + SurfaceParam("B")) +
             Effect("Two-fx", SurfaceParam("First") + SurfaceParam("Second")) +
@@ -66,22 +60,19 @@ TEST_F(MaterialTest, FirstParameterHoldingASurfaceWins)
 }
 
 // Every sibling after the first effect is read as an effect, whatever its name.
-TEST_F(MaterialTest, SiblingsAfterTheFirstEffectAreEffects)
-{
-    const auto r = Load(WithLibraries("<asset/>" + Effect("A-fx", "") + Effect("B-fx", "") + Effect("C-fx", "") +
-                                          "<extra name=\"Extra-fx\"/>",
-                                      ""));
+TEST_F(MaterialTest, SiblingsAfterTheFirstEffectAreEffects) {
+    const auto r = Load(WithLibraries(
+        "<asset/>" + Effect("A-fx", "") + Effect("B-fx", "") + Effect("C-fx", "") + "<extra name=\"Extra-fx\"/>", ""));
     ASSERT_TRUE(r.Loaded) << r.Error;
     ASSERT_EQ(r.Asset->Effects->Items.Count(), 4);
     EXPECT_EQ(r.Effect(3).Name, "Extra-fx");
     EXPECT_EQ(r.Asset->Effects->IndexOf("C-fx"), 2);
 }
 
-TEST_F(MaterialTest, ImagesWithoutInitFromTakeNoIndex)
-{
-    const auto r = Load(WithLibraries(
-        "", "<asset/>" + Image("A", "a.bmp") + "<image name=\"NoFile\"><data>00</data></image><!--c-->" +
-                Image("B", "b.jpg") + "<extra><init_from>x</init_from></extra>"));
+TEST_F(MaterialTest, ImagesWithoutInitFromTakeNoIndex) {
+    const auto r = Load(WithLibraries("", "<asset/>" + Image("A", "a.bmp") +
+                                              "<image name=\"NoFile\"><data>00</data></image><!--c-->" +
+                                              Image("B", "b.jpg") + "<extra><init_from>x</init_from></extra>"));
     // The <extra> holds an init_from but no name: reading it as an image fails the load.
     EXPECT_TRUE(r.Raised);
     ExpectErrorAt(r, 3, "extra", "has no attribute \"name\"");
@@ -99,8 +90,7 @@ TEST_F(MaterialTest, ImagesWithoutInitFromTakeNoIndex)
     EXPECT_EQ(images.IndexOf("b.jpg"), -1);
 }
 
-TEST_F(MaterialTest, FileNamesAreKeptExactlyAsWritten)
-{
+TEST_F(MaterialTest, FileNamesAreKeptExactlyAsWritten) {
     const auto r = Load(WithLibraries("", Image("W", "C:\\Tex\\red skull n bones.gif") + Image("U", "file%20a.jpg") +
                                               Image("E", "") + Image("S", " ./x.bmp ")));
     ASSERT_TRUE(r.Loaded) << r.Error;

@@ -9,8 +9,7 @@ using F = std::vector<float>;
 
 const std::string Cube = Mesh("Cube", Source("Cube-Position", 3, "0 0 0"));
 
-TEST_F(NodeTest, TransformsAreReadInOrder)
-{
+TEST_F(NodeTest, TransformsAreReadInOrder) {
     const auto r = Load(Collada(Geometries(Cube) + SceneWith(PlacedNode("A", "#Cube") + R"(
         <node name="B"><translate>-1 0.5 2e1</translate>
           <rotate sid="rotateZ">0 0 1 -90</rotate><rotate>0 1 0 45.5</rotate><rotate>1 0 0 -0.00000</rotate>
@@ -33,8 +32,7 @@ TEST_F(NodeTest, TransformsAreReadInOrder)
 
 // Only the position of each of the three elements after the first <rotate> counts: the axes are never read,
 // and a non-rotation among them gives its fourth number or nothing.
-TEST_F(NodeTest, RotationsByPositionNotByAxis)
-{
+TEST_F(NodeTest, RotationsByPositionNotByAxis) {
     const auto r = Load(Collada(Geometries(Cube) + SceneWith(R"(
         <node name="Axes"><translate>0 0 0</translate><rotate>1 0 0 30</rotate><rotate>1 0 0 20</rotate>
           <rotate>0 0 1 10</rotate><scale>1 1 1</scale><instance_geometry url="#Cube"/></node>
@@ -51,8 +49,7 @@ TEST_F(NodeTest, RotationsByPositionNotByAxis)
     EXPECT_EQ(Values(r.Node(3).Rotation), (F{7, 0, 0}));
 }
 
-TEST_F(NodeTest, UrlLosesItsFirstCharacterWhateverItIs)
-{
+TEST_F(NodeTest, UrlLosesItsFirstCharacterWhateverItIs) {
     const auto r = Load(Collada(Geometries(Mesh("Tree", "") + Mesh("ree", "")) +
                                 SceneWith(PlacedNode("Hash", "#Tree") + PlacedNode("Bare", "Tree") +
                                           PlacedNode("Empty", "") + PlacedNode("One", "#"))));
@@ -67,8 +64,7 @@ TEST_F(NodeTest, UrlLosesItsFirstCharacterWhateverItIs)
     EXPECT_EQ(r.Node(3).GeometryIndex, -1);
 }
 
-TEST_F(NodeTest, MaterialSymbolNeedsTheWholeBindingPath)
-{
+TEST_F(NodeTest, MaterialSymbolNeedsTheWholeBindingPath) {
     const auto r = Load(Collada(Geometries(Cube) + SceneWith(PlacedNode("Bound", "#Cube", "Wood") + R"(
         <node name="NoBind"><translate>0 0 0</translate><scale>1 1 1</scale>
           <instance_geometry url="#Cube"/></node>
@@ -88,8 +84,7 @@ TEST_F(NodeTest, MaterialSymbolNeedsTheWholeBindingPath)
 }
 
 // A node keeps what it read up to the first missing part and is then never drawn (no geometry name).
-TEST_F(NodeTest, IncompleteTransformsKeepTheNode)
-{
+TEST_F(NodeTest, IncompleteTransformsKeepTheNode) {
     const auto r = Load(Collada(Geometries(Cube) + SceneWith(R"(
         <node name="Matrix"><matrix>1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1</matrix><instance_geometry url="#Cube"/></node>
         <node name="NoScale"><translate>1 2 3</translate><rotate>0 0 1 5</rotate>
@@ -109,8 +104,7 @@ TEST_F(NodeTest, IncompleteTransformsKeepTheNode)
 }
 
 // The scene is read flat: top-level elements from the first <node> on that instance a geometry directly.
-TEST_F(NodeTest, OnlyTopLevelInstancesOfTheFirstScene)
-{
+TEST_F(NodeTest, OnlyTopLevelInstancesOfTheFirstScene) {
     const auto r = Load(Collada(Geometries(Cube) + R"(<library_visual_scenes>
         <visual_scene id="First">
           <extra><node name="Early"/></extra>
@@ -121,7 +115,8 @@ TEST_F(NodeTest, OnlyTopLevelInstancesOfTheFirstScene)
           <node name="Plain"><translate>0 0 0</translate><scale>1 1 1</scale><instance_geometry url="#Cube"/></node>
           <technique name="Odd"><translate>0 0 0</translate><scale>1 1 1</scale><instance_geometry url="#Cube"/></technique>
         </visual_scene>
-        <visual_scene id="Second">)" + PlacedNode("Ignored", "#Cube") + R"(</visual_scene>
+        <visual_scene id="Second">)" +
+                                PlacedNode("Ignored", "#Cube") + R"(</visual_scene>
       </library_visual_scenes>)"));
     ASSERT_TRUE(r.Loaded) << r.Error;
     ASSERT_EQ(r.Asset->VisualScenes->Items.Count(), 2);
@@ -129,8 +124,7 @@ TEST_F(NodeTest, OnlyTopLevelInstancesOfTheFirstScene)
     EXPECT_EQ(r.Node(1).Name, "Odd");
 }
 
-TEST_F(NodeTest, EmptyFirstSceneHidesTheSecond)
-{
+TEST_F(NodeTest, EmptyFirstSceneHidesTheSecond) {
     const auto r = Load(Collada(Geometries(Cube) + "<library_visual_scenes><visual_scene/><visual_scene>" +
                                 PlacedNode("N", "#Cube") + "</visual_scene></library_visual_scenes>"));
     ASSERT_TRUE(r.Loaded) << r.Error;

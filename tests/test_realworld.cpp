@@ -24,11 +24,12 @@ struct TExpectedFile {
     std::vector<TExpectedGeometry> Checked;
 };
 
-TEST_F(RealWorldTest, ConventionFilesLoadWithTheirCounts)
-{
+TEST_F(RealWorldTest, ConventionFilesLoadWithTheirCounts) {
     const std::vector<TExpectedFile> files = {
         {"away3d/square.dae", 1, 1, {{0, "Cylinder-Geometry", 128 * 3, true, true, false}}},
-        {"away3d/workshopgood.dae", 2, 2,
+        {"away3d/workshopgood.dae",
+         2,
+         2,
          {{0, "Workshop-Geometry", 53 * 3, true, true, false}, {1, "Cylinder-Geometry", 24 * 3, true, false, false}}},
         {"bullet/arm_flanche.dae", 1, 1, {{0, "flanche_001", 94 * 3, true, false, true}}},
         {"bullet/arm_segment_a.dae", 1, 1, {{0, "segment-Geometry", 1232 * 3, true, false, false}}},
@@ -39,7 +40,9 @@ TEST_F(RealWorldTest, ConventionFilesLoadWithTheirCounts)
         {"c3dl/skysphere.dae", 1, 0, {{0, "mesh1-geometry", 720 * 3, true, true, true}}},
         {"c3dl/sphere.dae", 1, 1, {{0, "Sphere_001", 64 * 3, true, true, false}}},
         {"c3dl/clock.dae", 1, 0, {{0, "test_001", 8 * 3, true, true, false}}},
-        {"cubicvr/wall_smash.dae", 4, 83,
+        {"cubicvr/wall_smash.dae",
+         4,
+         83,
          {{0, "Cube_001-V000", 192 * 3, true, false, false}, {2, "Cube-V000", 12 * 3, true, false, false}}},
         // Normals sit inside <vertices>: two slots per corner for three found sources, so the slots are read
         // in groups of three and texture-coordinate indices land on the smaller position and normal sources.
@@ -67,8 +70,7 @@ TEST_F(RealWorldTest, ConventionFilesLoadWithTheirCounts)
     }
 }
 
-TEST_F(RealWorldTest, TexturedCylinderIsLinkedAndExpanded)
-{
+TEST_F(RealWorldTest, TexturedCylinderIsLinkedAndExpanded) {
     const auto r = LoadReal("away3d/square.dae");
     ASSERT_TRUE(r.Loaded) << r.Error;
     const TNode& node = r.Node(0);
@@ -90,8 +92,7 @@ TEST_F(RealWorldTest, TexturedCylinderIsLinkedAndExpanded)
               (std::vector<float>{0.50469f, 0.49837f}));
 }
 
-TEST_F(RealWorldTest, VertexColoursFeedTheFourthSlot)
-{
+TEST_F(RealWorldTest, VertexColoursFeedTheFourthSlot) {
     const auto r = LoadReal("c3dl/gun.dae");
     ASSERT_TRUE(r.Loaded) << r.Error;
     const TGeometry& g = r.Geometry(0);
@@ -103,8 +104,7 @@ TEST_F(RealWorldTest, VertexColoursFeedTheFourthSlot)
     EXPECT_EQ(r.Node(0).EffectIndex, 0);
 }
 
-TEST_F(RealWorldTest, NodesThatAreNotDrawn)
-{
+TEST_F(RealWorldTest, NodesThatAreNotDrawn) {
     const auto jenga = LoadReal("bullet/jenga.dae");
     ASSERT_TRUE(jenga.Loaded) << jenga.Error;
     // Without <scale> the node keeps its transform but never reads its geometry.
@@ -121,11 +121,9 @@ TEST_F(RealWorldTest, NodesThatAreNotDrawn)
     EXPECT_TRUE(arm.Node(0).Position.Empty());
     EXPECT_EQ(arm.Node(0).GeometryIndex, -1);
     EXPECT_EQ(arm.Node(0).EffectIndex, -1);
-
 }
 
-TEST_F(RealWorldTest, OtherConventionsLoadWithoutStreams)
-{
+TEST_F(RealWorldTest, OtherConventionsLoadWithoutStreams) {
     const auto gem = LoadReal("other/gem.dae");
     ASSERT_TRUE(gem.Loaded) << gem.Error;
     EXPECT_EQ(gem.Asset->VisualScenes->Items.Count(), 0);
@@ -141,8 +139,7 @@ TEST_F(RealWorldTest, OtherConventionsLoadWithoutStreams)
     EXPECT_EQ(logo.Effect(0).ImageIndex, -1);
 }
 
-TEST_F(RealWorldTest, FilesOutsideTheSubsetFailTheLoad)
-{
+TEST_F(RealWorldTest, FilesOutsideTheSubsetFailTheLoad) {
     auto r = LoadReal("other/duck_triangulate.dae");
     ExpectErrorAt(r, 67, "effect", "has no attribute \"name\"");
     r = LoadReal("other/cubo.dae");

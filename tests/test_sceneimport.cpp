@@ -28,8 +28,7 @@ namespace fs = std::filesystem;
 // A 4x4 row-major matrix of the test's own, so that expected positions do not come from the code under test.
 using TMat = std::array<double, 16>;
 
-TMat Multiply(const TMat& a, const TMat& b)
-{
+TMat Multiply(const TMat& a, const TMat& b) {
     TMat out{};
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
@@ -38,27 +37,36 @@ TMat Multiply(const TMat& a, const TMat& b)
 }
 
 // Rotation by `degrees` about a unit axis (Rodrigues), with a translation.
-TMat AxisAngle(double x, double y, double z, double degrees, double tx = 0, double ty = 0, double tz = 0)
-{
+TMat AxisAngle(double x, double y, double z, double degrees, double tx = 0, double ty = 0, double tz = 0) {
     const double a = degrees * std::numbers::pi / 180, c = std::cos(a), s = std::sin(a), t = 1 - c;
-    return {t * x * x + c,     t * x * y - s * z, t * x * z + s * y, tx,
-            t * x * y + s * z, t * y * y + c,     t * y * z - s * x, ty,
-            t * x * z - s * y, t * y * z + s * x, t * z * z + c,     tz,
-            0,                 0,                 0,                 1};
+    return {t * x * x + c,
+            t * x * y - s * z,
+            t * x * z + s * y,
+            tx,
+            t * x * y + s * z,
+            t * y * y + c,
+            t * y * z - s * x,
+            ty,
+            t * x * z - s * y,
+            t * y * z + s * x,
+            t * z * z + c,
+            tz,
+            0,
+            0,
+            0,
+            1};
 }
 
 TMat Diagonal(double x, double y, double z) { return {x, 0, 0, 0, 0, y, 0, 0, 0, 0, z, 0, 0, 0, 0, 1}; }
 
-std::array<double, 3> Apply(const TMat& m, double x, double y, double z)
-{
+std::array<double, 3> Apply(const TMat& m, double x, double y, double z) {
     return {m[0] * x + m[1] * y + m[2] * z + m[3], m[4] * x + m[5] * y + m[6] * z + m[7],
             m[8] * x + m[9] * y + m[10] * z + m[11]};
 }
 
 // What the engine does with a loaded node: translate, rotate about z, y, x, scale, as glTranslate and
 // glRotate define them.
-TMat EngineMatrix(const TNode& node)
-{
+TMat EngineMatrix(const TNode& node) {
     const TMat t = AxisAngle(1, 0, 0, 0, node.Position[0], node.Position[1], node.Position[2]);
     const TMat r = Multiply(Multiply(AxisAngle(0, 0, 1, node.Rotation[2]), AxisAngle(0, 1, 0, node.Rotation[1])),
                             AxisAngle(1, 0, 0, node.Rotation[0]));
@@ -68,8 +76,7 @@ TMat EngineMatrix(const TNode& node)
 using TPoints = std::vector<std::array<double, 3>>;
 
 // Every drawn corner of the loaded document where the engine puts it, in a fixed order.
-TPoints WorldCorners(const TLoadResult& loaded)
-{
+TPoints WorldCorners(const TLoadResult& loaded) {
     TPoints points;
     for (const auto& node : loaded.Asset->VisualScenes->Items) {
         if (node->GeometryIndex < 0) continue;
@@ -82,8 +89,7 @@ TPoints WorldCorners(const TLoadResult& loaded)
     return points;
 }
 
-void ExpectSamePoints(TPoints expected, TPoints actual, double tolerance)
-{
+void ExpectSamePoints(TPoints expected, TPoints actual, double tolerance) {
     std::sort(expected.begin(), expected.end());
     ASSERT_EQ(expected.size(), actual.size());
     for (std::size_t i = 0; i < expected.size(); ++i)
@@ -91,8 +97,7 @@ void ExpectSamePoints(TPoints expected, TPoints actual, double tolerance)
 }
 
 // The first corner's normal and the normal by winding of the loaded triangle starting at vertex `first`.
-std::pair<TVec3, TVec3> NormalAndWinding(const TGeometry& g, std::size_t first = 0)
-{
+std::pair<TVec3, TVec3> NormalAndWinding(const TGeometry& g, std::size_t first = 0) {
     auto at = [&](std::size_t v) {
         return std::array<double, 3>{g.Positions[v * 3], g.Positions[v * 3 + 1], g.Positions[v * 3 + 2]};
     };
@@ -106,29 +111,33 @@ std::pair<TVec3, TVec3> NormalAndWinding(const TGeometry& g, std::size_t first =
 // A unit right triangle as a COLLADA geometry named `id`, and a node for it with a matrix.
 constexpr std::array<std::array<double, 3>, 3> Triangle{{{0, 0, 0}, {1, 0, 0}, {0, 1, 0.5}}};
 
-std::string TriangleGeometry(const std::string& id, const std::string& name)
-{
-    return "<geometry id=\"" + id + "\" name=\"" + name + "\"><mesh><source id=\"" + id +
-           "-p\"><float_array id=\"" + id + "-a\" count=\"9\">0 0 0 1 0 0 0 1 0.5</float_array>"
-           "<technique_common><accessor source=\"#" + id + "-a\" count=\"3\" stride=\"3\">"
+std::string TriangleGeometry(const std::string& id, const std::string& name) {
+    return "<geometry id=\"" + id + "\" name=\"" + name + "\"><mesh><source id=\"" + id + "-p\"><float_array id=\"" +
+           id +
+           "-a\" count=\"9\">0 0 0 1 0 0 0 1 0.5</float_array>"
+           "<technique_common><accessor source=\"#" +
+           id +
+           "-a\" count=\"3\" stride=\"3\">"
            "<param name=\"X\" type=\"float\"/><param name=\"Y\" type=\"float\"/><param name=\"Z\" type=\"float\"/>"
-           "</accessor></technique_common></source><vertices id=\"" + id + "-v\"><input semantic=\"POSITION\" "
-           "source=\"#" + id + "-p\"/></vertices><triangles count=\"1\"><input semantic=\"VERTEX\" source=\"#" + id +
+           "</accessor></technique_common></source><vertices id=\"" +
+           id +
+           "-v\"><input semantic=\"POSITION\" "
+           "source=\"#" +
+           id + "-p\"/></vertices><triangles count=\"1\"><input semantic=\"VERTEX\" source=\"#" + id +
            "-v\" offset=\"0\"/><p>0 1 2</p></triangles></mesh></geometry>";
 }
 
-std::string MatrixText(const TMat& m)
-{
+std::string MatrixText(const TMat& m) {
     std::string text;
     for (double v : m) text += std::to_string(v) + " ";
     return text;
 }
 
 std::string SourceDocument(const std::string& geometries, const std::string& nodes,
-                           const std::string& asset = "<unit meter=\"1\"/><up_axis>Y_UP</up_axis>")
-{
+                           const std::string& asset = "<unit meter=\"1\"/><up_axis>Y_UP</up_axis>") {
     return "<?xml version=\"1.0\"?>\n<COLLADA xmlns=\"http://www.collada.org/2005/11/COLLADASchema\" "
-           "version=\"1.4.1\"><asset>" + asset + "</asset><library_geometries>" + geometries +
+           "version=\"1.4.1\"><asset>" +
+           asset + "</asset><library_geometries>" + geometries +
            "</library_geometries><library_visual_scenes><visual_scene id=\"S\">" + nodes +
            "</visual_scene></library_visual_scenes><scene><instance_visual_scene url=\"#S\"/></scene></COLLADA>\n";
 }
@@ -136,8 +145,7 @@ std::string SourceDocument(const std::string& geometries, const std::string& nod
 class SceneImportTest : public LoaderTest {
 protected:
     // Imports `input` (a path) into Dir/out/scene.dae and loads the result through the engine's loader.
-    TLoadResult Import(const std::string& input, TImportOptions options = {})
-    {
+    TLoadResult Import(const std::string& input, TImportOptions options = {}) {
         fs::create_directories(Dir / "out");
         Output = (Dir / "out" / "scene.dae").string();
         Result = ImportScene(input, Output, options);
@@ -146,21 +154,18 @@ protected:
         return loaded;
     }
 
-    TImportOptions YUp() const
-    {
+    TImportOptions YUp() const {
         TImportOptions options;
         options.ZUp = false;
         return options;
     }
 
-    bool Warned(const std::string& text) const
-    {
+    bool Warned(const std::string& text) const {
         return std::any_of(Result.Warnings.begin(), Result.Warnings.end(),
                            [&](const std::string& w) { return w.find(text) != std::string::npos; });
     }
 
-    const std::string& ImageFileOf(const TLoadResult& loaded, const TNode& node) const
-    {
+    const std::string& ImageFileOf(const TLoadResult& loaded, const TNode& node) const {
         const TEffect& effect = *loaded.Asset->Effects->Items[static_cast<std::size_t>(node.EffectIndex)];
         return loaded.Asset->Images->FileNames[static_cast<std::size_t>(effect.ImageIndex)];
     }
@@ -171,8 +176,7 @@ protected:
 
 // Placement
 
-TEST(Placement, RandomPlacementsSurviveTheRoundTripThroughAMatrix)
-{
+TEST(Placement, RandomPlacementsSurviveTheRoundTripThroughAMatrix) {
     std::mt19937 random(7);
     std::uniform_real_distribution<float> angle(-180, 180), offset(-50, 50), scale(0.05f, 20);
     for (int i = 0; i < 500; ++i) {
@@ -190,8 +194,7 @@ TEST(Placement, RandomPlacementsSurviveTheRoundTripThroughAMatrix)
     }
 }
 
-TEST(Placement, StraightUpOrDownTheYTurnStillGivesTheSameMatrix)
-{
+TEST(Placement, StraightUpOrDownTheYTurnStillGivesTheSameMatrix) {
     for (float y : {90.0f, -90.0f})
         for (float z : {0.0f, 35.0f, -120.0f}) {
             const TMatrix m = MatrixOf({{1, 2, 3}, z, y, 25.0f, {1, 2, 3}});
@@ -202,8 +205,7 @@ TEST(Placement, StraightUpOrDownTheYTurnStillGivesTheSameMatrix)
         }
 }
 
-TEST(Placement, AShearAMirrorOrAZeroScaleIsNoPlacement)
-{
+TEST(Placement, AShearAMirrorOrAZeroScaleIsNoPlacement) {
     TMatrix shear;
     shear(0, 1) = 0.5;
     EXPECT_FALSE(PlacementOf(shear));
@@ -215,8 +217,7 @@ TEST(Placement, AShearAMirrorOrAZeroScaleIsNoPlacement)
     EXPECT_TRUE(PlacementOf(TMatrix::Scaling(-2, -1, 1)));
 }
 
-TEST(Weld, CornersEqualInEveryStreamMergeAndOthersStayApart)
-{
+TEST(Weld, CornersEqualInEveryStreamMergeAndOthersStayApart) {
     // Two triangles sharing an edge, every corner its own vertex; the shared edge's far corner differs only
     // in its texture coordinate, so it must stay a vertex of its own.
     TMesh mesh;
@@ -236,8 +237,7 @@ TEST(Weld, CornersEqualInEveryStreamMergeAndOthersStayApart)
     EXPECT_NO_THROW(mesh.Check());
 }
 
-TEST_F(SceneImportTest, NestedNodesLandWhereTheSourcePutsThem)
-{
+TEST_F(SceneImportTest, NestedNodesLandWhereTheSourcePutsThem) {
     std::mt19937 random(11);
     std::uniform_real_distribution<double> unit(-1, 1), angle(-180, 180), size(0.2, 3);
     auto randomPlacement = [&] {
@@ -255,14 +255,13 @@ TEST_F(SceneImportTest, NestedNodesLandWhereTheSourcePutsThem)
     sheared[1] = 0.7;
     const TMat mirrored = Multiply(AxisAngle(0, 1, 0, 30, 2, 0, 0), Diagonal(1, -1.5, 1));
     auto instance = [](const std::string& name, const TMat& m, const std::string& inner = "") {
-        return "<node name=\"" + name + "\"><matrix>" + MatrixText(m) +
-               "</matrix><instance_geometry url=\"#tri\"/>" + inner + "</node>";
+        return "<node name=\"" + name + "\"><matrix>" + MatrixText(m) + "</matrix><instance_geometry url=\"#tri\"/>" +
+               inner + "</node>";
     };
-    const std::string nodes =
-        instance("top", parent) +
-        "<node name=\"holder\"><matrix>" + MatrixText(uniformParent) + "</matrix>" + instance("child", child) +
-        instance("other", other, instance("grandchild", child)) + instance("sheared", sheared) +
-        instance("mirrored", mirrored) + "</node>";
+    const std::string nodes = instance("top", parent) + "<node name=\"holder\"><matrix>" + MatrixText(uniformParent) +
+                              "</matrix>" + instance("child", child) +
+                              instance("other", other, instance("grandchild", child)) + instance("sheared", sheared) +
+                              instance("mirrored", mirrored) + "</node>";
     // The text holds six decimals; the expectations use the same rounded numbers.
     auto rounded = [](const TMat& m) {
         TMat out;
@@ -270,10 +269,12 @@ TEST_F(SceneImportTest, NestedNodesLandWhereTheSourcePutsThem)
         return out;
     };
     const TMat holder = rounded(uniformParent);
-    const std::vector<TMat> worlds = {rounded(parent), Multiply(holder, rounded(child)),
+    const std::vector<TMat> worlds = {rounded(parent),
+                                      Multiply(holder, rounded(child)),
                                       Multiply(holder, rounded(other)),
                                       Multiply(Multiply(holder, rounded(other)), rounded(child)),
-                                      Multiply(holder, rounded(sheared)), Multiply(holder, rounded(mirrored))};
+                                      Multiply(holder, rounded(sheared)),
+                                      Multiply(holder, rounded(mirrored))};
     TPoints expected;
     for (const TMat& world : worlds)
         for (const auto& p : Triangle) expected.push_back(Apply(world, p[0], p[1], p[2]));
@@ -296,12 +297,11 @@ TEST_F(SceneImportTest, NestedNodesLandWhereTheSourcePutsThem)
 
 // Units and up axis
 
-TEST_F(SceneImportTest, CentimetresAndZUpBecomeMetresInEitherUpAxis)
-{
+TEST_F(SceneImportTest, CentimetresAndZUpBecomeMetresInEitherUpAxis) {
     const TMat at = AxisAngle(1, 0, 0, 0, 100, 200, 300);
     const std::string source = WriteFile(SourceDocument(
-        TriangleGeometry("tri", "tri"), "<node name=\"n\"><matrix>" + MatrixText(at) +
-                                            "</matrix><instance_geometry url=\"#tri\"/></node>",
+        TriangleGeometry("tri", "tri"),
+        "<node name=\"n\"><matrix>" + MatrixText(at) + "</matrix><instance_geometry url=\"#tri\"/></node>",
         "<unit meter=\"0.01\"/><up_axis>Z_UP</up_axis>"));
     TPoints zUp, yUp;
     for (const auto& p : Triangle) {
@@ -313,14 +313,15 @@ TEST_F(SceneImportTest, CentimetresAndZUpBecomeMetresInEitherUpAxis)
     ExpectSamePoints(yUp, WorldCorners(Import(source, YUp())), 1e-4);
 }
 
-TEST_F(SceneImportTest, SizeScalesTheWholeSceneToItsLargestExtent)
-{
+TEST_F(SceneImportTest, SizeScalesTheWholeSceneToItsLargestExtent) {
     const std::string nodes = "<node name=\"a\"><matrix>" + MatrixText(AxisAngle(1, 0, 0, 0)) +
                               "</matrix><instance_geometry url=\"#tri\"/></node><node name=\"b\"><matrix>" +
-                              MatrixText(AxisAngle(1, 0, 0, 0, 9, 0, 0)) + "</matrix><instance_geometry url=\"#tri\"/></node>";
+                              MatrixText(AxisAngle(1, 0, 0, 0, 9, 0, 0)) +
+                              "</matrix><instance_geometry url=\"#tri\"/></node>";
     TImportOptions options = YUp();
     options.SizeMetres = 2.5;
-    const TPoints corners = WorldCorners(Import(WriteFile(SourceDocument(TriangleGeometry("tri", "tri"), nodes)), options));
+    const TPoints corners =
+        WorldCorners(Import(WriteFile(SourceDocument(TriangleGeometry("tri", "tri"), nodes)), options));
     double low = 1e9, high = -1e9;
     for (const auto& p : corners) {
         low = std::min(low, p[0]);
@@ -331,13 +332,13 @@ TEST_F(SceneImportTest, SizeScalesTheWholeSceneToItsLargestExtent)
 
 // Names
 
-TEST_F(SceneImportTest, CollidingAndMarkupNamesStayDistinctAndReadBackAsWritten)
-{
+TEST_F(SceneImportTest, CollidingAndMarkupNamesStayDistinctAndReadBackAsWritten) {
     const std::string geometries = TriangleGeometry("g1", "a &amp; &lt;b&gt; &quot;c&quot;") +
                                    TriangleGeometry("g2", "a &amp; &lt;b&gt; &quot;c&quot;");
-    const std::string nodes = "<node name=\"same\"><instance_geometry url=\"#g1\"/></node>"
-                              "<node name=\"same\"><instance_geometry url=\"#g2\"/></node>"
-                              "<node name=\"same-2\"><instance_geometry url=\"#g1\"/></node>";
+    const std::string nodes =
+        "<node name=\"same\"><instance_geometry url=\"#g1\"/></node>"
+        "<node name=\"same\"><instance_geometry url=\"#g2\"/></node>"
+        "<node name=\"same-2\"><instance_geometry url=\"#g1\"/></node>";
     const TLoadResult loaded = Import(WriteFile(SourceDocument(geometries, nodes)));
     ASSERT_EQ(loaded.Asset->VisualScenes->Items.Count(), 3);
     std::set<std::string> nodeNames;
@@ -359,18 +360,16 @@ TEST_F(SceneImportTest, CollidingAndMarkupNamesStayDistinctAndReadBackAsWritten)
 class TextureImportTest : public SceneImportTest {
 protected:
     // An OBJ quad with texture coordinates, its material naming `texture` (may be absent) with colour Kd.
-    std::string WriteObj(const std::string& texture)
-    {
-        WriteFile("newmtl look\nKd 0.2 0.4 0.6\n" + (texture.empty() ? "" : "map_Kd " + texture + "\n"),
-                  "quad.mtl");
-        return WriteFile("mtllib quad.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n"
-                         "usemtl look\nf 1/1 2/2 3/3 4/4\n",
-                         "quad.obj");
+    std::string WriteObj(const std::string& texture) {
+        WriteFile("newmtl look\nKd 0.2 0.4 0.6\n" + (texture.empty() ? "" : "map_Kd " + texture + "\n"), "quad.mtl");
+        return WriteFile(
+            "mtllib quad.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n"
+            "usemtl look\nf 1/1 2/2 3/3 4/4\n",
+            "quad.obj");
     }
 };
 
-TEST_F(TextureImportTest, APngBecomesABmpWithEveryPixelAndItsAlpha)
-{
+TEST_F(TextureImportTest, APngBecomesABmpWithEveryPixelAndItsAlpha) {
     const int w = 5, h = 3;  // odd sizes catch row padding and flips
     std::vector<unsigned char> rgba;
     for (int i = 0; i < w * h; ++i)
@@ -397,8 +396,7 @@ TEST_F(TextureImportTest, APngBecomesABmpWithEveryPixelAndItsAlpha)
     EXPECT_FALSE(loaded.Geometry(0).TexCoords.Empty());
 }
 
-TEST_F(TextureImportTest, AJpegNamedByAnotherMachinesPathIsFoundBesideTheModelAndKeptAsItIs)
-{
+TEST_F(TextureImportTest, AJpegNamedByAnotherMachinesPathIsFoundBesideTheModelAndKeptAsItIs) {
     const std::vector<unsigned char> pixels(8 * 8 * 3, 128);
     ASSERT_TRUE(stbi_write_jpg((Dir / "look.jpg").c_str(), 8, 8, 3, pixels.data(), 90));
     const TLoadResult loaded = Import(WriteObj("C:\\art\\look.jpg"));
@@ -409,8 +407,7 @@ TEST_F(TextureImportTest, AJpegNamedByAnotherMachinesPathIsFoundBesideTheModelAn
               ReadFileBytes((Dir / "look.jpg").string()));
 }
 
-TEST_F(TextureImportTest, AMissingTextureIsNamedAndTheMaterialKeepsItsColour)
-{
+TEST_F(TextureImportTest, AMissingTextureIsNamedAndTheMaterialKeepsItsColour) {
     const TLoadResult loaded = Import(WriteObj("textures/gone.png"));
     EXPECT_TRUE(Warned((Dir / "textures/gone.png").string())) << "no warning names the path tried";
     const TGeometry& g = loaded.Geometry(0);
@@ -426,8 +423,7 @@ TEST_F(TextureImportTest, AMissingTextureIsNamedAndTheMaterialKeepsItsColour)
     EXPECT_TRUE(std::all_of(plain.Rgb.begin(), plain.Rgb.end(), [](unsigned char c) { return c == 255; }));
 }
 
-TEST_F(TextureImportTest, BesideItsModelTheImportWritesOverNoFileOfTheUsers)
-{
+TEST_F(TextureImportTest, BesideItsModelTheImportWritesOverNoFileOfTheUsers) {
     // A user's own plain.bmp and look.bmp lie beside the model; the import needs both names for itself.
     const std::string theirs = "not ours";
     WriteFile(theirs, "plain.bmp");
@@ -435,8 +431,10 @@ TEST_F(TextureImportTest, BesideItsModelTheImportWritesOverNoFileOfTheUsers)
     const std::vector<unsigned char> pixels(4 * 4 * 4, 200);
     ASSERT_TRUE(stbi_write_png((Dir / "look.png").c_str(), 4, 4, 4, pixels.data(), 16));
     const std::string model = WriteObj("look.png");
-    WriteFile("mtllib quad.mtl\nmtllib plain.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 1 1\n"
-              "usemtl look\nf 1/1 2/2 3/3\nusemtl flat\nf 1 3 4\n", "quad.obj");
+    WriteFile(
+        "mtllib quad.mtl\nmtllib plain.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 1 1\n"
+        "usemtl look\nf 1/1 2/2 3/3\nusemtl flat\nf 1 3 4\n",
+        "quad.obj");
     WriteFile("newmtl flat\nKd 1 0 0\n", "plain.mtl");
     Output = (Dir / "scene.dae").string();
     Result = ImportScene(model, Output, {});
@@ -450,8 +448,7 @@ TEST_F(TextureImportTest, BesideItsModelTheImportWritesOverNoFileOfTheUsers)
         EXPECT_TRUE(fs::exists(Dir / ImageFileOf(loaded, *node))) << ImageFileOf(loaded, *node);
 }
 
-TEST_F(TextureImportTest, OpacityCarriesIntoTheColourButNoneAtAllIsTakenForOpaque)
-{
+TEST_F(TextureImportTest, OpacityCarriesIntoTheColourButNoneAtAllIsTakenForOpaque) {
     for (const auto& [dissolve, alpha] : {std::pair{"0.25", 0.25f}, std::pair{"0", 1.0f}}) {
         WriteFile(std::string("newmtl look\nKd 1 1 0\nd ") + dissolve + "\n", "quad.mtl");
         WriteFile("mtllib quad.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nusemtl look\nf 1 2 3\n", "quad.obj");
@@ -461,8 +458,7 @@ TEST_F(TextureImportTest, OpacityCarriesIntoTheColourButNoneAtAllIsTakenForOpaqu
     }
 }
 
-TEST_F(TextureImportTest, AGltfBaseColourTintsItsTextureAndWhiteLeavesItAlone)
-{
+TEST_F(TextureImportTest, AGltfBaseColourTintsItsTextureAndWhiteLeavesItAlone) {
     const float data[15] = {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 1};  // positions, then texture coordinates
     WriteFile(std::string_view(reinterpret_cast<const char*>(data), sizeof data), "tri.bin");
     const std::vector<unsigned char> pixels(2 * 2 * 4, 255);
@@ -472,7 +468,8 @@ TEST_F(TextureImportTest, AGltfBaseColourTintsItsTextureAndWhiteLeavesItAlone)
         const std::string gltf =
             R"({"asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0]}], "nodes": [{"mesh": 0}],
             "meshes": [{"primitives": [{"attributes": {"POSITION": 0, "TEXCOORD_0": 1}, "material": 0}]}],
-            "materials": [{"pbrMetallicRoughness": {"baseColorFactor": )" + factor +
+            "materials": [{"pbrMetallicRoughness": {"baseColorFactor": )" +
+            factor +
             R"(, "baseColorTexture": {"index": 0}}}],
             "textures": [{"source": 0}], "images": [{"uri": "t.png"}],
             "buffers": [{"uri": "tri.bin", "byteLength": 60}],
@@ -493,8 +490,7 @@ TEST_F(TextureImportTest, AGltfBaseColourTintsItsTextureAndWhiteLeavesItAlone)
     }
 }
 
-TEST_F(SceneImportTest, ABinaryGltfWithAnEmbeddedTextureGetsItsTextureAsAFile)
-{
+TEST_F(SceneImportTest, ABinaryGltfWithAnEmbeddedTextureGetsItsTextureAsAFile) {
     const TLoadResult loaded = Import(TEST_DATA_DIR "/import/BoxTextured.glb");
     ASSERT_EQ(loaded.Asset->VisualScenes->Items.Count(), 1);
     const std::string file = ImageFileOf(loaded, *loaded.Asset->VisualScenes->Items[0]);
@@ -507,8 +503,7 @@ TEST_F(SceneImportTest, ABinaryGltfWithAnEmbeddedTextureGetsItsTextureAsAFile)
 
 // Primitives
 
-TEST_F(SceneImportTest, LinesStayLinesAndPointsAreDroppedWithAWarning)
-{
+TEST_F(SceneImportTest, LinesStayLinesAndPointsAreDroppedWithAWarning) {
     const std::string source = WriteFile("v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 1\nl 1 2 3\np 4\nf 1 2 3 4\n", "mixed.obj");
     const TLoadResult loaded = Import(source);
     int lines = 0, triangles = 0;
@@ -521,13 +516,13 @@ TEST_F(SceneImportTest, LinesStayLinesAndPointsAreDroppedWithAWarning)
     EXPECT_TRUE(Warned("point"));
 }
 
-TEST_F(SceneImportTest, TrianglesAreWoundToAgreeWithTheirNormalsAndZeroNormalsReplaced)
-{
+TEST_F(SceneImportTest, TrianglesAreWoundToAgreeWithTheirNormalsAndZeroNormalsReplaced) {
     // Both triangles lie in the xz plane; the first says its front faces +y but is wound facing -y, the
     // second says nothing.
     for (const char* normal : {"0 1 0", "0 0 0"}) {
-        const std::string stl = std::string("solid s\nfacet normal ") + normal +
-                                "\nouter loop\nvertex 0 0 0\nvertex 2 0 0\nvertex 0 0 3\nendloop\nendfacet\nendsolid s\n";
+        const std::string stl =
+            std::string("solid s\nfacet normal ") + normal +
+            "\nouter loop\nvertex 0 0 0\nvertex 2 0 0\nvertex 0 0 3\nendloop\nendfacet\nendsolid s\n";
         const TLoadResult loaded = Import(WriteFile(stl, "flat.stl"), YUp());
         const auto [n, winding] = NormalAndWinding(loaded.Geometry(0));
         SCOPED_TRACE(normal);
@@ -538,8 +533,7 @@ TEST_F(SceneImportTest, TrianglesAreWoundToAgreeWithTheirNormalsAndZeroNormalsRe
 
 // Real files, and the command
 
-TEST_F(SceneImportTest, RealFilesOfEveryKindImportWithAllTheirTriangles)
-{
+TEST_F(SceneImportTest, RealFilesOfEveryKindImportWithAllTheirTriangles) {
     for (const std::string file : {TEST_DATA_DIR "/import/phong_cube.fbx", TEST_DATA_DIR "/import/cube.ply",
                                    TEST_DATA_DIR "/import/Spider_binary.stl", REALWORLD_DIR "/c3dl/gun.dae",
                                    REALWORLD_DIR "/away3d/workshopgood.dae"}) {
@@ -555,16 +549,14 @@ TEST_F(SceneImportTest, RealFilesOfEveryKindImportWithAllTheirTriangles)
     }
 }
 
-TEST_F(SceneImportTest, DroppedAnimationsCamerasAndLightsAreNamed)
-{
+TEST_F(SceneImportTest, DroppedAnimationsCamerasAndLightsAreNamed) {
     Import(REALWORLD_DIR "/cubicvr/wall_smash.dae");
     EXPECT_TRUE(Warned("animation(s) dropped: Sphere-rotateX"));
     EXPECT_TRUE(Warned("camera(s) dropped: Camera"));
     EXPECT_TRUE(Warned("light(s) dropped: Lamp"));
 }
 
-TEST_F(SceneImportTest, FbxCentimetresBecomeMetres)
-{
+TEST_F(SceneImportTest, FbxCentimetresBecomeMetres) {
     // The cube of the file is 1 unit wide, and its unit the centimetre.
     const TPoints corners = WorldCorners(Import(TEST_DATA_DIR "/import/phong_cube.fbx"));
     double low = 1e9, high = -1e9;
@@ -575,11 +567,12 @@ TEST_F(SceneImportTest, FbxCentimetresBecomeMetres)
     EXPECT_NEAR(high - low, 0.01, 1e-5);
 }
 
-TEST_F(SceneImportTest, TheCommandSaysWhatHappenedInItsExitStatus)
-{
+TEST_F(SceneImportTest, TheCommandSaysWhatHappenedInItsExitStatus) {
     const std::string tool = TOOLS_BIN_DIR "/sceneimport";
     const std::string out = (Dir / "cmd.dae").string();
-    auto run = [](const std::string& command) { return WEXITSTATUS(std::system((command + " 2>/dev/null >/dev/null").c_str())); };
+    auto run = [](const std::string& command) {
+        return WEXITSTATUS(std::system((command + " 2>/dev/null >/dev/null").c_str()));
+    };
     EXPECT_EQ(run(tool), 2);
     EXPECT_EQ(run(tool + " --up x " TEST_DATA_DIR "/import/cube.ply " + out), 2);
     EXPECT_EQ(run(tool + " --size -1 " TEST_DATA_DIR "/import/cube.ply " + out), 2);

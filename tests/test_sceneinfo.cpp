@@ -21,15 +21,13 @@ struct TJson {
     std::vector<TJson> Items;
     std::vector<std::pair<std::string, TJson>> Members;
 
-    const TJson& operator[](std::string_view key) const
-    {
+    const TJson& operator[](std::string_view key) const {
         for (const auto& [name, value] : Members)
             if (name == key) return value;
         throw std::out_of_range("no key " + std::string(key));
     }
     const TJson& operator[](std::size_t i) const { return Items.at(i); }
-    std::vector<std::string> Keys() const
-    {
+    std::vector<std::string> Keys() const {
         std::vector<std::string> keys;
         for (const auto& member : Members) keys.push_back(member.first);
         return keys;
@@ -42,8 +40,7 @@ struct TJson {
 class TJsonParser {
 public:
     explicit TJsonParser(std::string_view text) : Text(text) {}
-    TJson Document()
-    {
+    TJson Document() {
         TJson value = Value();
         Space();
         if (At != Text.size()) Fail("text after the value");
@@ -51,22 +48,18 @@ public:
     }
 
 private:
-    [[noreturn]] void Fail(const std::string& what) const
-    {
+    [[noreturn]] void Fail(const std::string& what) const {
         throw std::runtime_error("invalid JSON at " + std::to_string(At) + ": " + what);
     }
-    void Space()
-    {
+    void Space() {
         while (At < Text.size() && (Text[At] == ' ' || Text[At] == '\n' || Text[At] == '\t' || Text[At] == '\r')) ++At;
     }
-    bool Take(std::string_view word)
-    {
+    bool Take(std::string_view word) {
         if (Text.substr(At, word.size()) != word) return false;
         At += word.size();
         return true;
     }
-    TJson Value()
-    {
+    TJson Value() {
         Space();
         TJson value;
         if (Take("null")) return value;
@@ -83,7 +76,9 @@ private:
             value.Kind = TJson::EKind::Array;
             ++At;
             Space();
-            if (!Take("]")) do value.Items.push_back(Value()); while (Separator(']'));
+            if (!Take("]")) do
+                    value.Items.push_back(Value());
+                while (Separator(']'));
         } else if (Text[At] == '{') {
             value.Kind = TJson::EKind::Object;
             ++At;
@@ -101,20 +96,19 @@ private:
             const std::size_t start = At;
             if (At < Text.size() && Text[At] == '-') ++At;
             if (At >= Text.size() || !std::isdigit(static_cast<unsigned char>(Text[At]))) Fail("value expected");
-            while (At < Text.size() && std::string_view("0123456789.eE+-").find(Text[At]) != std::string_view::npos) ++At;
+            while (At < Text.size() && std::string_view("0123456789.eE+-").find(Text[At]) != std::string_view::npos)
+                ++At;
             value.Text = std::string(Text.substr(start, At - start));
         }
         return value;
     }
-    bool Separator(char close)
-    {
+    bool Separator(char close) {
         Space();
         if (Take(",")) return true;
         if (!Take(std::string_view(&close, 1))) Fail("separator expected");
         return false;
     }
-    std::string String()
-    {
+    std::string String() {
         ++At;
         std::string out;
         while (true) {
@@ -128,7 +122,9 @@ private:
             }
             const char e = At < Text.size() ? Text[At++] : '\0';
             switch (e) {
-            case '"': case '\\': case '/': out += e; break;
+            case '"':
+            case '\\':
+            case '/': out += e; break;
             case 'n': out += '\n'; break;
             case 't': out += '\t'; break;
             case 'r': out += '\r'; break;
@@ -166,10 +162,9 @@ struct TRun {
 class SceneInfoTest : public LoaderTest {
 protected:
     // Runs sceneinfo in the test's directory with the given arguments (already shell-quoted as needed).
-    TRun Run(const std::string& arguments) const
-    {
-        const std::string command = "cd '" + Dir.string() + "' && '" + std::string(TOOLS_BIN_DIR) +
-                                    "/sceneinfo' " + arguments + " 2>/dev/null";
+    TRun Run(const std::string& arguments) const {
+        const std::string command =
+            "cd '" + Dir.string() + "' && '" + std::string(TOOLS_BIN_DIR) + "/sceneinfo' " + arguments + " 2>/dev/null";
         TRun run;
         FILE* pipe = popen(command.c_str(), "r");
         if (!pipe) return run;
@@ -180,8 +175,7 @@ protected:
         run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         return run;
     }
-    TJson RunJson(std::string_view document, const std::string& options, int expectedStatus)
-    {
+    TJson RunJson(std::string_view document, const std::string& options, int expectedStatus) {
         WriteFile(document);
         const TRun run = Run(options + " --json scene.dae");
         EXPECT_EQ(run.Status, expectedStatus) << run.Output;
@@ -192,8 +186,7 @@ protected:
             return TJson();
         }
     }
-    static bool HasWarning(const TJson& report, std::initializer_list<std::string_view> parts)
-    {
+    static bool HasWarning(const TJson& report, std::initializer_list<std::string_view> parts) {
         for (const TJson& warning : report["warnings"].Items) {
             bool all = true;
             for (std::string_view part : parts) all = all && warning.Text.find(part) != std::string::npos;
@@ -215,8 +208,7 @@ const std::string Textured = Collada(
                                "<p>0 0 1 1 2 2</p></triangles>")) +
     SceneWith(PlacedNode("Table", "#Box", "Wood")));
 
-TEST_F(SceneInfoTest, JsonOfALoadedScene)
-{
+TEST_F(SceneInfoTest, JsonOfALoadedScene) {
     WriteFile("BM", "wood.bmp");
     const TJson report = RunJson(Textured, "", 0);
     EXPECT_EQ(report.Keys(), (std::vector<std::string>{"file", "loaded", "error", "geometries", "nodes", "effects",
@@ -262,8 +254,7 @@ TEST_F(SceneInfoTest, JsonOfALoadedScene)
     EXPECT_TRUE(summary["causes"].Items.empty());
 }
 
-TEST_F(SceneInfoTest, ArraysReadBackAsTheSameFloats)
-{
+TEST_F(SceneInfoTest, ArraysReadBackAsTheSameFloats) {
     const TJson report = RunJson(Textured, "--arrays", 0);
     const TJson& arrays = report["geometries"][0]["arrays"];
     EXPECT_EQ(arrays.Keys(), (std::vector<std::string>{"positions", "normals", "texcoords", "colors", "attrib1",
@@ -278,8 +269,7 @@ TEST_F(SceneInfoTest, ArraysReadBackAsTheSameFloats)
     EXPECT_TRUE(arrays["normals"].Items.empty());
 }
 
-TEST_F(SceneInfoTest, FailedLoadShowsWhatWasRead)
-{
+TEST_F(SceneInfoTest, FailedLoadShowsWhatWasRead) {
     const std::string text = Collada(Geometries(Mesh("Box", Source("Box-Position", 3, "1 2 3"))) +
                                      "<library_visual_scenes><visual_scene>" + PlacedNode("A", "#Box") +
                                      "\n<node><instance_geometry url=\"#Box\"/></node></visual_scene>"
@@ -299,8 +289,7 @@ TEST_F(SceneInfoTest, FailedLoadShowsWhatWasRead)
     EXPECT_EQ(malformed["error"].Text.rfind("scene.dae:2:", 0), 0u) << malformed["error"].Text;
 }
 
-TEST_F(SceneInfoTest, UsageErrors)
-{
+TEST_F(SceneInfoTest, UsageErrors) {
     WriteFile(Textured);
     EXPECT_EQ(Run("").Status, 2);
     EXPECT_EQ(Run("--jsn scene.dae").Status, 2);
@@ -310,21 +299,18 @@ TEST_F(SceneInfoTest, UsageErrors)
     EXPECT_EQ(Run("--arrays -- scene.dae").Status, 0);
 }
 
-TEST_F(SceneInfoTest, TextNamesWhatWasRead)
-{
+TEST_F(SceneInfoTest, TextNamesWhatWasRead) {
     WriteFile(Textured);
     const TRun run = Run("--arrays scene.dae");
     EXPECT_EQ(run.Status, 0);
     for (const char* part : {"Loaded: 1 of 1 node will be drawn", "\"Box\": 1 triangle, positions 3 (9 numbers)",
                              "texcoords 3 (6 numbers)", "\"Table\" (drawn)", "rotation about x 10, y 20, z 30 degrees",
                              "\"Wood-fx\"", "texture-missing 1, first at line 3",
-                             "\"wood.bmp\" (of node \"Table\") does not exist",
-                             "0.1 1e-07 3.4028235e+38"})
+                             "\"wood.bmp\" (of node \"Table\") does not exist", "0.1 1e-07 3.4028235e+38"})
         EXPECT_NE(run.Output.find(part), std::string::npos) << part << "\n" << run.Output;
 }
 
-TEST_F(SceneInfoTest, NotesCarryCodeLineAndElement)
-{
+TEST_F(SceneInfoTest, NotesCarryCodeLineAndElement) {
     const std::string unread = "\n<polylist count=\"1\"><input/><p>0</p></polylist>";
     const std::string text = Collada(Geometries(Mesh("Poly", Source("Poly-Position", 3, "0 0 0") + unread)) +
                                      SceneWith("\n<node name=\"M\"><matrix>1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1</matrix>"
@@ -354,14 +340,14 @@ TEST_F(SceneInfoTest, NotesCarryCodeLineAndElement)
 
 // Texture files are judged as the texture store will: one that is missing, and one that exists but has a
 // name the store has no decoder for, both draw untextured.
-TEST_F(SceneInfoTest, TextureFilesThatGiveNoTexture)
-{
+TEST_F(SceneInfoTest, TextureFilesThatGiveNoTexture) {
     auto document = [](std::string_view file) {
-        return Collada("<library_effects><effect name=\"W-fx\"><profile_COMMON><newparam><surface><init_from>I"
-                       "</init_from></surface></newparam></profile_COMMON></effect></library_effects>"
-                       "<library_images><image name=\"I\"><init_from>" + std::string(file) +
-                       "</init_from></image></library_images>" + Geometries(Mesh("G", "")) +
-                       SceneWith("\n" + PlacedNode("A", "#G", "W") + PlacedNode("B", "#G", "W")));
+        return Collada(
+            "<library_effects><effect name=\"W-fx\"><profile_COMMON><newparam><surface><init_from>I"
+            "</init_from></surface></newparam></profile_COMMON></effect></library_effects>"
+            "<library_images><image name=\"I\"><init_from>" +
+            std::string(file) + "</init_from></image></library_images>" + Geometries(Mesh("G", "")) +
+            SceneWith("\n" + PlacedNode("A", "#G", "W") + PlacedNode("B", "#G", "W")));
     };
     auto codes = [](const TJson& report) {
         std::vector<std::string> found;
@@ -382,13 +368,12 @@ TEST_F(SceneInfoTest, TextureFilesThatGiveNoTexture)
 
 // A document that fails on its first nameless element: the survey goes on and finds every other blocker,
 // including the links and textures that only a completed read can check.
-TEST_F(SceneInfoTest, SurveyPastTheFailureFindsEveryBlocker)
-{
+TEST_F(SceneInfoTest, SurveyPastTheFailureFindsEveryBlocker) {
     const std::string text = Collada(
         "<library_effects>\n<effect id=\"E\"/>\n<effect id=\"F\"/></library_effects>\n" +
         Geometries("<geometry id=\"G\"><mesh/></geometry>\n" +
                    Mesh("H", Source("H-positions", 3, "0 0 0") + "<triangles count=\"1\"><input/><p>0 0 0</p>"
-                                                                  "</triangles>")) +
+                                                                 "</triangles>")) +
         "\n" +
         SceneWith(PlacedNode("N", "#H", "E") + "\n<node name=\"M\"><matrix/><instance_geometry url=\"#H\"/></node>"));
     const TJson report = RunJson(text, "", 1);
@@ -420,8 +405,7 @@ TEST_F(SceneInfoTest, SurveyPastTheFailureFindsEveryBlocker)
         EXPECT_NE(run.Output.find(part), std::string::npos) << part << "\n" << run.Output;
 }
 
-TEST_F(SceneInfoTest, DefaultShowsTheFirstFewOfEachCause)
-{
+TEST_F(SceneInfoTest, DefaultShowsTheFirstFewOfEachCause) {
     std::string nodes;
     for (int i = 0; i < 5; ++i)
         nodes += "<node name=\"S" + std::to_string(i) + "\"><translate/><instance_geometry url=\"#G\"/></node>\n";
@@ -435,15 +419,13 @@ TEST_F(SceneInfoTest, DefaultShowsTheFirstFewOfEachCause)
     EXPECT_NE(all.Output.find("line 7: <node> node \"S4\" has no <scale>"), std::string::npos) << all.Output;
 }
 
-TEST_F(SceneInfoTest, OddBytesGiveValidJson)
-{
+TEST_F(SceneInfoTest, OddBytesGiveValidJson) {
     const std::string odd = "N\x01&quot;\\\xE9\xC3\xA9\x7F";
     const TJson report = RunJson(GeometryDocument(Mesh(odd, "")), "", 0);
     EXPECT_EQ(report["geometries"][0]["name"].Text, "N\x01\"\\\xC3\xA9\xC3\xA9\x7F");
 }
 
-TEST_F(SceneInfoTest, DeepNestingIsFast)
-{
+TEST_F(SceneInfoTest, DeepNestingIsFast) {
     std::string nested;
     for (int i = 0; i < 100000; ++i) nested += "<node>";
     nested += "<instance_geometry url=\"#G\"/>";
@@ -462,8 +444,7 @@ struct TMeasured {
     long long PeakBytes = 0;
 };
 
-TMeasured RunMeasured(const std::string& file, const char* option)
-{
+TMeasured RunMeasured(const std::string& file, const char* option) {
     const std::string tool = std::string(TOOLS_BIN_DIR) + "/sceneinfo";
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
@@ -494,8 +475,7 @@ constexpr long long SanitizedMemory = 1, SanitizedTime = 1;
 // Documents of about a megabyte shaped to make a tool that looks from every element at every other one, or
 // repeats a long name in every note, take quadratic time or memory. Each must stay within a bound linear in
 // its size, in text and in JSON (which carries every note).
-TEST_F(SceneInfoTest, QuadraticShapesStayLinear)
-{
+TEST_F(SceneInfoTest, QuadraticShapesStayLinear) {
     constexpr int Many = 7000;
     std::string vertices, inputs, indices;
     for (int i = 0; i < Many; ++i) {
@@ -504,9 +484,9 @@ TEST_F(SceneInfoTest, QuadraticShapesStayLinear)
         inputs += "<input semantic=\"VERTEX\" source=\"#" + id + "\" offset=\"" + std::to_string(i) + "\"/>\n";
         indices += "0 1 2 ";
     }
-    const std::string sharedVertices = GeometryDocument(
-        Mesh("G", Source("G-Position", 3, "0 0 0") + vertices + "<triangles count=\"1\">" + inputs + "<p>" + indices +
-                      "</p></triangles>"));
+    const std::string sharedVertices =
+        GeometryDocument(Mesh("G", Source("G-Position", 3, "0 0 0") + vertices + "<triangles count=\"1\">" + inputs +
+                                       "<p>" + indices + "</p></triangles>"));
 
     const std::string longName(400000, 'n');
     std::string sources;
@@ -517,9 +497,9 @@ TEST_F(SceneInfoTest, QuadraticShapesStayLinear)
     while (nodes.size() < 1000000) nodes += "<node><instance_geometry url=\"#G\"/></node>\n";
     const std::string namelessNodes = Collada(Geometries("") + SceneWith(nodes));
 
-    for (const auto& [name, text] : {std::pair{"shared vertices", sharedVertices},
-                                     std::pair{"long name, many sources", longNameManySources},
-                                     std::pair{"nameless nodes", namelessNodes}}) {
+    for (const auto& [name, text] :
+         {std::pair{"shared vertices", sharedVertices}, std::pair{"long name, many sources", longNameManySources},
+          std::pair{"nameless nodes", namelessNodes}}) {
         const std::string path = WriteFile(text, "big.dae");
         for (const char* option : {"--all", "--json"}) {
             SCOPED_TRACE(std::string(name) + " " + option);

@@ -141,8 +141,8 @@ TEST(SceneRenderFrame, AFarSceneFillsThePictureWithItsUpAxisUp) {
         ASSERT_EQ(Render("--size 200 -o stacked-" + up + ".png stacked-" + up + ".dae").Status, 0);
         EXPECT_EQ(Spread(ReadPicture(picture.Path.substr(picture.Path.rfind('/') + 1)), Lit).Count, 0);
 
-        ASSERT_EQ(Render("--frame --up " + up + " --size 200 -o stacked-" + up + ".png stacked-" + up + ".dae")
-                      .Status, 0);
+        ASSERT_EQ(Render("--frame --up " + up + " --size 200 -o stacked-" + up + ".png stacked-" + up + ".dae").Status,
+                  0);
         const TPicture shot = ReadPicture("stacked-" + up + ".png");
         ASSERT_EQ(shot.Width, 200);
         const TColourSpread all = Spread(shot, Lit), red = Spread(shot, Reddish), green = Spread(shot, Greenish);
@@ -213,9 +213,9 @@ TEST(SceneRenderOptions, SizeAndCameraOptionsAreChecked) {
     ASSERT_EQ(Render("--size 40x30 -o tri.png tri.dae").Status, 0);
     EXPECT_EQ(ReadPicture("tri.png").Height, 30);
 
-    for (const char* wrong : {"--size 0", "--size 20x", "--size x20", "--size -5", "--size 1e3", "--size 16385",
-                              "--frame --lookat 0,0,0,1,0,0,0,0,1", "--frame --placed 0,0,-5,0,0,0,1,1,1",
-                              "--up x --frame"}) {
+    for (const char* wrong :
+         {"--size 0", "--size 20x", "--size x20", "--size -5", "--size 1e3", "--size 16385",
+          "--frame --lookat 0,0,0,1,0,0,0,0,1", "--frame --placed 0,0,-5,0,0,0,1,1,1", "--up x --frame"}) {
         const TRun run = Render(std::string(wrong) + " -o tri.png tri.dae");
         EXPECT_EQ(run.Status, 2) << wrong;
         EXPECT_NE(run.Errors.find("usage:"), std::string::npos) << wrong;

@@ -9,24 +9,21 @@ using I = std::vector<int>;
 
 // Source element k of a stream with c components holds the values 10k, 10k+1, ...: a copied value shows
 // which element it came from.
-TFloatArray Elements(int count, int components)
-{
+TFloatArray Elements(int count, int components) {
     TFloatArray array(static_cast<std::size_t>(count * components));
     for (int k = 0; k < count; ++k)
         for (int j = 0; j < components; ++j) array[k * components + j] = static_cast<float>(10 * k + j);
     return array;
 }
 
-F Gather(std::initializer_list<int> elements, int components)
-{
+F Gather(std::initializer_list<int> elements, int components) {
     F values;
     for (int k : elements)
         for (int j = 0; j < components; ++j) values.push_back(static_cast<float>(10 * k + j));
     return values;
 }
 
-TEST(Streams, EveryCornerBecomesAVertex)
-{
+TEST(Streams, EveryCornerBecomesAVertex) {
     TGeometry g;
     g.Positions = Elements(3, 3);
     g.Normals = Elements(3, 3);
@@ -41,8 +38,7 @@ TEST(Streams, EveryCornerBecomesAVertex)
     EXPECT_EQ(g.OutOfRangeIndices + g.DroppedSlots, 0);
 }
 
-TEST(Streams, SharedCornersAreNotMerged)
-{
+TEST(Streams, SharedCornersAreNotMerged) {
     TGeometry g;
     g.Positions = Elements(4, 3);
     g.TriangleIndices = TIntArray{0, 1, 2, 2, 1, 3};
@@ -52,8 +48,7 @@ TEST(Streams, SharedCornersAreNotMerged)
 }
 
 // Slots feed the streams that were found, in the order positions, normals, texture coordinates, colours.
-TEST(Streams, SlotsFollowThePresentStreams)
-{
+TEST(Streams, SlotsFollowThePresentStreams) {
     TGeometry colours;
     colours.Positions = Elements(2, 3);
     colours.Colors = Elements(2, 4);
@@ -74,8 +69,7 @@ TEST(Streams, SlotsFollowThePresentStreams)
     EXPECT_TRUE(noNormals.Normals.Empty());
 }
 
-TEST(Streams, LinesExpandLikeTriangles)
-{
+TEST(Streams, LinesExpandLikeTriangles) {
     TGeometry g;
     g.Positions = Elements(3, 3);
     g.Colors = Elements(3, 4);
@@ -87,8 +81,7 @@ TEST(Streams, LinesExpandLikeTriangles)
     EXPECT_TRUE(g.TriangleIndices.Empty());
 }
 
-TEST(Streams, NothingToExpandLeavesEverythingAsRead)
-{
+TEST(Streams, NothingToExpandLeavesEverythingAsRead) {
     TGeometry noList;
     noList.Positions = Elements(2, 3);
     noList.BuildStreams();
@@ -102,8 +95,7 @@ TEST(Streams, NothingToExpandLeavesEverythingAsRead)
 
 // An index outside its source is never read: the vertex keeps zeros in that stream, and the load goes on.
 // A source whose float count is not a whole number of elements ends at its last whole element.
-TEST(Streams, IndicesOutsideTheSourceStayZero)
-{
+TEST(Streams, IndicesOutsideTheSourceStayZero) {
     TGeometry g;
     g.Positions = Elements(2, 3);
     TFloatArray partial = Elements(2, 2);
@@ -127,8 +119,7 @@ TEST(Streams, IndicesOutsideTheSourceStayZero)
 
 // Three streams found but eight slots: the last group is incomplete. Streams are sized total x C / stride,
 // so the room the dropped slots would have filled stays 0.
-TEST(Streams, SlotsOfALastIncompleteGroupAreDropped)
-{
+TEST(Streams, SlotsOfALastIncompleteGroupAreDropped) {
     TGeometry g;
     g.Positions = Elements(2, 3);
     g.Normals = Elements(2, 3);
@@ -146,12 +137,11 @@ TEST(Streams, SlotsOfALastIncompleteGroupAreDropped)
 // The same expansion reached through a document: a textured quad of two triangles.
 using StreamDocumentTest = LoaderTest;
 
-TEST_F(StreamDocumentTest, QuadFromDocument)
-{
-    const auto r = Load(GeometryDocument(Mesh(
-        "Quad", Source("Quad-Position", 12, "0 0 0  1 0 0  1 1 0  0 1 0") + Source("Quad-Normals", 3, "0 0 1") +
-                    Source("Quad-UV", 8, "0 0 1 0 1 1 0 1") + "<vertices id=\"Quad-Vertex\"/>" +
-                    Primitive("triangles", 2, 3, "0 0 0 1 0 1 2 0 2  0 0 0 2 0 2 3 0 3"))));
+TEST_F(StreamDocumentTest, QuadFromDocument) {
+    const auto r = Load(GeometryDocument(
+        Mesh("Quad", Source("Quad-Position", 12, "0 0 0  1 0 0  1 1 0  0 1 0") + Source("Quad-Normals", 3, "0 0 1") +
+                         Source("Quad-UV", 8, "0 0 1 0 1 1 0 1") + "<vertices id=\"Quad-Vertex\"/>" +
+                         Primitive("triangles", 2, 3, "0 0 0 1 0 1 2 0 2  0 0 0 2 0 2 3 0 3"))));
     ASSERT_TRUE(r.Loaded) << r.Error;
     const TGeometry& q = r.Geometry(0);
     EXPECT_EQ(Values(q.TriangleIndices), (I{0, 1, 2, 3, 4, 5}));

@@ -171,9 +171,9 @@ TEST_F(TextureStore, ThreeByTwoBmpIsUploadedBottomRowFirstExactly) {
     const int index = Engine.TextureEngine->LoadTexture(File("three.bmp", Bmp24(ThreeByTwo())), Unit0);
     std::vector<unsigned char> rgba;
     ReadBack(index, rgba);
-    EXPECT_EQ(rgba, (std::vector<unsigned char>{0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0xFF,
-                                                0x80, 0x80, 0x80, 0xFF, 0xFF, 0x00, 0x00, 0xFF,
-                                                0x00, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0xFF, 0xFF}));
+    EXPECT_EQ(rgba,
+              (std::vector<unsigned char>{0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0xFF, 0x80, 0x80, 0x80, 0xFF,
+                                          0xFF, 0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0xFF, 0xFF}));
 }
 
 TEST_F(TextureStore, ThreeByTwoJpegIsUploadedWithinTolerance) {
@@ -306,9 +306,9 @@ TEST_F(TextureStore, BindAndUnbindWorkOnTheTexturesOwnUnit) {
     TTexture& texture = Texture(index);
     DriverActiveTexture(Unit0);
     const long long id = texture.Id;
-    EXPECT_EQ(Recorded([&] { texture.Bind(); }),
-              (std::vector<TCall>{{"glActiveTextureARB", {Unit0 + 1}}, {"glEnable", {GL_TEXTURE_2D}},
-                                  {"glBindTexture", {GL_TEXTURE_2D, id}}}));
+    EXPECT_EQ(Recorded([&] { texture.Bind(); }), (std::vector<TCall>{{"glActiveTextureARB", {Unit0 + 1}},
+                                                                     {"glEnable", {GL_TEXTURE_2D}},
+                                                                     {"glBindTexture", {GL_TEXTURE_2D, id}}}));
     GLint active = 0, bound = 0;
     glGetIntegerv(GL_ACTIVE_TEXTURE_ARB, &active);
     EXPECT_EQ(active, Unit0 + 1);

@@ -8,16 +8,14 @@ namespace {
 
 class XmlTest : public LoaderTest {
 protected:
-    TXmlNode Parse(std::string_view content)
-    {
+    TXmlNode Parse(std::string_view content) {
         LastFile = WriteFile(content, "doc.xml");
         Document.LoadFromFile(LastFile);
         return Document.DocumentElement();
     }
     // The message of the TXmlError that action raises, or "" when it raises none.
     template <typename Action>
-    static std::string ErrorOf(Action action)
-    {
+    static std::string ErrorOf(Action action) {
         try {
             action();
         } catch (const TXmlError& error) {
@@ -28,8 +26,7 @@ protected:
     std::string LastFile;
 };
 
-TEST_F(XmlTest, CommentsAndInstructionsCountWhiteSpaceDoesNot)
-{
+TEST_F(XmlTest, CommentsAndInstructionsCountWhiteSpaceDoesNot) {
     const TXmlNode root = Parse("<root>\n  <a/>\n  <!-- note -->\n  <?pi data?>\n  <b>x</b>\n</root>");
     EXPECT_EQ(root.Name(), "root");
     EXPECT_EQ(root.ChildNodeCount(), 4);
@@ -37,8 +34,7 @@ TEST_F(XmlTest, CommentsAndInstructionsCountWhiteSpaceDoesNot)
     EXPECT_EQ(Parse("<root/>").ChildNodeCount(), 0);
 }
 
-TEST_F(XmlTest, NextSiblingVisitsEveryKind)
-{
+TEST_F(XmlTest, NextSiblingVisitsEveryKind) {
     const TXmlNode a = Parse("<root><a/><!--c--><?pi x?><b/></root>").FirstChild("a");
     const TXmlNode comment = a.NextSibling();
     ASSERT_TRUE(comment);
@@ -52,8 +48,7 @@ TEST_F(XmlTest, NextSiblingVisitsEveryKind)
     EXPECT_FALSE(pi.NextSibling().NextSibling());
 }
 
-TEST_F(XmlTest, FirstChildMatchesExactNamesOfElementsOnly)
-{
+TEST_F(XmlTest, FirstChildMatchesExactNamesOfElementsOnly) {
     const TXmlNode root = Parse("<root><Mesh id=\"1\"/><!--mesh--><mesh id=\"2\"/><mesh id=\"3\"/></root>");
     EXPECT_EQ(root.FirstChild("mesh").AttributeText("id"), "2");
     EXPECT_FALSE(root.FirstChild("MESH"));
@@ -61,9 +56,9 @@ TEST_F(XmlTest, FirstChildMatchesExactNamesOfElementsOnly)
     EXPECT_FALSE(root.FirstChild("mesh").FirstChild("anything"));
 }
 
-TEST_F(XmlTest, MissingAttributeIsNotAnEmptyOne)
-{
-    const TXmlNode root = Parse("<root>\n<e empty=\"\" n=\"42\" neg=\"-7\" bad=\"12abc\" big=\"4294967296\"/>\n</root>");
+TEST_F(XmlTest, MissingAttributeIsNotAnEmptyOne) {
+    const TXmlNode root =
+        Parse("<root>\n<e empty=\"\" n=\"42\" neg=\"-7\" bad=\"12abc\" big=\"4294967296\"/>\n</root>");
     const TXmlNode e = root.FirstChild("e");
     EXPECT_TRUE(e.HasAttribute("empty"));
     EXPECT_EQ(e.AttributeText("empty"), "");
@@ -77,10 +72,10 @@ TEST_F(XmlTest, MissingAttributeIsNotAnEmptyOne)
     }
 }
 
-TEST_F(XmlTest, TextOfOneTextNodeOnly)
-{
-    const TXmlNode root = Parse("<root><empty/><pair></pair><t> 1 2 </t><cd><![CDATA[a<b]]></cd>"
-                                "<mixed>1<!--c-->2</mixed>\n<child><x/></child><ent>&lt;&amp;</ent></root>");
+TEST_F(XmlTest, TextOfOneTextNodeOnly) {
+    const TXmlNode root = Parse(
+        "<root><empty/><pair></pair><t> 1 2 </t><cd><![CDATA[a<b]]></cd>"
+        "<mixed>1<!--c-->2</mixed>\n<child><x/></child><ent>&lt;&amp;</ent></root>");
     EXPECT_EQ(root.FirstChild("empty").Text(), "");
     EXPECT_EQ(root.FirstChild("pair").Text(), "");
     EXPECT_EQ(root.FirstChild("t").Text(), " 1 2 ");
@@ -90,8 +85,7 @@ TEST_F(XmlTest, TextOfOneTextNodeOnly)
     EXPECT_EQ(ErrorOf([&] { root.FirstChild("child").Text(); }).rfind(LastFile + ":2: <child>", 0), 0u);
 }
 
-TEST_F(XmlTest, LinesCountFromOne)
-{
+TEST_F(XmlTest, LinesCountFromOne) {
     const TXmlNode root = Parse("<root>\n\n<a/>\r\n<b\n  x=\"1\"/></root>");
     EXPECT_EQ(root.Line(), 1);
     EXPECT_EQ(root.FirstChild("a").Line(), 3);
@@ -100,14 +94,13 @@ TEST_F(XmlTest, LinesCountFromOne)
 
 // Documents the parser converts to UTF-8 first: the lines are those of the document, whatever the width of
 // its characters. Each holds multi-byte characters before the element, and a surrogate pair in UTF-16.
-TEST_F(XmlTest, LinesAreTheDocumentsInEveryEncoding)
-{
-    const std::u32string text = U"<root>\n<!-- \u00E9\u20AC\U0001F600 -->\n\n<a/>\n<!-- \u00E9\u00E9\u00E9 -->\n<b/></root>";
+TEST_F(XmlTest, LinesAreTheDocumentsInEveryEncoding) {
+    const std::u32string text =
+        U"<root>\n<!-- \u00E9\u20AC\U0001F600 -->\n\n<a/>\n<!-- \u00E9\u00E9\u00E9 -->\n<b/></root>";
     const auto encode = [&](int width, bool bigEndian) {
         std::string out;
         const auto unit = [&](char32_t value) {
-            for (int i = 0; i < width; ++i)
-                out += char(value >> (8 * (bigEndian ? width - 1 - i : i)) & 0xFF);
+            for (int i = 0; i < width; ++i) out += char(value >> (8 * (bigEndian ? width - 1 - i : i)) & 0xFF);
         };
         unit(0xFEFF);
         for (char32_t c : text) {
@@ -125,15 +118,15 @@ TEST_F(XmlTest, LinesAreTheDocumentsInEveryEncoding)
         EXPECT_EQ(root.FirstChild("a").Line(), 4) << width << " bytes, big-endian " << bigEndian;
         EXPECT_EQ(root.FirstChild("b").Line(), 6) << width << " bytes, big-endian " << bigEndian;
     }
-    const TXmlNode latin = Parse("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<root>\xE9\xE9\xE9\xE9\n<a/>\n</root>");
+    const TXmlNode latin =
+        Parse("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<root>\xE9\xE9\xE9\xE9\n<a/>\n</root>");
     EXPECT_EQ(latin.FirstChild("a").Line(), 3);
     static constexpr char malformed[] = "\xFF\xFE<\0r\0>\0\n\0\xE9\0\xE9\0\n\0<\0/\0x\0>\0";
     const std::string message = ErrorOf([&] { Parse(std::string(malformed, sizeof malformed - 1)); });
     EXPECT_EQ(message.rfind(LastFile + ":3:", 0), 0u) << message;
 }
 
-TEST_F(XmlTest, UnreadableFilesNameTheFile)
-{
+TEST_F(XmlTest, UnreadableFilesNameTheFile) {
     const std::string missing = (Dir / "missing.dae").string();
     EXPECT_NE(ErrorOf([&] { Document.LoadFromFile(missing); }).find(missing), std::string::npos);
     EXPECT_NE(ErrorOf([&] { Document.LoadFromFile(Dir.string()); }).find(Dir.string()), std::string::npos);
@@ -142,23 +135,20 @@ TEST_F(XmlTest, UnreadableFilesNameTheFile)
     EXPECT_FALSE(Document.DocumentElement());
 }
 
-TEST_F(XmlTest, MalformedXmlGivesLineAndColumn)
-{
+TEST_F(XmlTest, MalformedXmlGivesLineAndColumn) {
     const std::string file = WriteFile("<root>\n  <a>\n  <b></a>\n</root>\n", "bad.dae");
     const std::string message = ErrorOf([&] { Document.LoadFromFile(file); });
     EXPECT_TRUE(HasLineAndColumn(message, file, 3)) << message;
     EXPECT_FALSE(Document.DocumentElement());
 }
 
-TEST_F(XmlTest, NextLoadReplacesTheContent)
-{
+TEST_F(XmlTest, NextLoadReplacesTheContent) {
     Parse("<first><a/></first>");
     EXPECT_EQ(Parse("<second/>").Name(), "second");
     EXPECT_FALSE(Document.DocumentElement().FirstChild("a"));
 }
 
-TEST(EscapeForMessage, ControlAndInvalidBytesAreEscaped)
-{
+TEST(EscapeForMessage, ControlAndInvalidBytesAreEscaped) {
     EXPECT_EQ(EscapeForMessage("plain name"), "plain name");
     std::string escaped = EscapeForMessage("a\nb\x01");
     for (char& c : escaped) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -55,8 +55,9 @@ struct TOptions {
     int Width = 702;
     int Height = 387;
     // The viewer's start view: from (-4, 0, 2) along the heading 0.3 radians right of +x, z up.
-    std::vector<float> LookAt{-4.0f, 0.0f, 2.0f, static_cast<float>(-4.0 + std::cos(0.3)),
-                              static_cast<float>(-std::sin(0.3)), 2.0f, 0.0f, 0.0f, 1.0f};
+    std::vector<float> LookAt{
+        -4.0f, 0.0f, 2.0f, static_cast<float>(-4.0 + std::cos(0.3)), static_cast<float>(-std::sin(0.3)), 2.0f,
+        0.0f,  0.0f, 1.0f};
     std::vector<float> Placed;
     bool Frame = false;
     char UpAxis = 'z';
@@ -115,29 +116,38 @@ TOptions ParseArguments(int argc, char** argv) {
             if (i + 1 >= argc) throw TUsageError(argument + " needs a value");
             return argv[++i];
         };
-        if (argument == "--size") ParseSize(value(), options);
+        if (argument == "--size")
+            ParseSize(value(), options);
         else if (argument == "--lookat") {
             options.LookAt = ParseNine(value(), argument);
             lookAtGiven = true;
-        }
-        else if (argument == "--frame") options.Frame = true;
+        } else if (argument == "--frame")
+            options.Frame = true;
         else if (argument == "--up") {
             const std::string axis = value();
             if (axis != "z" && axis != "y") throw TUsageError("--up takes z or y, not " + axis);
             options.UpAxis = axis[0];
-        }
-        else if (argument == "--placed") options.Placed = ParseNine(value(), argument);
-        else if (argument == "--fov") options.FieldOfView = ParseFloat(value(), argument);
-        else if (argument == "--near") options.NearPlane = ParseFloat(value(), argument);
-        else if (argument == "--far") options.FarPlane = ParseFloat(value(), argument);
+        } else if (argument == "--placed")
+            options.Placed = ParseNine(value(), argument);
+        else if (argument == "--fov")
+            options.FieldOfView = ParseFloat(value(), argument);
+        else if (argument == "--near")
+            options.NearPlane = ParseFloat(value(), argument);
+        else if (argument == "--far")
+            options.FarPlane = ParseFloat(value(), argument);
         else if (argument == "--phong") {
             options.VertexFile = value();
             options.FragmentFile = value();
-        } else if (argument == "--no-textures") options.Textures = false;
-        else if (argument == "--wireframe") options.Wireframe = true;
-        else if (argument == "-o") options.Output = value();
-        else if (argument.size() > 1 && argument[0] == '-') throw TUsageError("unknown option " + argument);
-        else options.Files.push_back(argument);
+        } else if (argument == "--no-textures")
+            options.Textures = false;
+        else if (argument == "--wireframe")
+            options.Wireframe = true;
+        else if (argument == "-o")
+            options.Output = value();
+        else if (argument.size() > 1 && argument[0] == '-')
+            throw TUsageError("unknown option " + argument);
+        else
+            options.Files.push_back(argument);
     }
     if (options.Frame && (lookAtGiven || !options.Placed.empty()))
         throw TUsageError("--frame places the camera itself; it does not go with --lookat or --placed");
@@ -264,8 +274,8 @@ std::optional<TFraming> FrameAll(const std::vector<TPoint>& points, char upAxis,
 // Points the camera at everything drawn and fits the clipping planes to it, unless they were given.
 void FrameCamera(TColladaEngine& engine, TOptions& options) {
     const double aspect = static_cast<double>(options.Width) / options.Height;
-    const std::optional<TFraming> framing = FrameAll(DrawnVertices(engine), options.UpAxis, options.FieldOfView,
-                                                     aspect);
+    const std::optional<TFraming> framing =
+        FrameAll(DrawnVertices(engine), options.UpAxis, options.FieldOfView, aspect);
     if (!framing) {
         std::cerr << "scenerender: warning: nothing is drawn within single-precision range, so --frame keeps "
                      "the default camera\n";
@@ -335,8 +345,7 @@ void WritePicture(const TOptions& options) {
     std::vector<unsigned char> rows(pixels.size());
     for (std::size_t y = 0; y < height; ++y)
         std::copy_n(&pixels[(height - 1 - y) * width * 4], width * 4, &rows[y * width * 4]);
-    if (!stbi_write_png(options.Output.c_str(), options.Width, options.Height, 4, rows.data(),
-                        options.Width * 4))
+    if (!stbi_write_png(options.Output.c_str(), options.Width, options.Height, 4, rows.data(), options.Width * 4))
         throw std::runtime_error(options.Output + ": cannot write the picture");
 }
 

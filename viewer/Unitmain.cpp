@@ -33,9 +33,7 @@ TForm1::TForm1(TSceneFiles scene) : TFormWindow("Vantrell"), Scene(std::move(sce
     EndControls();
 }
 
-TForm1::~TForm1() {
-    FormClose();
-}
+TForm1::~TForm1() { FormClose(); }
 
 void TForm1::FormCreate() {
     // The window's own painting is double-buffered already: TFormWindow is an Fl_Double_Window.
@@ -45,8 +43,8 @@ void TForm1::FormCreate() {
         const int index = Engine->LoadAsset(Scene.Documents[document]);
         if (document == 0) ModelsIndex = index;
     }
-    SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse.data(), LightPosition.data(),
-               Scene.VertexFile.c_str(), Scene.FragmentFile.c_str());
+    SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse.data(), LightPosition.data(), Scene.VertexFile.c_str(),
+               Scene.FragmentFile.c_str());
     AttachPhong(*Engine, ModelsIndex, PhongIndex);
     CameraPosition[0] = -4.0;
     CameraPosition[2] = 2.0;
@@ -57,9 +55,7 @@ void TForm1::FormResize() {
     if (Engine) Engine->Resize(PanelGraphics->w(), PanelGraphics->h());
 }
 
-void TForm1::FormClose() {
-    Engine.reset();
-}
+void TForm1::FormClose() { Engine.reset(); }
 
 void TForm1::FormKeyDown(int key) {
     if (key >= 0 && key < static_cast<int>(KeyState.size())) KeyState[key] = true;
@@ -78,21 +74,15 @@ void TForm1::ApplicationIdle() {
                          0.0f, 0.0f, 1.0f);
 }
 
-void TForm1::Timer1Timer() {
-    WalkStep(CameraPosition, Pitch, Yaw, KeyState);
-}
+void TForm1::Timer1Timer() { WalkStep(CameraPosition, Pitch, Yaw, KeyState); }
 
-void TForm1::PanelGraphicsMouseDown(int x, int y) {
-    Drag.Press(x, y);
-}
+void TForm1::PanelGraphicsMouseDown(int x, int y) { Drag.Press(x, y); }
 
 void TForm1::PanelGraphicsMouseMove(int x, int y) {
     if (const std::optional<TPixelStep> step = Drag.Move(x, y)) TurnView(Pitch, Yaw, step->Dx, step->Dy);
 }
 
-void TForm1::PanelGraphicsMouseUp(int, int) {
-    Drag.Release();
-}
+void TForm1::PanelGraphicsMouseUp(int, int) { Drag.Release(); }
 
 void TForm1::CheckBox1Click() {
     if (Engine) SwitchShaders(*Engine, CheckBox1->value() != 0);

@@ -19,9 +19,7 @@ TVector3 Forward(double pitch, double yaw) {
     return {std::cos(pitch) * std::cos(yaw), -std::cos(pitch) * std::sin(yaw), -std::sin(pitch)};
 }
 
-TVector3 Left(double yaw) {
-    return {std::sin(yaw), std::cos(yaw), 0.0};
-}
+TVector3 Left(double yaw) { return {std::sin(yaw), std::cos(yaw), 0.0}; }
 
 void WalkStep(TVector3& position, double pitch, double yaw, const TKeyTable& keyState) {
     const TVector3 forward = Normalised(Forward(pitch, yaw));
@@ -31,7 +29,8 @@ void WalkStep(TVector3& position, double pitch, double yaw, const TKeyTable& key
     if (keyState[KeyS]) Add(position, forward, -1.0);
     if (keyState[KeyA]) Add(position, left, 1.0);
     if (keyState[KeyD]) Add(position, left, -1.0);
-    const double distance = std::sqrt(position[0] * position[0] + position[1] * position[1] + position[2] * position[2]);
+    const double distance =
+        std::sqrt(position[0] * position[0] + position[1] * position[1] + position[2] * position[2]);
     if (distance > WalkRadius) position = before;
     if (position[2] < EyeHeight) position[2] = EyeHeight;
 }

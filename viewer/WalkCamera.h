@@ -8,9 +8,9 @@ using TVector3 = std::array<double, 3>;
 using TKeyTable = std::array<bool, 256>;
 
 constexpr int KeyW = 87, KeyS = 83, KeyA = 65, KeyD = 68;
-constexpr double WalkRadius = 50.0;    // the eye never leaves this sphere about the origin
-constexpr double EyeHeight = 1.8;      // nor goes below this height above the ground z = 0
-constexpr double PitchLimit = 1.5;     // radians either way
+constexpr double WalkRadius = 50.0;                       // the eye never leaves this sphere about the origin
+constexpr double EyeHeight = 1.8;                         // nor goes below this height above the ground z = 0
+constexpr double PitchLimit = 1.5;                        // radians either way
 constexpr double RadiansPerPixel = 0.014285714285714285;  // 70 pixels of drag turn the view one radian
 
 // Where the eye looks: (1, 0, 0) pitched about y, then turned about z by -yaw. Positive pitch looks down and

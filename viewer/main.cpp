@@ -19,10 +19,9 @@ const char* const Usage =
 }  // namespace
 
 int main(int argc, char** argv) {
-    const TCommandLine line =
-        ReadCommandLine(argc, argv,
-                        DataFiles({"../data/models.dae", "../data/ground.dae", "../data/rocks.dae", "../data/sky.dae"}),
-                        SIZE_MAX, Usage);
+    const TCommandLine line = ReadCommandLine(
+        argc, argv, DataFiles({"../data/models.dae", "../data/ground.dae", "../data/rocks.dae", "../data/sky.dae"}),
+        SIZE_MAX, Usage);
     if (line.ExitStatus) return *line.ExitStatus;
     return RunApplication("Vantrell", [&line] { return std::make_unique<TForm1>(line.Scene); });
 }

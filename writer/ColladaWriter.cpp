@@ -11,8 +11,7 @@ namespace {
 // A number as the documents write it: at most six significant digits in the C conventions whatever the
 // locale, no negative zero, and plain decimals rather than exponents. Appended in place: meshes of millions
 // of numbers are written through here.
-void AppendNumber(std::string& out, float value)
-{
+void AppendNumber(std::string& out, float value) {
     if (std::fabs(value) < 5e-7f) {
         out += '0';
         return;
@@ -24,15 +23,13 @@ void AppendNumber(std::string& out, float value)
     out.append(buffer, result.ptr);
 }
 
-std::string FormatNumber(float value)
-{
+std::string FormatNumber(float value) {
     std::string out;
     AppendNumber(out, value);
     return out;
 }
 
-std::string Escape(const std::string& text)
-{
+std::string Escape(const std::string& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
@@ -46,8 +43,7 @@ std::string Escape(const std::string& text)
     return out;
 }
 
-std::string Join(std::initializer_list<float> values)
-{
+std::string Join(std::initializer_list<float> values) {
     std::string out;
     for (float v : values) {
         if (!out.empty()) out += ' ';
@@ -63,8 +59,7 @@ struct TStream {
     std::vector<float> Values;
 };
 
-void WriteSource(std::string& out, const std::string& geometry, const TStream& stream)
-{
+void WriteSource(std::string& out, const std::string& geometry, const TStream& stream) {
     const std::string id = geometry + stream.Suffix;
     const std::size_t components = std::char_traits<char>::length(stream.Params);
     out += "        <source id=\"" + id + "\" name=\"" + id + "\">\n";
@@ -84,8 +79,7 @@ void WriteSource(std::string& out, const std::string& geometry, const TStream& s
     out += "        </source>\n";
 }
 
-std::vector<TStream> StreamsOf(const TMesh& mesh)
-{
+std::vector<TStream> StreamsOf(const TMesh& mesh) {
     std::vector<TStream> streams;
     TStream positions{"-Position", "VERTEX", "XYZ", {}};
     for (const TVec3& p : mesh.Positions) positions.Values.insert(positions.Values.end(), {p.X, p.Y, p.Z});
@@ -108,8 +102,7 @@ std::vector<TStream> StreamsOf(const TMesh& mesh)
     return streams;
 }
 
-std::string GeometryText(const std::string& name, const TMesh& mesh, const std::string& material)
-{
+std::string GeometryText(const std::string& name, const TMesh& mesh, const std::string& material) {
     mesh.Check();
     if (mesh.Indices.empty()) throw std::logic_error("geometry " + name + " has no primitives");
     const std::vector<TStream> streams = StreamsOf(mesh);
@@ -133,7 +126,8 @@ std::string GeometryText(const std::string& name, const TMesh& mesh, const std::
     for (std::size_t i = 0; i < mesh.Indices.size(); ++i) {
         out += (i % perPrimitive == 0) ? '\n' : ' ';
         char index[16];
-        const std::size_t length = static_cast<std::size_t>(std::to_chars(index, index + sizeof index, mesh.Indices[i]).ptr - index);
+        const std::size_t length =
+            static_cast<std::size_t>(std::to_chars(index, index + sizeof index, mesh.Indices[i]).ptr - index);
         for (std::size_t s = 0; s < streams.size(); ++s) {
             if (s > 0) out += ' ';
             out.append(index, length);
@@ -147,33 +141,28 @@ std::string GeometryText(const std::string& name, const TMesh& mesh, const std::
 }  // namespace
 
 TColladaWriter::TColladaWriter(std::string upAxis, std::string authoringTool)
-    : UpAxis(std::move(upAxis)), AuthoringTool(Escape(authoringTool))
-{
+    : UpAxis(std::move(upAxis)), AuthoringTool(Escape(authoringTool)) {
     if (UpAxis != "Z_UP" && UpAxis != "Y_UP") throw std::invalid_argument("up axis must be Z_UP or Y_UP");
 }
 
-bool TColladaWriter::HasMaterial(const std::string& name) const
-{
+bool TColladaWriter::HasMaterial(const std::string& name) const {
     return std::any_of(Materials.begin(), Materials.end(), [&](const TMaterial& m) { return m.Name == name; });
 }
 
 // Entries keep their names escaped, as they are written; lookups escape the name they are given.
-const TColladaWriter::TGeometryEntry& TColladaWriter::FindGeometry(const std::string& name) const
-{
+const TColladaWriter::TGeometryEntry& TColladaWriter::FindGeometry(const std::string& name) const {
     for (const TGeometryEntry& geometry : Geometries)
         if (geometry.Name == name) return geometry;
     throw std::logic_error("node instances unknown geometry " + name);
 }
 
-void TColladaWriter::AddMaterial(const std::string& name, const std::string& fileName, const TSurfaceLook& look)
-{
+void TColladaWriter::AddMaterial(const std::string& name, const std::string& fileName, const TSurfaceLook& look) {
     const std::string escaped = Escape(name);
     if (HasMaterial(escaped)) throw std::logic_error("material " + name + " added twice");
     Materials.push_back({escaped, fileName, look});
 }
 
-void TColladaWriter::AddGeometry(const std::string& name, const TMesh& mesh, const std::string& material)
-{
+void TColladaWriter::AddGeometry(const std::string& name, const TMesh& mesh, const std::string& material) {
     const std::string escaped = Escape(name), escapedMaterial = Escape(material);
     if (!HasMaterial(escapedMaterial))
         throw std::logic_error("geometry " + name + " uses unknown material " + material);
@@ -182,8 +171,7 @@ void TColladaWriter::AddGeometry(const std::string& name, const TMesh& mesh, con
     Geometries.push_back({escaped, escapedMaterial, GeometryText(escaped + "-Geometry", mesh, escapedMaterial)});
 }
 
-void TColladaWriter::AddNode(const std::string& name, const std::string& geometry, const TPlacement& placement)
-{
+void TColladaWriter::AddNode(const std::string& name, const std::string& geometry, const TPlacement& placement) {
     const std::string escaped = Escape(name), escapedGeometry = Escape(geometry);
     FindGeometry(escapedGeometry);
     for (const TNodeEntry& node : Nodes)
@@ -191,8 +179,7 @@ void TColladaWriter::AddNode(const std::string& name, const std::string& geometr
     Nodes.push_back({escaped, escapedGeometry, placement});
 }
 
-std::string TColladaWriter::Text() const
-{
+std::string TColladaWriter::Text() const {
     std::string out;
     out += "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
     out += "<COLLADA xmlns=\"http://www.collada.org/2005/11/COLLADASchema\" version=\"1.4.1\">\n";
@@ -240,8 +227,8 @@ std::string TColladaWriter::Text() const
 
     out += "  <library_materials>\n";
     for (const TMaterial& m : Materials)
-        out += "    <material id=\"" + m.Name + "\" name=\"" + m.Name + "\">\n      <instance_effect url=\"#" +
-               m.Name + "-fx\"/>\n    </material>\n";
+        out += "    <material id=\"" + m.Name + "\" name=\"" + m.Name + "\">\n      <instance_effect url=\"#" + m.Name +
+               "-fx\"/>\n    </material>\n";
     out += "  </library_materials>\n";
 
     out += "  <library_geometries>\n";
@@ -262,8 +249,9 @@ std::string TColladaWriter::Text() const
         out += "        <instance_geometry url=\"#" + node.Geometry + "-Geometry\">\n";
         out += "          <bind_material>\n            <technique_common>\n";
         out += "              <instance_material symbol=\"" + material + "\" target=\"#" + material + "\">\n";
-        out += "                <bind_vertex_input semantic=\"UVSET0\" input_semantic=\"TEXCOORD\" "
-               "input_set=\"0\"/>\n";
+        out +=
+            "                <bind_vertex_input semantic=\"UVSET0\" input_semantic=\"TEXCOORD\" "
+            "input_set=\"0\"/>\n";
         out += "              </instance_material>\n";
         out += "            </technique_common>\n          </bind_material>\n";
         out += "        </instance_geometry>\n";
@@ -275,8 +263,7 @@ std::string TColladaWriter::Text() const
     return out;
 }
 
-void TColladaWriter::Save(const std::string& path) const
-{
+void TColladaWriter::Save(const std::string& path) const {
     const std::string text = Text();
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));

@@ -3,8 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-void TMesh::Check() const
-{
+void TMesh::Check() const {
     const std::size_t n = Positions.size();
     auto fits = [n](std::size_t size) { return size == 0 || size == n; };
     if (!fits(Normals.size()) || !fits(TexCoords.size()) || !fits(Colors.size()))

@@ -21,9 +21,9 @@ struct TColor {
 struct TMesh {
     bool Lines = false;
     std::vector<TVec3> Positions;
-    std::vector<TVec3> Normals;     // empty or one per position
-    std::vector<TVec2> TexCoords;   // empty or one per position
-    std::vector<TColor> Colors;     // empty or one per position
+    std::vector<TVec3> Normals;    // empty or one per position
+    std::vector<TVec2> TexCoords;  // empty or one per position
+    std::vector<TColor> Colors;    // empty or one per position
     std::vector<std::uint32_t> Indices;
 
     std::size_t PrimitiveCount() const { return Indices.size() / (Lines ? 2 : 3); }

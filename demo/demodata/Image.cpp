@@ -9,16 +9,13 @@
 
 #include <jpeglib.h>
 
-TRgb Lerp(const TRgb& a, const TRgb& b, double t)
-{
+TRgb Lerp(const TRgb& a, const TRgb& b, double t) {
     return {a.R + (b.R - a.R) * t, a.G + (b.G - a.G) * t, a.B + (b.B - a.B) * t};
 }
 TRgb operator*(const TRgb& c, double k) { return {c.R * k, c.G * k, c.B * k}; }
 TRgb operator+(const TRgb& a, const TRgb& b) { return {a.R + b.R, a.G + b.G, a.B + b.B}; }
 
-TImage::TImage(int width, int height)
-    : W(width), H(height), Bytes(static_cast<std::size_t>(width) * height * 3, 0)
-{
+TImage::TImage(int width, int height) : W(width), H(height), Bytes(static_cast<std::size_t>(width) * height * 3, 0) {
     if (width <= 0 || height <= 0) throw std::invalid_argument("image size must be positive");
 }
 
@@ -26,29 +23,25 @@ namespace {
 
 std::uint8_t ToByte(double v) { return static_cast<std::uint8_t>(std::clamp(v, 0.0, 1.0) * 255.0 + 0.5); }
 
-void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes)
-{
+void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) throw std::runtime_error(path + ": cannot be written");
 }
 
-void Put16(std::vector<std::uint8_t>& out, std::uint32_t v)
-{
+void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
     out.push_back(static_cast<std::uint8_t>(v));
     out.push_back(static_cast<std::uint8_t>(v >> 8));
 }
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v)
-{
+void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     Put16(out, v & 0xFFFF);
     Put16(out, v >> 16);
 }
 
 }  // namespace
 
-void TImage::Set(int x, int y, const TRgb& colour)
-{
+void TImage::Set(int x, int y, const TRgb& colour) {
     if (x < 0 || y < 0 || x >= W || y >= H) throw std::out_of_range("pixel outside the image");
     std::uint8_t* p = &Bytes[(static_cast<std::size_t>(y) * W + x) * 3];
     p[0] = ToByte(colour.R);
@@ -56,8 +49,7 @@ void TImage::Set(int x, int y, const TRgb& colour)
     p[2] = ToByte(colour.B);
 }
 
-void WriteBmp(const TImage& image, const std::string& path)
-{
+void WriteBmp(const TImage& image, const std::string& path) {
     const std::uint32_t rowBytes = (static_cast<std::uint32_t>(image.Width()) * 3 + 3) & ~3u;
     const std::uint32_t pixelBytes = rowBytes * static_cast<std::uint32_t>(image.Height());
     const std::uint32_t headerBytes = 14 + 40;
@@ -99,16 +91,14 @@ struct TJpegErrors {
     char Message[JMSG_LENGTH_MAX];
 };
 
-void JpegFailed(j_common_ptr info)
-{
+void JpegFailed(j_common_ptr info) {
     auto* errors = reinterpret_cast<TJpegErrors*>(info->err);
     info->err->format_message(info, errors->Message);
     std::longjmp(errors->Jump, 1);
 }
 
 // Kept free of objects with destructors, because a libjpeg error leaves it through longjmp.
-bool Compress(const TImage& image, int quality, unsigned char** buffer, unsigned long* size, TJpegErrors& errors)
-{
+bool Compress(const TImage& image, int quality, unsigned char** buffer, unsigned long* size, TJpegErrors& errors) {
     jpeg_compress_struct info;
     info.err = jpeg_std_error(&errors.Manager);
     errors.Manager.error_exit = JpegFailed;
@@ -137,8 +127,7 @@ bool Compress(const TImage& image, int quality, unsigned char** buffer, unsigned
 
 }  // namespace
 
-void WriteJpeg(const TImage& image, const std::string& path, int quality)
-{
+void WriteJpeg(const TImage& image, const std::string& path, int quality) {
     TJpegErrors errors{};
     unsigned char* buffer = nullptr;
     unsigned long size = 0;

@@ -10,16 +10,14 @@ namespace {
 
 constexpr float Pi = std::numbers::pi_v<float>;
 
-float SmoothStep(float edge0, float edge1, float x)
-{
+float SmoothStep(float edge0, float edge1, float x) {
     const float t = std::clamp((x - edge0) / (edge1 - edge0), 0.0f, 1.0f);
     return t * t * (3.0f - 2.0f * t);
 }
 
 }  // namespace
 
-float GroundHeight(float x, float y, float flatRadius)
-{
+float GroundHeight(float x, float y, float flatRadius) {
     const float r = std::hypot(x, y);
     const float rise = SmoothStep(flatRadius, flatRadius * 2.6f, r);
     if (rise <= 0.0f) return 0.0f;
@@ -31,15 +29,13 @@ TVec3 SunDirection() { return Normalized({0.45f, -0.35f, 0.82f}); }
 
 TColor GrassTint() { return {0.62f, 0.80f, 0.45f, 1.0f}; }
 
-TColor SkyTint(float t)
-{
+TColor SkyTint(float t) {
     // Pale near the horizon, where the clouds are, deepening towards the zenith.
     const float k = std::pow(SmoothStep(0.12f, 1.0f, t), 1.5f);
     return {0.88f + (0.45f - 0.88f) * k, 0.93f + (0.62f - 0.93f) * k, 1.0f + (0.95f - 1.0f) * k, 1.0f};
 }
 
-TMesh MakeGround(float radius, float flatRadius, float unitsPerRepeat)
-{
+TMesh MakeGround(float radius, float flatRadius, float unitsPerRepeat) {
     // Rings close together near the walker and ever wider apart towards the horizon.
     std::vector<float> rings = {0.0f};
     while (rings.back() < radius)
@@ -82,8 +78,7 @@ TMesh MakeGround(float radius, float flatRadius, float unitsPerRepeat)
     return mesh;
 }
 
-TMesh MakeSkyDome(float radius, int segments, float uRepeat)
-{
+TMesh MakeSkyDome(float radius, int segments, float uRepeat) {
     // Elevations in degrees, dense near the horizon where the sky's colours change fastest.
     const float elevations[] = {-20, -10, -4, 0, 3, 6, 10, 15, 20, 28, 36, 45, 55, 65, 75, 83, 90};
     std::vector<TProfilePoint> profile;

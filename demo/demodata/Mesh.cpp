@@ -14,19 +14,16 @@ TVec3 operator+(const TVec3& a, const TVec3& b) { return {a.X + b.X, a.Y + b.Y, 
 TVec3 operator-(const TVec3& a, const TVec3& b) { return {a.X - b.X, a.Y - b.Y, a.Z - b.Z}; }
 TVec3 operator*(const TVec3& a, float k) { return {a.X * k, a.Y * k, a.Z * k}; }
 float Dot(const TVec3& a, const TVec3& b) { return a.X * b.X + a.Y * b.Y + a.Z * b.Z; }
-TVec3 Cross(const TVec3& a, const TVec3& b)
-{
+TVec3 Cross(const TVec3& a, const TVec3& b) {
     return {a.Y * b.Z - a.Z * b.Y, a.Z * b.X - a.X * b.Z, a.X * b.Y - a.Y * b.X};
 }
 float Length(const TVec3& a) { return std::sqrt(Dot(a, a)); }
-TVec3 Normalized(const TVec3& a)
-{
+TVec3 Normalized(const TVec3& a) {
     const float length = Length(a);
     return length > 0.0f ? a * (1.0f / length) : TVec3{};
 }
 
-void Paint(TMesh& mesh, const std::function<TColor(const TVec3&, const TVec3&)>& paint)
-{
+void Paint(TMesh& mesh, const std::function<TColor(const TVec3&, const TVec3&)>& paint) {
     mesh.Colors.resize(mesh.Positions.size());
     for (std::size_t i = 0; i < mesh.Positions.size(); ++i)
         mesh.Colors[i] = paint(mesh.Positions[i], mesh.Normals.empty() ? TVec3{0, 0, 1} : mesh.Normals[i]);
@@ -38,8 +35,7 @@ constexpr float Pi = std::numbers::pi_v<float>;
 
 // Turns every triangle so that its corners run counter-clockwise seen from the side its normals point to,
 // which is what importers that cull back faces expect.
-void OrientTriangles(TMesh& mesh)
-{
+void OrientTriangles(TMesh& mesh) {
     for (std::size_t t = 0; t + 2 < mesh.Indices.size(); t += 3) {
         const std::uint32_t a = mesh.Indices[t], b = mesh.Indices[t + 1], c = mesh.Indices[t + 2];
         const TVec3 face = Cross(mesh.Positions[b] - mesh.Positions[a], mesh.Positions[c] - mesh.Positions[a]);
@@ -50,8 +46,7 @@ void OrientTriangles(TMesh& mesh)
 
 // A grid of (columns + 1) x (rows + 1) vertices, made of quads between neighbours; the last column repeats
 // the first in position with its own texture coordinate, so that a wrapped texture has no seam.
-void AddGridIndices(TMesh& mesh, std::uint32_t base, int columns, int rows)
-{
+void AddGridIndices(TMesh& mesh, std::uint32_t base, int columns, int rows) {
     const auto stride = static_cast<std::uint32_t>(columns + 1);
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c) {
@@ -61,8 +56,7 @@ void AddGridIndices(TMesh& mesh, std::uint32_t base, int columns, int rows)
         }
 }
 
-void AddQuad(TMesh& mesh, const TVec3 (&corners)[4], const std::array<TVec2, 4>& uv)
-{
+void AddQuad(TMesh& mesh, const TVec3 (&corners)[4], const std::array<TVec2, 4>& uv) {
     const TVec3 normal = Normalized(Cross(corners[1] - corners[0], corners[2] - corners[0]));
     const auto base = static_cast<std::uint32_t>(mesh.Positions.size());
     for (int i = 0; i < 4; ++i) {
@@ -73,8 +67,7 @@ void AddQuad(TMesh& mesh, const TVec3 (&corners)[4], const std::array<TVec2, 4>&
     mesh.Indices.insert(mesh.Indices.end(), {base, base + 1, base + 2, base, base + 2, base + 3});
 }
 
-void AddTriangle(TMesh& mesh, const TVec3& a, const TVec3& b, const TVec3& c)
-{
+void AddTriangle(TMesh& mesh, const TVec3& a, const TVec3& b, const TVec3& c) {
     const TVec3 normal = Normalized(Cross(b - a, c - a));
     const auto base = static_cast<std::uint32_t>(mesh.Positions.size());
     const TVec3 corners[3] = {a, b, c};
@@ -89,8 +82,7 @@ void AddTriangle(TMesh& mesh, const TVec3& a, const TVec3& b, const TVec3& c)
 
 }  // namespace
 
-TMesh MakeBox(const TVec3& size, float unitsPerRepeat)
-{
+TMesh MakeBox(const TVec3& size, float unitsPerRepeat) {
     TMesh mesh;
     const float x = size.X / 2, y = size.Y / 2, z = size.Z;
     auto uv = [unitsPerRepeat](float width, float height) {
@@ -98,17 +90,16 @@ TMesh MakeBox(const TVec3& size, float unitsPerRepeat)
         const float t = unitsPerRepeat > 0 ? height / unitsPerRepeat : 1.0f;
         return std::array<TVec2, 4>{TVec2{0, 0}, TVec2{s, 0}, TVec2{s, t}, TVec2{0, t}};
     };
-    AddQuad(mesh, {{-x, -y, 0}, {x, -y, 0}, {x, -y, z}, {-x, -y, z}}, uv(size.X, z));  // front (-y)
-    AddQuad(mesh, {{x, -y, 0}, {x, y, 0}, {x, y, z}, {x, -y, z}}, uv(size.Y, z));      // right (+x)
-    AddQuad(mesh, {{x, y, 0}, {-x, y, 0}, {-x, y, z}, {x, y, z}}, uv(size.X, z));      // back (+y)
-    AddQuad(mesh, {{-x, y, 0}, {-x, -y, 0}, {-x, -y, z}, {-x, y, z}}, uv(size.Y, z));  // left (-x)
+    AddQuad(mesh, {{-x, -y, 0}, {x, -y, 0}, {x, -y, z}, {-x, -y, z}}, uv(size.X, z));     // front (-y)
+    AddQuad(mesh, {{x, -y, 0}, {x, y, 0}, {x, y, z}, {x, -y, z}}, uv(size.Y, z));         // right (+x)
+    AddQuad(mesh, {{x, y, 0}, {-x, y, 0}, {-x, y, z}, {x, y, z}}, uv(size.X, z));         // back (+y)
+    AddQuad(mesh, {{-x, y, 0}, {-x, -y, 0}, {-x, -y, z}, {-x, y, z}}, uv(size.Y, z));     // left (-x)
     AddQuad(mesh, {{-x, -y, z}, {x, -y, z}, {x, y, z}, {-x, y, z}}, uv(size.X, size.Y));  // top
     AddQuad(mesh, {{-x, y, 0}, {x, y, 0}, {x, -y, 0}, {-x, -y, 0}}, uv(size.X, size.Y));  // bottom
     return mesh;
 }
 
-TMesh MakeLathe(const std::vector<TProfilePoint>& profile, int segments, float uRepeat, float vScale)
-{
+TMesh MakeLathe(const std::vector<TProfilePoint>& profile, int segments, float uRepeat, float vScale) {
     TMesh mesh;
     const int n = static_cast<int>(profile.size());
     auto same = [&](int i, int j) {
@@ -142,8 +133,7 @@ TMesh MakeLathe(const std::vector<TProfilePoint>& profile, int segments, float u
     return mesh;
 }
 
-TMesh MakeSphere(float radius, int segments, int rings)
-{
+TMesh MakeSphere(float radius, int segments, int rings) {
     std::vector<TProfilePoint> profile;
     for (int r = 0; r <= rings; ++r) {
         const float angle = Pi * static_cast<float>(r) / static_cast<float>(rings);
@@ -154,8 +144,7 @@ TMesh MakeSphere(float radius, int segments, int rings)
     return mesh;
 }
 
-TMesh MakeTorus(float majorRadius, float minorRadius, int segments, int sides)
-{
+TMesh MakeTorus(float majorRadius, float minorRadius, int segments, int sides) {
     TMesh mesh;
     for (int j = 0; j <= sides; ++j) {
         const float v = 2.0f * Pi * static_cast<float>(j) / static_cast<float>(sides);
@@ -174,12 +163,12 @@ TMesh MakeTorus(float majorRadius, float minorRadius, int segments, int sides)
     return mesh;
 }
 
-TMesh MakeTorusKnot(int p, int q, float scale, float tubeRadius, int segments, int sides, float uRepeat)
-{
+TMesh MakeTorusKnot(int p, int q, float scale, float tubeRadius, int segments, int sides, float uRepeat) {
     auto curve = [&](float t) {
         const float r = 2.0f + std::cos(static_cast<float>(q) * t);
         return TVec3{r * std::cos(static_cast<float>(p) * t), r * std::sin(static_cast<float>(p) * t),
-                     std::sin(static_cast<float>(q) * t)} * scale;
+                     std::sin(static_cast<float>(q) * t)} *
+               scale;
     };
     TMesh mesh;
     for (int i = 0; i <= segments; ++i) {
@@ -203,8 +192,7 @@ TMesh MakeTorusKnot(int p, int q, float scale, float tubeRadius, int segments, i
     return mesh;
 }
 
-TMesh MakeObelisk(float baseWidth, float topWidth, float height, float tipHeight)
-{
+TMesh MakeObelisk(float baseWidth, float topWidth, float height, float tipHeight) {
     TMesh mesh;
     const float b = baseWidth / 2, t = topWidth / 2;
     const TVec3 base[4] = {{-b, -b, 0}, {b, -b, 0}, {b, b, 0}, {-b, b, 0}};
@@ -222,16 +210,15 @@ TMesh MakeObelisk(float baseWidth, float topWidth, float height, float tipHeight
     return mesh;
 }
 
-TMesh MakeRock(std::uint32_t seed, int subdivisions)
-{
+TMesh MakeRock(std::uint32_t seed, int subdivisions) {
     // An icosahedron, each face split in four per subdivision, its vertices shared.
     const float g = (1.0f + std::sqrt(5.0f)) / 2.0f;
-    std::vector<TVec3> points = {{-1, g, 0}, {1, g, 0}, {-1, -g, 0}, {1, -g, 0}, {0, -1, g}, {0, 1, g},
-                                 {0, -1, -g}, {0, 1, -g}, {g, 0, -1}, {g, 0, 1}, {-g, 0, -1}, {-g, 0, 1}};
+    std::vector<TVec3> points = {{-1, g, 0},  {1, g, 0},  {-1, -g, 0}, {1, -g, 0}, {0, -1, g},  {0, 1, g},
+                                 {0, -1, -g}, {0, 1, -g}, {g, 0, -1},  {g, 0, 1},  {-g, 0, -1}, {-g, 0, 1}};
     for (TVec3& point : points) point = Normalized(point);
-    std::vector<std::uint32_t> faces = {0, 11, 5, 0, 5, 1, 0, 1, 7, 0, 7, 10, 0, 10, 11, 1, 5, 9, 5, 11, 4,
-                                        11, 10, 2, 10, 7, 6, 7, 1, 8, 3, 9, 4, 3, 4, 2, 3, 2, 6, 3, 6, 8,
-                                        3, 8, 9, 4, 9, 5, 2, 4, 11, 6, 2, 10, 8, 6, 7, 9, 8, 1};
+    std::vector<std::uint32_t> faces = {0, 11, 5,  0, 5,  1, 0, 1, 7, 0, 7,  10, 0, 10, 11, 1, 5, 9, 5, 11,
+                                        4, 11, 10, 2, 10, 7, 6, 7, 1, 8, 3,  9,  4, 3,  4,  2, 3, 2, 6, 3,
+                                        6, 8,  3,  8, 9,  4, 9, 5, 2, 4, 11, 6,  2, 10, 8,  6, 7, 9, 8, 1};
     for (int level = 0; level < subdivisions; ++level) {
         std::map<std::pair<std::uint32_t, std::uint32_t>, std::uint32_t> middles;
         auto middle = [&](std::uint32_t a, std::uint32_t b) {
@@ -273,8 +260,7 @@ TMesh MakeRock(std::uint32_t seed, int subdivisions)
     return mesh;
 }
 
-TMesh MakeLattice(float size, int cells)
-{
+TMesh MakeLattice(float size, int cells) {
     TMesh mesh;
     mesh.Lines = true;
     const float step = size / static_cast<float>(cells), half = size / 2;

@@ -2,8 +2,7 @@
 
 #include <cmath>
 
-std::uint64_t TRandom::Next()
-{
+std::uint64_t TRandom::Next() {
     // splitmix64: a full-period sequence whose output is defined by integer arithmetic alone.
     State += 0x9E3779B97F4A7C15ull;
     std::uint64_t z = State;
@@ -12,15 +11,11 @@ std::uint64_t TRandom::Next()
     return z ^ (z >> 31);
 }
 
-double TRandom::Uniform()
-{
-    return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0);
-}
+double TRandom::Uniform() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); }
 
 namespace {
 
-double LatticeValue(std::int64_t x, std::int64_t y, std::int64_t z, std::uint32_t seed)
-{
+double LatticeValue(std::int64_t x, std::int64_t y, std::int64_t z, std::uint32_t seed) {
     std::uint64_t h = seed * 0x9E3779B97F4A7C15ull;
     h ^= static_cast<std::uint64_t>(x) * 0xC2B2AE3D27D4EB4Full;
     h ^= static_cast<std::uint64_t>(y) * 0x165667B19E3779F9ull;
@@ -34,8 +29,7 @@ double LatticeValue(std::int64_t x, std::int64_t y, std::int64_t z, std::uint32_
 double Smooth(double t) { return t * t * (3.0 - 2.0 * t); }
 double Mix(double a, double b, double t) { return a + (b - a) * t; }
 
-std::int64_t Wrap(std::int64_t i, int period)
-{
+std::int64_t Wrap(std::int64_t i, int period) {
     if (period <= 0) return i;
     std::int64_t m = i % period;
     return m < 0 ? m + period : m;
@@ -43,8 +37,7 @@ std::int64_t Wrap(std::int64_t i, int period)
 
 }  // namespace
 
-double ValueNoise2(double x, double y, std::uint32_t seed, int period)
-{
+double ValueNoise2(double x, double y, std::uint32_t seed, int period) {
     const double fx = std::floor(x), fy = std::floor(y);
     const auto ix = static_cast<std::int64_t>(fx), iy = static_cast<std::int64_t>(fy);
     const double tx = Smooth(x - fx), ty = Smooth(y - fy);
@@ -54,8 +47,7 @@ double ValueNoise2(double x, double y, std::uint32_t seed, int period)
     return Mix(Mix(at(0, 0), at(1, 0), tx), Mix(at(0, 1), at(1, 1), tx), ty);
 }
 
-double ValueNoise3(double x, double y, double z, std::uint32_t seed)
-{
+double ValueNoise3(double x, double y, double z, std::uint32_t seed) {
     const double fx = std::floor(x), fy = std::floor(y), fz = std::floor(z);
     const auto ix = static_cast<std::int64_t>(fx), iy = static_cast<std::int64_t>(fy),
                iz = static_cast<std::int64_t>(fz);
@@ -68,8 +60,7 @@ double ValueNoise3(double x, double y, double z, std::uint32_t seed)
     return Mix(low, high, tz);
 }
 
-double Fractal2(double x, double y, std::uint32_t seed, int octaves, int period)
-{
+double Fractal2(double x, double y, std::uint32_t seed, int octaves, int period) {
     double sum = 0.0, weight = 1.0, total = 0.0, scale = 1.0;
     for (int i = 0; i < octaves; ++i) {
         sum += weight * ValueNoise2(x * scale, y * scale, seed + static_cast<std::uint32_t>(i) * 101u,
@@ -81,8 +72,7 @@ double Fractal2(double x, double y, std::uint32_t seed, int octaves, int period)
     return sum / total;
 }
 
-double Fractal3(double x, double y, double z, std::uint32_t seed, int octaves)
-{
+double Fractal3(double x, double y, double z, std::uint32_t seed, int octaves) {
     double sum = 0.0, weight = 1.0, total = 0.0, scale = 1.0;
     for (int i = 0; i < octaves; ++i) {
         sum += weight * ValueNoise3(x * scale, y * scale, z * scale, seed + static_cast<std::uint32_t>(i) * 101u);

@@ -2,8 +2,7 @@
 #include "Mesh.h"
 #include "Scenes.h"
 
-void WriteShadingModel(const std::string& folder)
-{
+void WriteShadingModel(const std::string& folder) {
     // A (2, 3) torus knot, about 3.6 units in radius: seen from 12 units away with a 45 degree view it fills
     // most of the height, and its many curvatures catch the highlight wherever it turns.
     TColladaWriter document("Y_UP", "demodata");

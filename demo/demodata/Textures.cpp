@@ -14,8 +14,7 @@ constexpr double Pi = std::numbers::pi;
 
 // Fills an image from a function of the texture position (u to the right, v downwards, both in [0, 1)),
 // averaging samples x samples points per pixel so that hard edges do not stair-step.
-TImage Render(int width, int height, int samples, const std::function<TRgb(double u, double v)>& colour)
-{
+TImage Render(int width, int height, int samples, const std::function<TRgb(double u, double v)>& colour) {
     TImage image(width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
@@ -32,21 +31,18 @@ TImage Render(int width, int height, int samples, const std::function<TRgb(doubl
 }
 
 double Clamp01(double v) { return std::clamp(v, 0.0, 1.0); }
-double SmoothStep(double edge0, double edge1, double x)
-{
+double SmoothStep(double edge0, double edge1, double x) {
     const double t = Clamp01((x - edge0) / (edge1 - edge0));
     return t * t * (3.0 - 2.0 * t);
 }
 
 // A value in [0, 1) that is the same for every point of one cell and differs from cell to cell.
 // The texel that shows `colour` once the vertex colour `tint` has multiplied it.
-TRgb Untinted(const TRgb& colour, const TColor& tint)
-{
+TRgb Untinted(const TRgb& colour, const TColor& tint) {
     return {colour.R / tint.R, colour.G / tint.G, colour.B / tint.B};
 }
 
-double CellValue(int i, int j, std::uint32_t seed)
-{
+double CellValue(int i, int j, std::uint32_t seed) {
     TRandom random(static_cast<std::uint64_t>(seed) * 1000003u + static_cast<std::uint64_t>(i) * 7919u +
                    static_cast<std::uint64_t>(j));
     return random.Uniform();
@@ -54,8 +50,7 @@ double CellValue(int i, int j, std::uint32_t seed)
 
 }  // namespace
 
-TImage MakeBricks()
-{
+TImage MakeBricks() {
     constexpr int rows = 8, perRow = 4;
     return Render(256, 256, 2, [](double u, double v) {
         const int row = static_cast<int>(v * rows);
@@ -79,8 +74,7 @@ TImage MakeBricks()
     });
 }
 
-TImage MakeCrate()
-{
+TImage MakeCrate() {
     return Render(256, 256, 2, [](double u, double v) {
         const double border = 0.11;
         const bool frame = u < border || u > 1 - border || v < border || v > 1 - border;
@@ -118,8 +112,7 @@ TImage MakeCrate()
     });
 }
 
-TImage MakeGrass()
-{
+TImage MakeGrass() {
     return Render(512, 512, 1, [](double u, double v) {
         const double patches = Fractal2(u * 6, v * 6, 31, 4, 6);
         const double detail = Fractal2(u * 64, v * 64, 32, 2, 64);
@@ -132,8 +125,7 @@ TImage MakeGrass()
     });
 }
 
-TImage MakeRock()
-{
+TImage MakeRock() {
     return Render(256, 256, 1, [](double u, double v) {
         const double body = Fractal2(u * 4, v * 4, 41, 5, 4);
         const double tint = Fractal2(u * 3, v * 3, 42, 3, 3);
@@ -145,8 +137,7 @@ TImage MakeRock()
     });
 }
 
-TImage MakeSky()
-{
+TImage MakeSky() {
     return Render(512, 256, 1, [](double u, double v) {
         const double height = 1 - v;  // 0 at the horizon row, 1 at the zenith row
         const TRgb horizon{0.80, 0.87, 0.95}, zenith{0.22, 0.42, 0.80};
@@ -162,8 +153,7 @@ TImage MakeSky()
     });
 }
 
-TImage MakePaving()
-{
+TImage MakePaving() {
     constexpr int tiles = 4;
     return Render(256, 256, 2, [](double u, double v) {
         const int i = static_cast<int>(u * tiles), j = static_cast<int>(v * tiles);
@@ -178,8 +168,7 @@ TImage MakePaving()
     });
 }
 
-TImage MakeMarble()
-{
+TImage MakeMarble() {
     return Render(256, 256, 1, [](double u, double v) {
         const double turbulence = Fractal2(u * 4, v * 4, 71, 5, 4);
         const double wave = std::sin(2 * Pi * (2 * u + v) + 7.0 * turbulence);
@@ -190,8 +179,7 @@ TImage MakeMarble()
     });
 }
 
-TImage MakeEmblem()
-{
+TImage MakeEmblem() {
     return Render(256, 256, 3, [](double u, double v) {
         const double x = u - 0.5, y = v - 0.5;
         const double r = std::hypot(x, y);
@@ -212,8 +200,7 @@ TImage MakeEmblem()
     });
 }
 
-TImage MakeKnotPattern()
-{
+TImage MakeKnotPattern() {
     return Render(512, 128, 2, [](double u, double v) {
         constexpr int along = 8, around = 2;
         const int i = static_cast<int>(u * along), j = static_cast<int>(v * around);

@@ -20,21 +20,18 @@ constexpr float PlazaAhead = 9.0f, PlazaRadius = 7.5f, PlazaTop = 0.15f;
 constexpr float ColumnShaft = 1.6f, ColumnHeight = ColumnShaft + 0.42f, SphereRadius = 0.6f;
 constexpr float SkyRadius = 380.0f, GroundRadius = 370.0f, FlatRadius = 60.0f;
 
-TVec3 InView(float ahead, float left, float height = PlazaTop)
-{
+TVec3 InView(float ahead, float left, float height = PlazaTop) {
     const float c = std::cos(StartYaw), s = std::sin(StartYaw);
     return {StartX + ahead * c + left * s, StartY - ahead * s + left * c, height};
 }
 
 // The angle about z, in degrees, that turns an object's -y face towards the start position.
-float FacingStart(float ahead, float left)
-{
+float FacingStart(float ahead, float left) {
     const TVec3 p = InView(ahead, left);
     return std::atan2(StartY - p.Y, StartX - p.X) * 180.0f / Pi + 90.0f;
 }
 
-TPlacement Place(const TVec3& at, float rotateZ, float scale = 1.0f)
-{
+TPlacement Place(const TVec3& at, float rotateZ, float scale = 1.0f) {
     TPlacement placement;
     placement.Translate = at;
     placement.RotateZ = rotateZ;
@@ -42,16 +39,12 @@ TPlacement Place(const TVec3& at, float rotateZ, float scale = 1.0f)
     return placement;
 }
 
-TColor Hue(float h)
-{
-    auto channel = [h](float offset) {
-        return 0.5f + 0.5f * std::cos(2.0f * Pi * (h + offset));
-    };
+TColor Hue(float h) {
+    auto channel = [h](float offset) { return 0.5f + 0.5f * std::cos(2.0f * Pi * (h + offset)); };
     return {channel(0.0f), channel(-1.0f / 3.0f), channel(1.0f / 3.0f), 1.0f};
 }
 
-TMesh MakePlaza()
-{
+TMesh MakePlaza() {
     TMesh plaza = MakeLathe({{PlazaRadius, 0.0f}, {PlazaRadius, PlazaTop}, {PlazaRadius, PlazaTop}, {0.0f, PlazaTop}},
                             64, 24.0f, 1.0f / PlazaTop);
     // The top is paved in world-sized tiles: four tiles of the texture every 5 units.
@@ -67,20 +60,18 @@ TMesh MakePlaza()
     return plaza;
 }
 
-TMesh MakeColumn()
-{
+TMesh MakeColumn() {
     // Plinth, a shaft that swells a little, and a capital, each part with sharp edges where they meet.
     const float shaft = ColumnShaft;
     std::vector<TProfilePoint> profile = {
-        {0.0f, 0.0f},   {0.45f, 0.0f},  {0.45f, 0.0f},  {0.45f, 0.12f}, {0.45f, 0.12f}, {0.36f, 0.16f},
-        {0.30f, 0.22f}, {0.31f, 0.22f + shaft * 0.35f}, {0.28f, 0.22f + shaft}, {0.28f, 0.22f + shaft},
-        {0.34f, 0.26f + shaft}, {0.42f, 0.34f + shaft}, {0.42f, 0.34f + shaft}, {0.42f, 0.42f + shaft},
-        {0.42f, 0.42f + shaft}, {0.0f, 0.42f + shaft}};
+        {0.0f, 0.0f},           {0.45f, 0.0f},          {0.45f, 0.0f},          {0.45f, 0.12f},
+        {0.45f, 0.12f},         {0.36f, 0.16f},         {0.30f, 0.22f},         {0.31f, 0.22f + shaft * 0.35f},
+        {0.28f, 0.22f + shaft}, {0.28f, 0.22f + shaft}, {0.34f, 0.26f + shaft}, {0.42f, 0.34f + shaft},
+        {0.42f, 0.34f + shaft}, {0.42f, 0.42f + shaft}, {0.42f, 0.42f + shaft}, {0.0f, 0.42f + shaft}};
     return MakeLathe(profile, 32, 2.0f, 0.8f);
 }
 
-void WriteModels(const std::string& folder)
-{
+void WriteModels(const std::string& folder) {
     TColladaWriter document("Z_UP", "demodata");
     document.AddMaterial("Marble", DataPath("marble.jpg"), {0.8f, 60.0f});
     document.AddMaterial("Emblem", DataPath("logo.bmp"), {0.9f, 80.0f});
@@ -135,8 +126,7 @@ void WriteModels(const std::string& folder)
     document.Save(folder + "/models.dae");
 }
 
-void WriteGround(const std::string& folder)
-{
+void WriteGround(const std::string& folder) {
     TColladaWriter document("Z_UP", "demodata");
     document.AddMaterial("Grass", DataPath("grass.jpg"), {0.0f, 1.0f});
     document.AddMaterial("Paving", DataPath("checker.bmp"), {0.2f, 20.0f});
@@ -147,8 +137,7 @@ void WriteGround(const std::string& folder)
     document.Save(folder + "/ground.dae");
 }
 
-void WriteRocks(const std::string& folder)
-{
+void WriteRocks(const std::string& folder) {
     constexpr int kinds = 6;
     TColladaWriter document("Z_UP", "demodata");
     document.AddMaterial("Rock", DataPath("rock.jpg"), {0.1f, 10.0f});
@@ -187,8 +176,7 @@ void WriteRocks(const std::string& folder)
     document.Save(folder + "/rocks.dae");
 }
 
-void WriteSky(const std::string& folder)
-{
+void WriteSky(const std::string& folder) {
     TColladaWriter document("Z_UP", "demodata");
     document.AddMaterial("Sky", DataPath("sky.jpg"), {0.0f, 1.0f});
     document.AddGeometry("SkyDome", MakeSkyDome(SkyRadius, 48, 3.0f), "Sky");
@@ -198,8 +186,7 @@ void WriteSky(const std::string& folder)
 
 }  // namespace
 
-void WriteWalkScenes(const std::string& folder)
-{
+void WriteWalkScenes(const std::string& folder) {
     WriteModels(folder);
     WriteGround(folder);
     WriteRocks(folder);

@@ -26,16 +26,14 @@ const TTextureFile TextureFiles[] = {
     {"sky.jpg", MakeSky},       {"marble.jpg", MakeMarble}, {"knot.jpg", MakeKnotPattern},
 };
 
-void WriteText(const std::string& path, const std::string& text)
-{
+void WriteText(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
     out.close();
     if (!out) throw std::runtime_error(path + ": cannot be written");
 }
 
-void WriteTextures(const std::string& folder)
-{
+void WriteTextures(const std::string& folder) {
     for (const TTextureFile& file : TextureFiles) {
         const std::string path = folder + "/" + file.Name;
         const TImage image = file.Make();
@@ -48,8 +46,7 @@ void WriteTextures(const std::string& folder)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 2) {
         std::cerr << "usage: demodata FOLDER\n";
         return 2;

@@ -8,8 +8,7 @@
 #include <cstring>
 #include <iostream>
 
-int RunContained(const std::function<int()>& work, const std::string& input)
-{
+int RunContained(const std::function<int()>& work, const std::string& input) {
     std::cout.flush();
     std::cerr.flush();
     const pid_t child = fork();

@@ -11,14 +11,12 @@
 
 namespace {
 
-void Put16(std::vector<unsigned char>& out, std::uint32_t value)
-{
+void Put16(std::vector<unsigned char>& out, std::uint32_t value) {
     out.push_back(static_cast<unsigned char>(value));
     out.push_back(static_cast<unsigned char>(value >> 8));
 }
 
-void Put32(std::vector<unsigned char>& out, std::uint32_t value)
-{
+void Put32(std::vector<unsigned char>& out, std::uint32_t value) {
     Put16(out, value & 0xFFFF);
     Put16(out, value >> 16);
 }
@@ -27,8 +25,7 @@ constexpr std::uint32_t FileHeaderSize = 14, InfoHeaderSize = 108;  // the V4 he
 
 }  // namespace
 
-TRgbaImage DecodeImage(std::span<const unsigned char> bytes, const std::string& label)
-{
+TRgbaImage DecodeImage(std::span<const unsigned char> bytes, const std::string& label) {
     if (bytes.size() > static_cast<std::size_t>(INT_MAX)) throw std::runtime_error(label + ": too large an image");
     int width = 0, height = 0, channels = 0;
     std::unique_ptr<stbi_uc, decltype(&stbi_image_free)> pixels(
@@ -40,8 +37,7 @@ TRgbaImage DecodeImage(std::span<const unsigned char> bytes, const std::string& 
     return image;
 }
 
-std::vector<unsigned char> EncodeBmp32(const TRgbaImage& image)
-{
+std::vector<unsigned char> EncodeBmp32(const TRgbaImage& image) {
     const std::uint32_t pixelBytes = static_cast<std::uint32_t>(image.Width) * image.Height * 4;
     std::vector<unsigned char> out;
     out.reserve(FileHeaderSize + InfoHeaderSize + pixelBytes);
@@ -65,7 +61,7 @@ std::vector<unsigned char> EncodeBmp32(const TRgbaImage& image)
     Put32(out, 0x0000FF00);
     Put32(out, 0x000000FF);
     Put32(out, 0xFF000000);
-    Put32(out, 0x73524742);  // colour space "sRGB"
+    Put32(out, 0x73524742);             // colour space "sRGB"
     out.insert(out.end(), 36 + 12, 0);  // end points and gamma, unused with sRGB
     for (int row = image.Height - 1; row >= 0; --row) {
         const unsigned char* p = image.Rgba.data() + static_cast<std::size_t>(row) * image.Width * 4;
@@ -74,8 +70,7 @@ std::vector<unsigned char> EncodeBmp32(const TRgbaImage& image)
     return out;
 }
 
-std::vector<unsigned char> ReadFileBytes(const std::string& path)
-{
+std::vector<unsigned char> ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error(path + ": cannot be read");
     std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -83,8 +78,7 @@ std::vector<unsigned char> ReadFileBytes(const std::string& path)
     return bytes;
 }
 
-void WriteFileBytes(const std::string& path, std::span<const unsigned char> bytes)
-{
+void WriteFileBytes(const std::string& path, std::span<const unsigned char> bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     out.close();

@@ -14,8 +14,7 @@ namespace {
 class TWorkingDirectory {
 public:
     explicit TWorkingDirectory(const fs::path& folder) : Previous(fs::current_path()) { fs::current_path(folder); }
-    ~TWorkingDirectory()
-    {
+    ~TWorkingDirectory() {
         std::error_code ignored;
         fs::current_path(Previous, ignored);
     }
@@ -28,8 +27,7 @@ private:
 
 }  // namespace
 
-TLoadCheck CheckDocument(const std::string& document)
-{
+TLoadCheck CheckDocument(const std::string& document) {
     const fs::path path = fs::absolute(document);
     const TWorkingDirectory inFolder(path.parent_path());
     TXmlDocument xml;

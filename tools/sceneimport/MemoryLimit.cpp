@@ -6,8 +6,7 @@
 #include <algorithm>
 #include <limits>
 
-void LimitMemoryFor(std::uintmax_t inputBytes)
-{
+void LimitMemoryFor(std::uintmax_t inputBytes) {
 #if defined(__SANITIZE_ADDRESS__)
     (void)inputBytes;
 #else
@@ -15,7 +14,8 @@ void LimitMemoryFor(std::uintmax_t inputBytes)
     if (pages <= 0 || pageSize <= 0) return;
     const std::uintmax_t most = std::numeric_limits<rlim_t>::max() / 2;
     const std::uintmax_t half = static_cast<std::uintmax_t>(pages) / 2 * static_cast<std::uintmax_t>(pageSize);
-    const std::uintmax_t bytes = std::max(half, inputBytes > most / MemoryPerInputByte ? most : inputBytes * MemoryPerInputByte);
+    const std::uintmax_t bytes =
+        std::max(half, inputBytes > most / MemoryPerInputByte ? most : inputBytes * MemoryPerInputByte);
     rlimit limit{};
     if (getrlimit(RLIMIT_DATA, &limit) != 0) return;
     // Never raise a limit the user has set lower.

@@ -14,8 +14,7 @@ constexpr double AxisTolerance = 1e-4;
 
 }  // namespace
 
-TMatrix TMatrix::Scaling(double x, double y, double z)
-{
+TMatrix TMatrix::Scaling(double x, double y, double z) {
     TMatrix m;
     m(0, 0) = x;
     m(1, 1) = y;
@@ -23,8 +22,7 @@ TMatrix TMatrix::Scaling(double x, double y, double z)
     return m;
 }
 
-TMatrix TMatrix::Translation(double x, double y, double z)
-{
+TMatrix TMatrix::Translation(double x, double y, double z) {
     TMatrix m;
     m(0, 3) = x;
     m(1, 3) = y;
@@ -32,8 +30,7 @@ TMatrix TMatrix::Translation(double x, double y, double z)
     return m;
 }
 
-TMatrix TMatrix::Rotation(int axis, double degrees)
-{
+TMatrix TMatrix::Rotation(int axis, double degrees) {
     const double radians = degrees / DegreesPerRadian, c = std::cos(radians), s = std::sin(radians);
     const int a = (axis + 1) % 3, b = (axis + 2) % 3;
     TMatrix m;
@@ -44,8 +41,7 @@ TMatrix TMatrix::Rotation(int axis, double degrees)
     return m;
 }
 
-TMatrix operator*(const TMatrix& a, const TMatrix& b)
-{
+TMatrix operator*(const TMatrix& a, const TMatrix& b) {
     TMatrix out;
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c) {
@@ -56,23 +52,20 @@ TMatrix operator*(const TMatrix& a, const TMatrix& b)
     return out;
 }
 
-TVec3 TMatrix::TransformPoint(const TVec3& p) const
-{
+TVec3 TMatrix::TransformPoint(const TVec3& p) const {
     const TMatrix& m = *this;
     return {static_cast<float>(m(0, 0) * p.X + m(0, 1) * p.Y + m(0, 2) * p.Z + m(0, 3)),
             static_cast<float>(m(1, 0) * p.X + m(1, 1) * p.Y + m(1, 2) * p.Z + m(1, 3)),
             static_cast<float>(m(2, 0) * p.X + m(2, 1) * p.Y + m(2, 2) * p.Z + m(2, 3))};
 }
 
-double TMatrix::Determinant3() const
-{
+double TMatrix::Determinant3() const {
     const TMatrix& m = *this;
     return m(0, 0) * (m(1, 1) * m(2, 2) - m(1, 2) * m(2, 1)) - m(0, 1) * (m(1, 0) * m(2, 2) - m(1, 2) * m(2, 0)) +
            m(0, 2) * (m(1, 0) * m(2, 1) - m(1, 1) * m(2, 0));
 }
 
-TVec3 TMatrix::TransformNormal(const TVec3& n) const
-{
+TVec3 TMatrix::TransformNormal(const TVec3& n) const {
     // The cofactor matrix is the inverse transpose times the determinant; its sign keeps normals pointing
     // out of a mirrored surface, and the length is normalised away.
     const TMatrix& m = *this;
@@ -89,15 +82,13 @@ TVec3 TMatrix::TransformNormal(const TVec3& n) const
             static_cast<float>(out[2] / length)};
 }
 
-TMatrix MatrixOf(const TPlacement& p)
-{
+TMatrix MatrixOf(const TPlacement& p) {
     return TMatrix::Translation(p.Translate.X, p.Translate.Y, p.Translate.Z) * TMatrix::Rotation(2, p.RotateZ) *
            TMatrix::Rotation(1, p.RotateY) * TMatrix::Rotation(0, p.RotateX) *
            TMatrix::Scaling(p.Scale.X, p.Scale.Y, p.Scale.Z);
 }
 
-std::optional<TPlacement> PlacementOf(const TMatrix& world)
-{
+std::optional<TPlacement> PlacementOf(const TMatrix& world) {
     // The columns of the 3x3 part are the rotated axes, each stretched by its scale.
     double axis[3][3], scale[3];
     for (int c = 0; c < 3; ++c) {

@@ -1,8 +1,8 @@
 #include "SceneImport.h"
 
-#include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <assimp/Importer.hpp>
 
 #include <algorithm>
 #include <cctype>
@@ -36,38 +36,35 @@ struct TLook {
     std::optional<TColor> VertexColour;  // the material's colour, or the tint of its texture
 };
 
-TMatrix MatrixOf(const aiMatrix4x4& m)
-{
+TMatrix MatrixOf(const aiMatrix4x4& m) {
     TMatrix out;
     const ai_real* values = m[0];
     std::copy(values, values + 16, out.M.begin());
     return out;
 }
 
-void CollectInstances(const aiNode& node, const TMatrix& parent, int depth, std::vector<TInstance>& out)
-{
+void CollectInstances(const aiNode& node, const TMatrix& parent, int depth, std::vector<TInstance>& out) {
     if (depth > MaxNodeDepth) throw TImportError("the node tree is deeper than " + std::to_string(MaxNodeDepth));
     const TMatrix world = parent * MatrixOf(node.mTransformation);
     for (unsigned i = 0; i < node.mNumMeshes; ++i) out.push_back({node.mMeshes[i], world, node.mName.C_Str()});
     for (unsigned i = 0; i < node.mNumChildren; ++i) CollectInstances(*node.mChildren[i], world, depth + 1, out);
 }
 
-std::string Lower(std::string text)
-{
+std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
 }
 
 // The model reader gives every format y up; its COLLADA reader has applied the document's unit already, but
 // its FBX reader leaves the file's unit (centimetres by default) to the caller.
-TMatrix SourceToMetres(const aiScene& scene, const std::string& input)
-{
+TMatrix SourceToMetres(const aiScene& scene, const std::string& input) {
     double unit = 1.0;
     if (Lower(fs::path(input).extension().string()) == ".fbx") {
         unit = 0.01;
         double factor = 0;
         float factorFloat = 0;
-        if (scene.mMetaData && scene.mMetaData->Get("UnitScaleFactor", factor) && factor > 0) unit = factor / 100;
+        if (scene.mMetaData && scene.mMetaData->Get("UnitScaleFactor", factor) && factor > 0)
+            unit = factor / 100;
         else if (scene.mMetaData && scene.mMetaData->Get("UnitScaleFactor", factorFloat) && factorFloat > 0)
             unit = factorFloat / 100;
     }
@@ -78,8 +75,7 @@ TMatrix SourceToMetres(const aiScene& scene, const std::string& input)
 class TDropList {
 public:
     void Add(const aiString& name) { Names.emplace_back(name.length > 0 ? name.C_Str() : "(unnamed)"); }
-    void Report(const char* what, std::vector<std::string>& warnings) const
-    {
+    void Report(const char* what, std::vector<std::string>& warnings) const {
         if (Names.empty()) return;
         constexpr std::size_t Shown = 5;
         std::string text = std::to_string(Names.size()) + " " + what + " dropped:";
@@ -92,8 +88,7 @@ private:
     std::vector<std::string> Names;
 };
 
-std::vector<std::string> DroppedParts(const aiScene& scene)
-{
+std::vector<std::string> DroppedParts(const aiScene& scene) {
     TDropList animations, cameras, lights, skins, morphs;
     for (unsigned i = 0; i < scene.mNumAnimations; ++i) animations.Add(scene.mAnimations[i]->mName);
     for (unsigned i = 0; i < scene.mNumCameras; ++i) cameras.Add(scene.mCameras[i]->mName);
@@ -111,51 +106,42 @@ std::vector<std::string> DroppedParts(const aiScene& scene)
     return dropped;
 }
 
-TColor DiffuseOf(const aiMaterial& material)
-{
+TColor DiffuseOf(const aiMaterial& material) {
     aiColor4D colour(0.8f, 0.8f, 0.8f, 1.0f);
     if (material.Get(AI_MATKEY_BASE_COLOR, colour) != AI_SUCCESS) material.Get(AI_MATKEY_COLOR_DIFFUSE, colour);
     float opacity = 1.0f;
     // Several exporters write a transparency of 0 for opaque materials; a surface nobody could see was
     // never meant, so an opacity of 0 is not taken.
-    if (material.Get(AI_MATKEY_OPACITY, opacity) == AI_SUCCESS && opacity > 0 && opacity < colour.a)
-        colour.a = opacity;
+    if (material.Get(AI_MATKEY_OPACITY, opacity) == AI_SUCCESS && opacity > 0 && opacity < colour.a) colour.a = opacity;
     auto unit = [](float v) { return std::isfinite(v) ? std::clamp(v, 0.0f, 1.0f) : 1.0f; };
     return {unit(colour.r), unit(colour.g), unit(colour.b), unit(colour.a)};
 }
 
-std::optional<std::string> TexturePathOf(const aiMaterial& material)
-{
+std::optional<std::string> TexturePathOf(const aiMaterial& material) {
     for (aiTextureType type : {aiTextureType_BASE_COLOR, aiTextureType_DIFFUSE}) {
         aiString path;
-        if (material.GetTextureCount(type) > 0 && material.GetTexture(type, 0, &path) == AI_SUCCESS &&
-            path.length > 0)
+        if (material.GetTextureCount(type) > 0 && material.GetTexture(type, 0, &path) == AI_SUCCESS && path.length > 0)
             return std::string(path.C_Str());
     }
     return std::nullopt;
 }
 
-bool IsDrawn(const aiMesh& mesh)
-{
-    return mesh.mNumVertices > 0 &&
-           (mesh.mPrimitiveTypes & (aiPrimitiveType_TRIANGLE | aiPrimitiveType_LINE)) != 0;
+bool IsDrawn(const aiMesh& mesh) {
+    return mesh.mNumVertices > 0 && (mesh.mPrimitiveTypes & (aiPrimitiveType_TRIANGLE | aiPrimitiveType_LINE)) != 0;
 }
 
-long long TriangleCount(const aiMesh& mesh)
-{
+long long TriangleCount(const aiMesh& mesh) {
     long long count = 0;
     for (unsigned f = 0; f < mesh.mNumFaces; ++f) count += mesh.mFaces[f].mNumIndices == 3;
     return count;
 }
 
-bool IsUsableNormal(const TVec3& n)
-{
+bool IsUsableNormal(const TVec3& n) {
     const float lengthSquared = n.X * n.X + n.Y * n.Y + n.Z * n.Z;
     return std::isfinite(lengthSquared) && lengthSquared > 1e-12f;
 }
 
-TVec3 FaceNormal(const TMesh& mesh, std::uint32_t a, std::uint32_t b, std::uint32_t c)
-{
+TVec3 FaceNormal(const TMesh& mesh, std::uint32_t a, std::uint32_t b, std::uint32_t c) {
     const TVec3 &p = mesh.Positions[a], &q = mesh.Positions[b], &r = mesh.Positions[c];
     const TVec3 u{q.X - p.X, q.Y - p.Y, q.Z - p.Z}, v{r.X - p.X, r.Y - p.Y, r.Z - p.Z};
     const TVec3 face{u.Y * v.Z - u.Z * v.Y, u.Z * v.X - u.X * v.Z, u.X * v.Y - u.Y * v.X};
@@ -167,8 +153,7 @@ TVec3 FaceNormal(const TMesh& mesh, std::uint32_t a, std::uint32_t b, std::uint3
 // The programs light the side of a triangle that faces the viewer by its winding, turning its normals to
 // that side. So triangles are wound to agree with their normals; and where a file stores zero normals
 // (STL above all), which would leave a surface unlit, a corner takes its triangle's.
-void OrientByNormals(TMesh& mesh)
-{
+void OrientByNormals(TMesh& mesh) {
     if (mesh.Lines || mesh.Normals.empty()) return;
     for (std::size_t t = 0; t + 2 < mesh.Indices.size(); t += 3) {
         const std::uint32_t a = mesh.Indices[t], b = mesh.Indices[t + 1], c = mesh.Indices[t + 2];
@@ -184,8 +169,7 @@ void OrientByNormals(TMesh& mesh)
 }
 
 // The mesh as the writer takes it; `bake` moves its vertices to where one instance puts them.
-TMesh MeshOf(const aiMesh& source, const TLook& look, const TMatrix* bake)
-{
+TMesh MeshOf(const aiMesh& source, const TLook& look, const TMatrix* bake) {
     TMesh mesh;
     mesh.Lines = (source.mPrimitiveTypes & aiPrimitiveType_TRIANGLE) == 0;
     const unsigned corners = mesh.Lines ? 2 : 3;
@@ -204,7 +188,8 @@ TMesh MeshOf(const aiMesh& source, const TLook& look, const TMatrix* bake)
     }
     if (look.Textured && source.HasTextureCoords(0)) {
         mesh.TexCoords.resize(n);
-        for (std::size_t i = 0; i < n; ++i) mesh.TexCoords[i] = {source.mTextureCoords[0][i].x, source.mTextureCoords[0][i].y};
+        for (std::size_t i = 0; i < n; ++i)
+            mesh.TexCoords[i] = {source.mTextureCoords[0][i].x, source.mTextureCoords[0][i].y};
     }
     if (look.VertexColour || source.HasVertexColors(0)) {
         const TColor base = look.VertexColour.value_or(TColor{});
@@ -229,8 +214,7 @@ TMesh MeshOf(const aiMesh& source, const TLook& look, const TMatrix* bake)
 }
 
 // The largest extent of everything the instances place, after `toTarget`.
-double LargestExtent(const aiScene& scene, const std::vector<TInstance>& instances, const TMatrix& toTarget)
-{
+double LargestExtent(const aiScene& scene, const std::vector<TInstance>& instances, const TMatrix& toTarget) {
     double low[3], high[3];
     std::fill(low, low + 3, std::numeric_limits<double>::infinity());
     std::fill(high, high + 3, -std::numeric_limits<double>::infinity());
@@ -256,12 +240,9 @@ double LargestExtent(const aiScene& scene, const std::vector<TInstance>& instanc
 class TLooks {
 public:
     TLooks(const aiScene& scene, TColladaWriter& writer, TTextureFiles& textures, std::vector<std::string>& warnings)
-        : Scene(scene), Writer(writer), Textures(textures), Warnings(warnings)
-    {
-    }
+        : Scene(scene), Writer(writer), Textures(textures), Warnings(warnings) {}
 
-    const TLook& For(unsigned materialIndex)
-    {
+    const TLook& For(unsigned materialIndex) {
         if (const auto found = Looks.find(materialIndex); found != Looks.end()) return found->second;
         TLook look;
         TColor colour{0.8f, 0.8f, 0.8f, 1.0f};
@@ -289,8 +270,7 @@ public:
 private:
     // Under the textured switch the programs sample a texture on every surface, so a material of one colour
     // gets a white texture and its colour in its vertices: it shows with textures on and off alike.
-    const std::string& PlainTexture()
-    {
+    const std::string& PlainTexture() {
         if (Plain.empty()) Plain = Textures.ExportPlain("plain", {2, 2, std::vector<unsigned char>(16, 255)});
         return Plain;
     }
@@ -304,31 +284,30 @@ private:
     std::string Plain;
 };
 
-const aiScene& ReadModel(Assimp::Importer& importer, const std::string& input)
-{
+const aiScene& ReadModel(Assimp::Importer& importer, const std::string& input) {
     std::error_code error;
     if (!fs::is_regular_file(input, error)) throw TImportError(input + ": no such file");
     // Points and lines stay apart from triangles, each kind a mesh of its own; polygons become triangles.
     importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, 0);
     // Users know their COLLADA nodes by name; the reader's default is the id, or a made-up name without one.
     importer.SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_USE_COLLADA_NAMES, true);
-    const aiScene* scene = importer.ReadFile(
-        input, aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_GenNormals);
+    const aiScene* scene =
+        importer.ReadFile(input, aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_GenNormals);
     // A scene flagged incomplete (cameras or lights without meshes) still has its nodes; whether anything of
     // it draws is decided by what the import finds.
     if (!scene || !scene->mRootNode) {
         const std::string reason = importer.GetErrorString();
-        throw TImportError(input + ": " + (reason.find("bad_alloc") != std::string::npos
-                                               ? "the file declares more data than the import may hold in memory"
-                                               : reason));
+        throw TImportError(input + ": " +
+                           (reason.find("bad_alloc") != std::string::npos
+                                ? "the file declares more data than the import may hold in memory"
+                                : reason));
     }
     return *scene;
 }
 
 }  // namespace
 
-TImportResult ImportScene(const std::string& input, const std::string& output, const TImportOptions& options)
-{
+TImportResult ImportScene(const std::string& input, const std::string& output, const TImportOptions& options) {
     Assimp::Importer importer;
     const aiScene& scene = ReadModel(importer, input);
     TImportResult result;
@@ -341,8 +320,10 @@ TImportResult ImportScene(const std::string& input, const std::string& output, c
     if (options.ZUp) toTarget = TMatrix::Rotation(0, 90) * toTarget;
     if (options.SizeMetres) {
         const double extent = LargestExtent(scene, instances, toTarget);
-        if (extent > 0) toTarget = TMatrix::Scaling(*options.SizeMetres / extent, *options.SizeMetres / extent,
-                                                    *options.SizeMetres / extent) * toTarget;
+        if (extent > 0)
+            toTarget = TMatrix::Scaling(*options.SizeMetres / extent, *options.SizeMetres / extent,
+                                        *options.SizeMetres / extent) *
+                       toTarget;
     }
 
     const fs::path outputPath = fs::absolute(output);
@@ -389,8 +370,9 @@ TImportResult ImportScene(const std::string& input, const std::string& output, c
     }
     if (points > 0) result.Warnings.push_back(std::to_string(points) + " point mesh(es) dropped: points are not drawn");
     if (baked > 0)
-        result.Warnings.push_back(std::to_string(baked) +
-                                  " instance(s) sheared or mirrored by their nodes: their vertices were transformed instead");
+        result.Warnings.push_back(
+            std::to_string(baked) +
+            " instance(s) sheared or mirrored by their nodes: their vertices were transformed instead");
     if (result.Nodes == 0) throw TImportError(input + ": nothing to draw (no triangles or lines)");
     try {
         writer.Save(outputPath.string());

@@ -9,8 +9,8 @@
 #include <vector>
 
 struct TImportOptions {
-    bool ZUp = true;                    // false: y is up
-    std::optional<double> SizeMetres;   // scale the scene so its largest extent is this long
+    bool ZUp = true;                   // false: y is up
+    std::optional<double> SizeMetres;  // scale the scene so its largest extent is this long
 };
 
 struct TImportResult {

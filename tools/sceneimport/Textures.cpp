@@ -10,15 +10,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Lower(std::string text)
-{
+std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
 }
 
 // Exporters write paths with backslashes, "file://" prefixes and %20 for spaces.
-std::string CleanPath(std::string path)
-{
+std::string CleanPath(std::string path) {
     if (path.rfind("file://", 0) == 0) path.erase(0, 7);
     std::replace(path.begin(), path.end(), '\\', '/');
     std::string out;
@@ -34,14 +32,12 @@ std::string CleanPath(std::string path)
     return out;
 }
 
-bool KeptAsIs(const std::string& extension)
-{
+bool KeptAsIs(const std::string& extension) {
     return extension == ".jpg" || extension == ".jpeg" || extension == ".bmp";
 }
 
 // A file name for the images the model file holds itself.
-std::string EmbeddedStem(const aiTexture& texture, const std::string& texturePath)
-{
+std::string EmbeddedStem(const aiTexture& texture, const std::string& texturePath) {
     const std::string own = fs::path(CleanPath(texture.mFilename.C_Str())).stem().string();
     if (!own.empty()) return own;
     std::string stem = "texture";
@@ -53,14 +49,12 @@ std::string EmbeddedStem(const aiTexture& texture, const std::string& texturePat
 }  // namespace
 
 TTextureFiles::TTextureFiles(const aiScene& scene, fs::path modelFolder, fs::path outputFolder)
-    : Scene(scene), ModelFolder(std::move(modelFolder)), OutputFolder(std::move(outputFolder))
-{
+    : Scene(scene), ModelFolder(std::move(modelFolder)), OutputFolder(std::move(outputFolder)) {
     std::error_code error;
     SharedFolder = fs::equivalent(ModelFolder, OutputFolder, error);
 }
 
-std::vector<fs::path> TTextureFiles::Candidates(const std::string& texturePath) const
-{
+std::vector<fs::path> TTextureFiles::Candidates(const std::string& texturePath) const {
     std::string cleaned = CleanPath(texturePath);
     // A drive letter means the root of another machine's disk.
     if (cleaned.size() >= 2 && std::isalpha(static_cast<unsigned char>(cleaned[0])) && cleaned[1] == ':')
@@ -74,8 +68,7 @@ std::vector<fs::path> TTextureFiles::Candidates(const std::string& texturePath) 
 }
 
 std::string TTextureFiles::Write(const std::string& stem, const std::string& extension,
-                                 std::span<const unsigned char> bytes, const fs::path& source)
-{
+                                 std::span<const unsigned char> bytes, const fs::path& source) {
     std::error_code error;
     std::string name = FileNames.Take(stem, "texture") + extension;
     // Beside the model, a name already there may be a texture still to be read: only the very file being
@@ -87,8 +80,7 @@ std::string TTextureFiles::Write(const std::string& stem, const std::string& ext
     return name;
 }
 
-std::optional<std::string> TTextureFiles::Export(const std::string& texturePath, std::vector<std::string>& warnings)
-{
+std::optional<std::string> TTextureFiles::Export(const std::string& texturePath, std::vector<std::string>& warnings) {
     if (const auto done = Done.find(texturePath); done != Done.end()) return done->second;
     std::optional<std::string> result;
     try {
@@ -133,7 +125,6 @@ std::optional<std::string> TTextureFiles::Export(const std::string& texturePath,
     return result;
 }
 
-std::string TTextureFiles::ExportPlain(const std::string& wantedName, const TRgbaImage& image)
-{
+std::string TTextureFiles::ExportPlain(const std::string& wantedName, const TRgbaImage& image) {
     return Write(wantedName, ".bmp", EncodeBmp32(image));
 }

@@ -10,13 +10,11 @@ struct TVertexKey {
     float Values[12];
     std::size_t Count = 0;
 
-    bool operator==(const TVertexKey& other) const
-    {
+    bool operator==(const TVertexKey& other) const {
         return Count == other.Count && std::memcmp(Values, other.Values, Count * sizeof(float)) == 0;
     }
 
-    std::uint64_t Hash() const
-    {
+    std::uint64_t Hash() const {
         std::uint64_t h = 0x9E3779B97F4A7C15ull;
         for (std::size_t i = 0; i < Count; ++i) {
             h ^= std::bit_cast<std::uint32_t>(Values[i]);
@@ -27,8 +25,7 @@ struct TVertexKey {
     }
 };
 
-TVertexKey KeyOf(const TMesh& mesh, std::size_t v)
-{
+TVertexKey KeyOf(const TMesh& mesh, std::size_t v) {
     TVertexKey key;
     auto add = [&](std::initializer_list<float> values) {
         for (float value : values) key.Values[key.Count++] = value;
@@ -41,8 +38,7 @@ TVertexKey KeyOf(const TMesh& mesh, std::size_t v)
 }
 
 template <typename T>
-void Compact(std::vector<T>& stream, const std::vector<std::uint32_t>& kept)
-{
+void Compact(std::vector<T>& stream, const std::vector<std::uint32_t>& kept) {
     if (stream.empty()) return;
     for (std::size_t i = 0; i < kept.size(); ++i) stream[i] = stream[kept[i]];
     stream.resize(kept.size());
@@ -50,8 +46,7 @@ void Compact(std::vector<T>& stream, const std::vector<std::uint32_t>& kept)
 
 }  // namespace
 
-void WeldVertices(TMesh& mesh)
-{
+void WeldVertices(TMesh& mesh) {
     const std::size_t n = mesh.Positions.size();
     if (n < 2) return;
     // Open addressing over the kept vertices, at most half full.

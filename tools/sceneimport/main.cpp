@@ -19,20 +19,19 @@ namespace {
 
 constexpr const char* Usage = "usage: sceneimport [--up z|y] [--size METRES] INPUT OUTPUT.dae\n";
 
-bool ParseSize(std::string_view text, double& size)
-{
+bool ParseSize(std::string_view text, double& size) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), size);
     return error == std::errc() && end == text.data() + text.size() && std::isfinite(size) && size > 0;
 }
 
 // Imports, then proves the document by loading it back: 0 when it loads cleanly, 1 when not.
-int Import(const std::string& input, const std::string& output, const TImportOptions& options)
-{
+int Import(const std::string& input, const std::string& output, const TImportOptions& options) {
     try {
         const TImportResult result = ImportScene(input, output, options);
         for (const std::string& warning : result.Warnings) std::cerr << "sceneimport: warning: " << warning << "\n";
         const TLoadCheck check = CheckDocument(output);
-        for (const std::string& problem : check.Problems) std::cerr << "sceneimport: " << output << ": " << problem << "\n";
+        for (const std::string& problem : check.Problems)
+            std::cerr << "sceneimport: " << output << ": " << problem << "\n";
         if (!check.Loaded || !check.Problems.empty()) {
             std::cerr << "sceneimport: the written document does not load cleanly\n";
             return 1;
@@ -48,13 +47,13 @@ int Import(const std::string& input, const std::string& output, const TImportOpt
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     TImportOptions options;
     std::string input, output;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (arg == "--up" && i + 1 < argc && (std::string_view(argv[i + 1]) == "z" || std::string_view(argv[i + 1]) == "y")) {
+        if (arg == "--up" && i + 1 < argc &&
+            (std::string_view(argv[i + 1]) == "z" || std::string_view(argv[i + 1]) == "y")) {
             options.ZUp = std::string_view(argv[++i]) == "z";
         } else if (arg == "--size" && i + 1 < argc) {
             double size = 0;

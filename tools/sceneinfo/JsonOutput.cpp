@@ -11,8 +11,7 @@ namespace {
 
 // Length of the valid UTF-8 sequence that starts at text[i], or 0 when it is not one (overlong forms,
 // surrogates and values past U+10FFFF are not valid).
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t i)
-{
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned char lead = byte(i);
     std::size_t length;
@@ -39,8 +38,7 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t i)
     return overlong || surrogate || value > 0x10FFFF ? 0 : length;
 }
 
-void AppendEscapedByte(unsigned char byte, std::string& out)
-{
+void AppendEscapedByte(unsigned char byte, std::string& out) {
     static const char digits[] = "0123456789abcdef";
     out += "\\u00";
     out += digits[byte >> 4];
@@ -54,15 +52,13 @@ public:
 
     // Hands what is written so far to the sink once it is large, so that a document of many notes never
     // holds its whole JSON text in memory at once.
-    void Spill(bool all = false)
-    {
+    void Spill(bool all = false) {
         if (!all && Out.size() < (1u << 16)) return;
         std::fwrite(Out.data(), 1, Out.size(), Sink);
         Out.clear();
     }
 
-    void String(std::string_view text)
-    {
+    void String(std::string_view text) {
         Out += '"';
         for (std::size_t i = 0; i < text.size();) {
             const auto byte = static_cast<unsigned char>(text[i]);
@@ -95,22 +91,19 @@ public:
     }
     void Number(float value) { Out += std::isfinite(value) ? FloatText(value) : "null"; }
     void Number(int value) { Out += std::to_string(value); }
-    void Index(bool linked, int value)
-    {
+    void Index(bool linked, int value) {
         if (linked)
             Number(value);
         else
             Out += "null";
     }
-    void Key(std::string_view key, bool first = false)
-    {
+    void Key(std::string_view key, bool first = false) {
         if (!first) Out += ',';
         String(key);
         Out += ':';
     }
     template <typename T>
-    void Array(const TNumericArray<T>& array)
-    {
+    void Array(const TNumericArray<T>& array) {
         Out += '[';
         bool first = true;
         for (const T& value : array) {
@@ -122,8 +115,7 @@ public:
     }
     // Writes [item, item, ...] with write(item) for each element of a list.
     template <typename Items, typename Write>
-    void List(const Items& list, Write&& write)
-    {
+    void List(const Items& list, Write&& write) {
         Out += '[';
         bool first = true;
         for (const auto& item : list) {
@@ -136,8 +128,7 @@ public:
     }
 };
 
-void Geometry(TJson& json, const TGeometry& geometry, bool withArrays)
-{
+void Geometry(TJson& json, const TGeometry& geometry, bool withArrays) {
     json.Out += '{';
     json.Key("name", true);
     json.String(geometry.Name);
@@ -164,8 +155,7 @@ void Geometry(TJson& json, const TGeometry& geometry, bool withArrays)
     json.Out += '}';
 }
 
-void Node(TJson& json, const TNode& node, bool linked)
-{
+void Node(TJson& json, const TNode& node, bool linked) {
     json.Out += '{';
     json.Key("name", true);
     json.String(node.Name);
@@ -188,8 +178,7 @@ void Node(TJson& json, const TNode& node, bool linked)
 
 }  // namespace
 
-void WriteJson(const TSceneReport& report, bool withArrays, std::FILE* out)
-{
+void WriteJson(const TSceneReport& report, bool withArrays, std::FILE* out) {
     const TColladaAsset& asset = *report.Asset;
     const bool linked = report.Linked();
     TJson json;

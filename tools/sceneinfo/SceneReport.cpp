@@ -9,8 +9,7 @@
 namespace {
 
 // A user needs to know why a load failed, whether it raised an error or returned false.
-std::string FailureOf(const TLoadNotes& notes, const std::string& file)
-{
+std::string FailureOf(const TLoadNotes& notes, const std::string& file) {
     for (const TLoadNote& note : notes.Items)
         if (note.Code == "no-library")
             return file + ":" + std::to_string(note.Line) + ": " + note.Element + " " + note.Message;
@@ -19,8 +18,7 @@ std::string FailureOf(const TLoadNotes& notes, const std::string& file)
 
 // The texture files the nodes' material chains name: one that is not there, and one whose name gives no
 // decoder, draw untextured.
-void NoteTextures(const TColladaAsset& asset, TLoadNotes& notes)
-{
+void NoteTextures(const TColladaAsset& asset, TLoadNotes& notes) {
     std::unordered_set<std::string> checked;
     for (const auto& node : asset.VisualScenes->Items) {
         const std::string* file = asset.TextureFileOf(*node);
@@ -41,11 +39,10 @@ void NoteTextures(const TColladaAsset& asset, TLoadNotes& notes)
 
 // The codes whose notes, taken together, say the document was written to another exporter's conventions:
 // sources named otherwise, index slots shared through <vertices>, polygons, matrices, node hierarchies.
-bool FollowsOtherConventions(const std::vector<TLoadNote>& notes)
-{
-    static const std::unordered_set<std::string_view> codes = {
-        "source-id", "source-after", "no-streams", "slot-mismatch", "polylist-only", "matrix-node",
-        "nested-node", "no-translate", "effect-link"};
+bool FollowsOtherConventions(const std::vector<TLoadNote>& notes) {
+    static const std::unordered_set<std::string_view> codes = {"source-id",     "source-after",  "no-streams",
+                                                               "slot-mismatch", "polylist-only", "matrix-node",
+                                                               "nested-node",   "no-translate",  "effect-link"};
     for (const TLoadNote& note : notes)
         if (codes.count(note.Code) ||
             (note.Code == "error" && note.Message.find("no attribute \"name\"") != std::string::npos))
@@ -53,13 +50,11 @@ bool FollowsOtherConventions(const std::vector<TLoadNote>& notes)
     return false;
 }
 
-std::vector<TCause> CausesOf(const std::vector<TLoadNote>& notes)
-{
+std::vector<TCause> CausesOf(const std::vector<TLoadNote>& notes) {
     std::vector<TCause> causes;
     for (const TLoadNote& note : notes) {
         auto cause = causes.begin();
-        while (cause != causes.end() && (cause->Code != note.Code || cause->AfterFailure != note.AfterFailure))
-            ++cause;
+        while (cause != causes.end() && (cause->Code != note.Code || cause->AfterFailure != note.AfterFailure)) ++cause;
         if (cause == causes.end()) {
             causes.push_back({note.Code, 0, note.Line, note.AfterFailure});
             cause = causes.end() - 1;
@@ -69,8 +64,7 @@ std::vector<TCause> CausesOf(const std::vector<TLoadNote>& notes)
     return causes;
 }
 
-std::string ErrorText(const std::exception& error, const std::string& file)
-{
+std::string ErrorText(const std::exception& error, const std::string& file) {
     // TXmlError messages already name the file; others (an allocation that failed) do not.
     const std::string message = error.what();
     return message.rfind(file + ":", 0) == 0 ? message : file + ": " + message;
@@ -78,8 +72,7 @@ std::string ErrorText(const std::exception& error, const std::string& file)
 
 }  // namespace
 
-TSceneReport BuildSceneReport(TXmlDocument& document, const std::string& file)
-{
+TSceneReport BuildSceneReport(TXmlDocument& document, const std::string& file) {
     TSceneReport report;
     report.File = file;
     report.Asset = std::make_unique<TColladaAsset>(&document);

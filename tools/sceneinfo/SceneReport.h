@@ -47,9 +47,9 @@ inline constexpr const char* ImportCommand = "sceneimport [--up z|y] [--size MET
 // Calls visit(key, array, components) for the eight arrays of a geometry, in the engine's order of them;
 // components is how many numbers make one vertex (1 for the index lists).
 template <typename Visit>
-void ForEachGeometryArray(const TGeometry& geometry, Visit&& visit)
-{
+void ForEachGeometryArray(const TGeometry& geometry, Visit&& visit) {
     for (const TGeometryStream& stream : GeometryStreams)
-        std::visit([&](auto member) { visit(stream.Name, geometry.*member, static_cast<std::size_t>(stream.Components)); },
-                   stream.Values);
+        std::visit(
+            [&](auto member) { visit(stream.Name, geometry.*member, static_cast<std::size_t>(stream.Components)); },
+            stream.Values);
 }

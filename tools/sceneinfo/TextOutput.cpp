@@ -10,34 +10,29 @@ std::string Number(float value) { return FloatText(value); }
 std::string Number(int value) { return std::to_string(value); }
 
 template <typename T>
-std::string Values(const TNumericArray<T>& array)
-{
+std::string Values(const TNumericArray<T>& array) {
     std::string text;
     for (const T& value : array) text += (text.empty() ? "" : " ") + Number(value);
     return "(" + text + ")";
 }
 
 // An index as the link passes left it: nothing was linked when the load failed.
-std::string Link(const TSceneReport& report, int index)
-{
+std::string Link(const TSceneReport& report, int index) {
     if (!report.Linked()) return "not linked";
     return index < 0 ? "none" : std::to_string(index);
 }
 
-std::string Plural(std::size_t count, std::string_view one, std::string_view many)
-{
+std::string Plural(std::size_t count, std::string_view one, std::string_view many) {
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
 
-std::string Where(const TLoadNote& note)
-{
+std::string Where(const TLoadNote& note) {
     std::string where = note.Line > 0 ? "line " + std::to_string(note.Line) + ": " : std::string();
     if (!note.Element.empty()) where += note.Element + " ";
     return where;
 }
 
-void Summary(const TSceneReport& report, std::string& out)
-{
+void Summary(const TSceneReport& report, std::string& out) {
     if (report.Loaded) {
         const int nodes = report.Asset->VisualScenes->Items.Count();
         out += "Loaded: " + std::to_string(report.NodesDrawn) + " of " + Plural(nodes, "node", "nodes") +
@@ -66,8 +61,7 @@ void Summary(const TSceneReport& report, std::string& out)
                (cause.AfterFailure ? " (after the failure)" : "") + "\n";
 }
 
-void Notes(const TSceneReport& report, bool all, std::string& out)
-{
+void Notes(const TSceneReport& report, bool all, std::string& out) {
     if (report.Notes.empty()) return;
     constexpr int FirstFew = 3;
     out += all ? "\nNotes\n"
@@ -89,8 +83,7 @@ void Notes(const TSceneReport& report, bool all, std::string& out)
     }
 }
 
-void Geometries(const TSceneReport& report, bool withArrays, std::string& out)
-{
+void Geometries(const TSceneReport& report, bool withArrays, std::string& out) {
     const auto& items = report.Asset->Geometries->Items;
     if (items.Count() == 0) return;
     out += "\nGeometries (" + std::to_string(items.Count()) + ")\n";
@@ -122,8 +115,7 @@ void Geometries(const TSceneReport& report, bool withArrays, std::string& out)
     out += "  (each stream's count is in vertices, followed by the numbers it holds)\n";
 }
 
-void Nodes(const TSceneReport& report, std::string& out)
-{
+void Nodes(const TSceneReport& report, std::string& out) {
     const auto& items = report.Asset->VisualScenes->Items;
     if (items.Count() == 0) return;
     out += "\nNodes (" + std::to_string(items.Count()) + ")\n";
@@ -137,12 +129,12 @@ void Nodes(const TSceneReport& report, std::string& out)
                (report.Loaded ? (report.Asset->Draws(*node) ? " (drawn)" : " (not drawn)") : "") + ": position " +
                Values(node->Position) + ", " + rotation + ", scale " + Values(node->Scale) + "\n";
         out += "      geometry " + QuotedForMessage(node->GeometryName) + " -> " + Link(report, node->GeometryIndex) +
-               ", material " + QuotedForMessage(node->MaterialSymbol) + " -> effect " + Link(report, node->EffectIndex) + "\n";
+               ", material " + QuotedForMessage(node->MaterialSymbol) + " -> effect " +
+               Link(report, node->EffectIndex) + "\n";
     }
 }
 
-void Materials(const TSceneReport& report, std::string& out)
-{
+void Materials(const TSceneReport& report, std::string& out) {
     const auto& effects = report.Asset->Effects->Items;
     if (effects.Count() > 0) out += "\nEffects (" + std::to_string(effects.Count()) + ")\n";
     int index = 0;
@@ -158,15 +150,13 @@ void Materials(const TSceneReport& report, std::string& out)
 
 }  // namespace
 
-std::string FloatText(float value)
-{
+std::string FloatText(float value) {
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
 }
 
-std::string FormatText(const TSceneReport& report, const TOutputOptions& options)
-{
+std::string FormatText(const TSceneReport& report, const TOutputOptions& options) {
     std::string out = "File: " + EscapeForMessage(report.File) + "\n";
     Summary(report, out);
     Notes(report, options.All, out);

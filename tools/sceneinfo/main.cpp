@@ -33,8 +33,7 @@ struct TOptions {
 };
 
 // False for a usage error.
-bool ParseArguments(int argc, char** argv, TOptions& options)
-{
+bool ParseArguments(int argc, char** argv, TOptions& options) {
     bool haveFile = false;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
@@ -64,8 +63,7 @@ bool ParseArguments(int argc, char** argv, TOptions& options)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
         std::fputs(Usage, stdout);
         return 0;
