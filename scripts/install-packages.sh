@@ -8,6 +8,7 @@
 #   tests    what scripts/test.sh adds: GoogleTest, the window-test drivers, the comma-decimal locale
 #   bench    what the benchmarks and fuzzing add: Google Benchmark, clang with its sanitizer runtimes
 #   package  what scripts/package.sh adds to build a .deb
+#   style    the formatter scripts/check-format.sh runs
 #   all      every set
 #
 # Installing needs root: the script runs apt-get through sudo when it is not run as root. With NO_INSTALL=1 it
@@ -23,16 +24,17 @@ declare -A sets=(
   [tests]="libgtest-dev xvfb xauth xdotool x11-apps imagemagick locales"
   [bench]="libbenchmark-dev clang libclang-rt-14-dev"
   [package]="dpkg-dev file"
+  [style]="clang-format"
 )
 
 requested=()
 for set in "${@:-run}"; do
-  if [ "$set" = all ]; then requested+=(run watch tests bench package); else requested+=("$set"); fi
+  if [ "$set" = all ]; then requested+=(run watch tests bench package style); else requested+=("$set"); fi
 done
 
 packages=()
 for set in "${requested[@]}"; do
-  [ -n "${sets[$set]+known}" ] || { echo "usage: $0 [run|watch|tests|bench|package|all]..." >&2; exit 2; }
+  [ -n "${sets[$set]+known}" ] || { echo "usage: $0 [run|watch|tests|bench|package|style|all]..." >&2; exit 2; }
   # Tests, benchmarks and packages all build the project first.
   case $set in tests | bench | package) packages+=(${sets[run]}) ;; esac
   packages+=(${sets[$set]})
