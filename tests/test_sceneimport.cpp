@@ -14,6 +14,7 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 
+#include "FileRead.h"
 #include "ImageDecoders.h"
 #include "ImageFiles.h"
 #include "LoaderFixture.h"
@@ -382,7 +383,7 @@ TEST_F(TextureImportTest, APngBecomesABmpWithEveryPixelAndItsAlpha) {
     EXPECT_EQ(file, "look.bmp");  // a bare name, beside the document
     const fs::path written = fs::path(Output).parent_path() / file;
 
-    const TRgbaImage back = DecodeImage(ReadFileBytes(written.string()), file);
+    const TRgbaImage back = DecodeImage(ReadWholeFile(written.string()), file);
     EXPECT_EQ(back.Width, w);
     EXPECT_EQ(back.Height, h);
     EXPECT_EQ(back.Rgba, rgba);
@@ -403,8 +404,8 @@ TEST_F(TextureImportTest, AJpegNamedByAnotherMachinesPathIsFoundBesideTheModelAn
     EXPECT_TRUE(Result.Warnings.empty()) << Result.Warnings.front();
     const std::string file = ImageFileOf(loaded, *loaded.Asset->VisualScenes->Items[0]);
     EXPECT_EQ(file, "look.jpg");
-    EXPECT_EQ(ReadFileBytes((fs::path(Output).parent_path() / file).string()),
-              ReadFileBytes((Dir / "look.jpg").string()));
+    EXPECT_EQ(ReadWholeFile((fs::path(Output).parent_path() / file).string()),
+              ReadWholeFile((Dir / "look.jpg").string()));
 }
 
 TEST_F(TextureImportTest, AMissingTextureIsNamedAndTheMaterialKeepsItsColour) {
@@ -441,7 +442,7 @@ TEST_F(TextureImportTest, BesideItsModelTheImportWritesOverNoFileOfTheUsers) {
     const TLoadResult loaded = LoadFile(Output);
     ASSERT_TRUE(loaded.Loaded);
     for (const char* name : {"plain.bmp", "look.bmp"}) {
-        const std::vector<unsigned char> bytes = ReadFileBytes((Dir / name).string());
+        const std::vector<unsigned char> bytes = ReadWholeFile((Dir / name).string());
         EXPECT_EQ(std::string(bytes.begin(), bytes.end()), theirs) << name;
     }
     for (const auto& node : loaded.Asset->VisualScenes->Items)
@@ -579,7 +580,7 @@ TEST_F(SceneImportTest, TheCommandSaysWhatHappenedInItsExitStatus) {
     const std::string text = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
     const std::string model = WriteFile(text, "model.obj");
     EXPECT_EQ(run(tool + " " + model + " " + (Dir / "." / "model.obj").string()), 2);
-    EXPECT_EQ(ReadFileBytes(model).size(), text.size()) << "the input was written over";
+    EXPECT_EQ(ReadWholeFile(model).size(), text.size()) << "the input was written over";
     EXPECT_EQ(run(tool + " " + (Dir / "absent.obj").string() + " " + out), 1);
     EXPECT_EQ(run(tool + " " + WriteFile("not a model at all", "junk.obj") + " " + out), 1);
     // The reader asserts on a face count its file does not hold; the command still ends in an error.

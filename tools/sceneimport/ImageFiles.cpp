@@ -5,7 +5,6 @@
 #include <climits>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <stdexcept>
 
@@ -68,14 +67,6 @@ std::vector<unsigned char> EncodeBmp32(const TRgbaImage& image) {
         for (int x = 0; x < image.Width; ++x, p += 4) out.insert(out.end(), {p[2], p[1], p[0], p[3]});
     }
     return out;
-}
-
-std::vector<unsigned char> ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error(path + ": cannot be read");
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw std::runtime_error(path + ": cannot be read");
-    return bytes;
 }
 
 void WriteFileBytes(const std::string& path, std::span<const unsigned char> bytes) {

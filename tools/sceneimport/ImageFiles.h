@@ -1,4 +1,4 @@
-// Texture images in and out: any format the decoders know, read from a file or from bytes in memory, and
+// Texture images in and out: any format the decoders know, from bytes in memory, and
 // 32-bit BMP out, which keeps every pixel and its alpha.
 #pragma once
 
@@ -20,6 +20,5 @@ TRgbaImage DecodeImage(std::span<const unsigned char> bytes, const std::string& 
 // The bytes of a 32-bit BMP of the image, rows bottom-up with their alpha described by bit-field masks.
 std::vector<unsigned char> EncodeBmp32(const TRgbaImage& image);
 
-// Raises std::runtime_error naming the file when it cannot be read or written.
-std::vector<unsigned char> ReadFileBytes(const std::string& path);
+// Raises std::runtime_error naming the file when it cannot be written.
 void WriteFileBytes(const std::string& path, std::span<const unsigned char> bytes);

@@ -6,6 +6,8 @@
 #include <cctype>
 #include <stdexcept>
 
+#include "FileRead.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -111,7 +113,7 @@ std::optional<std::string> TTextureFiles::Export(const std::string& texturePath,
                                    "); its material keeps its colour");
             } else {
                 const std::string extension = Lower(found->extension().string());
-                const std::vector<unsigned char> bytes = ReadFileBytes(found->string());
+                const std::vector<unsigned char> bytes = ReadWholeFile(found->string());
                 if (KeptAsIs(extension))
                     result = Write(found->stem().string(), extension == ".jpeg" ? ".jpg" : extension, bytes, *found);
                 else
