@@ -1,5 +1,6 @@
 #include "LineIndex.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -21,20 +22,37 @@ std::uint32_t Unit32(const unsigned char* at, bool bigEndian) {
 }  // namespace
 
 void TLineIndex::Clear() {
+    ListLimit = 0;
+    LineEndList = {};
     LineEnds = {};
     LineEndsBefore = {};
 }
 
+// Positions only grow, so the list stays sorted.
 void TLineIndex::MarkLineEnd(std::size_t position) {
+    if (LineEnds.empty() && LineEndList.size() < ListLimit) {
+        LineEndList.push_back(position);
+        return;
+    }
+    if (LineEnds.empty()) {
+        for (const std::size_t listed : LineEndList) MarkAsBits(listed);
+        LineEndList = {};
+    }
+    MarkAsBits(position);
+}
+
+void TLineIndex::MarkAsBits(std::size_t position) {
     if (position / 64 >= LineEnds.size()) LineEnds.resize(position / 64 + 1);
     LineEnds[position / 64] |= std::uint64_t(1) << (position % 64);
 }
 
 bool TLineIndex::IsLineEnd(std::size_t position) const {
+    if (LineEnds.empty()) return std::binary_search(LineEndList.begin(), LineEndList.end(), position);
     return position / 64 < LineEnds.size() && (LineEnds[position / 64] >> (position % 64) & 1);
 }
 
 void TLineIndex::CountLineEnds() {
+    if (LineEnds.empty()) return;
     LineEndsBefore.resize(LineEnds.size());
     std::uint32_t count = 0;
     for (std::size_t word = 0; word < LineEnds.size(); ++word) {
@@ -50,9 +68,11 @@ void TLineIndex::Build(std::span<const char> stored, TTextEncoding encoding) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(stored.data());
     const std::size_t size = stored.size();
     std::size_t position = 0;
+    // A list entry costs as much as 64 bits: past one line end per 64 positions, bits cost less. Converted
+    // text is at most twice as long as the stored one.
+    ListLimit = (encoding == TTextEncoding::Utf8 ? size : size * 2) / 64;
     switch (encoding) {
     case TTextEncoding::Utf8:
-        LineEnds.resize(size / 64 + 1);
         for (const unsigned char* at = bytes;
              (at = static_cast<const unsigned char*>(std::memchr(at, '\n', size - std::size_t(at - bytes)))); ++at)
             MarkLineEnd(std::size_t(at - bytes));
@@ -96,6 +116,9 @@ void TLineIndex::Build(std::span<const char> stored, TTextEncoding encoding) {
 }
 
 int TLineIndex::LineAt(std::size_t position) const {
+    if (LineEnds.empty())
+        return static_cast<int>(std::lower_bound(LineEndList.begin(), LineEndList.end(), position) -
+                                LineEndList.begin() + 1);
     const std::size_t word = position / 64;
     if (word >= LineEnds.size())
         return LineEnds.empty() ? 1 : static_cast<int>(LineEndsBefore.back() + std::popcount(LineEnds.back()) + 1);
@@ -104,6 +127,10 @@ int TLineIndex::LineAt(std::size_t position) const {
 }
 
 std::size_t TLineIndex::ColumnAt(std::size_t position) const {
+    if (LineEnds.empty()) {
+        const auto next = std::lower_bound(LineEndList.begin(), LineEndList.end(), position);
+        return next == LineEndList.begin() ? position + 1 : position - *(next - 1);
+    }
     std::size_t start = position;
     while (start > 0 && !IsLineEnd(start - 1)) --start;
     return position - start + 1;

@@ -1,6 +1,8 @@
-// Where the lines of a parsed document start, taken from the bytes that were parsed. One bit marks each line
-// end, with a running count every 64 bytes, so the index costs under a fifth of the text it describes and
-// answers a line number in constant time, without opening the file again.
+// Where the lines of a parsed document start, taken from the bytes that were parsed, so that a line number
+// never needs the file opened again. Documents of long lines (big number arrays often sit on a handful of
+// lines) keep the list of their line ends: at most an eighth of the text, usually next to nothing. Once line
+// ends are denser than one in 64 bytes the list turns into one bit per position with a running count every
+// 64 positions: under a fifth of the text, and a line number in constant time.
 #pragma once
 
 #include <cstddef>
@@ -24,9 +26,12 @@ public:
 
 private:
     void MarkLineEnd(std::size_t position);
+    void MarkAsBits(std::size_t position);
     void CountLineEnds();
     bool IsLineEnd(std::size_t position) const;
 
+    std::size_t ListLimit = 0;                  // line ends kept as a list before bits are cheaper
+    std::vector<std::size_t> LineEndList;       // every line end in order, while the list is in use
     std::vector<std::uint64_t> LineEnds;        // bit p set: position p holds '\n'
     std::vector<std::uint32_t> LineEndsBefore;  // line ends before each 64-position word
 };

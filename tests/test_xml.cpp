@@ -126,6 +126,29 @@ TEST_F(XmlTest, LinesAreTheDocumentsInEveryEncoding) {
     EXPECT_EQ(message.rfind(LastFile + ":3:", 0), 0u) << message;
 }
 
+// Line ends kept as a list (long lines) and as bits (short ones), and texts that change from one to the other
+// part way: every position gets the line and column that counting from the start gives.
+TEST(LineIndex, EveryPositionAsCountedInEveryDensity) {
+    for (const std::size_t lineLength : {1, 2, 7, 63, 64, 65, 300}) {
+        for (const bool denseTail : {false, true}) {
+            std::string text;
+            for (std::size_t i = 0; text.size() < 4000; ++i) text += (i + 1) % lineLength == 0 ? '\n' : 'x';
+            if (denseTail) text += std::string(400, '\n');
+            TLineIndex index;
+            index.Build(text, TTextEncoding::Utf8);
+            int line = 1;
+            std::size_t column = 1;
+            for (std::size_t position = 0; position <= text.size(); ++position) {
+                ASSERT_EQ(index.LineAt(position), line) << lineLength << " " << denseTail << " at " << position;
+                ASSERT_EQ(index.ColumnAt(position), column) << lineLength << " " << denseTail << " at " << position;
+                const bool end = position < text.size() && text[position] == '\n';
+                line += end ? 1 : 0;
+                column = end ? 1 : column + 1;
+            }
+        }
+    }
+}
+
 TEST_F(XmlTest, UnreadableFilesNameTheFile) {
     const std::string missing = (Dir / "missing.dae").string();
     EXPECT_NE(ErrorOf([&] { Document.LoadFromFile(missing); }).find(missing), std::string::npos);
