@@ -56,8 +56,8 @@ private:
     template <typename U>
     friend void ParseNumbers(TNumericArray<U>& array, std::string_view text, int count);
     friend class TGeometry;
-    void SetLengthForOverwrite(std::size_t count) {
-        Values = AllocateLargeArray<T>(count);
+    void SetLengthForOverwrite(std::size_t count, TPages pages = TPages::Now) {
+        Values = AllocateLargeArray<T>(count, pages);
         Length = count;
     }
 

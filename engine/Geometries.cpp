@@ -156,6 +156,8 @@ bool TGeometry::LoadFromNode(const TXmlNode& node, TLoadNotes* notes) {
             if (!hasId || !IsNameWithSuffix(id, Name, rule.Suffix)) continue;
             found = true;
             Attempt(notes, [&] { (this->*rule.Read)(source); });
+            // Read once: the memory of its text is not needed again.
+            source.FirstChild("float_array").ReleaseText();
         }
         if (notes && !found)
             notes->Add(source, "source-id",
@@ -175,6 +177,7 @@ bool TGeometry::LoadFromNode(const TXmlNode& node, TLoadNotes* notes) {
         Attempt(notes, [&] { ReadTriangles(primitive, notes); });
     else if ((primitive = mesh.FirstChild("lines")))
         Attempt(notes, [&] { ReadLines(primitive, notes); });
+    if (primitive) primitive.FirstChild("p").ReleaseText();
     if (notes) NotePrimitives(mesh, primitive, Name, *notes);
     const bool result = BuildStreams();
     if (notes && OutOfRangeIndices > 0)

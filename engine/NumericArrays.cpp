@@ -12,6 +12,7 @@
 
 #include "Colladaasset.h"
 #include "DigitWord.h"
+#include "LoaderThreads.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ public:
 
     bool Next(float& value) {
         SkipSpace();
-        const char* start = P;
+        const char* start = Start = P;
         const bool negative = P != End && *P == '-';
         if (P != End && (*P == '+' || *P == '-')) ++P;
         const char* mantissa = P;
@@ -62,6 +63,7 @@ public:
 
     bool Next(int& value) {
         SkipSpace();
+        Start = P;
         bool negative = false;
         if (P != End && (*P == '+' || *P == '-')) negative = *P++ == '-';
         std::uint64_t word = 0;
@@ -91,6 +93,9 @@ public:
         value = static_cast<int>(negative ? -magnitude : magnitude);
         return true;
     }
+
+    // After Next failed: whether it failed for want of text, not for a text that is no number.
+    bool Exhausted() const { return Start == End; }
 
 private:
     // Index lists are mostly numbers of a few digits, whose varying lengths cost a mispredicted branch each
@@ -177,7 +182,47 @@ private:
 
     const char* P;
     const char* End;
+    const char* Start = nullptr;  // where the number last asked for begins, after white space
 };
+
+// Reads numbers from the text into `values` until `capacity` are read or reading stops. Returns how many were
+// read, and whether reading stopped because the text ran out.
+template <typename T>
+std::size_t ReadRun(std::string_view text, T* values, std::size_t capacity, bool& exhausted) {
+    TNumberScanner scanner(text.data(), text.data() + text.size());
+    std::size_t i = 0;
+    while (i < capacity && scanner.Next(values[i])) ++i;
+    exhausted = i < capacity && scanner.Exhausted();
+    return i;
+}
+
+// The same reading with two threads: the text is cut at a white space near its middle, where no number can
+// continue, and the second half is read into a block of its own while this thread reads the first half into
+// place. The second half's numbers are the sequential reading's only where the first half ran out of text
+// without stopping and without filling the array; they are copied after it then.
+template <typename T>
+std::size_t ReadInTwo(std::string_view text, T* values, std::size_t length) {
+    std::size_t cut = text.size() / 2;
+    while (cut < text.size() && !IsSpace(text[cut])) ++cut;
+    const std::string_view first = text.substr(0, cut), second = text.substr(cut);
+    // Every number but the last takes two bytes at least: a sign or a point starts the next one where no
+    // white space does.
+    const std::size_t secondCapacity = std::min(length, second.size() / 2 + 1);
+    TLargeArray<T> secondValues = AllocateLargeArray<T>(secondCapacity, TPages::Later);
+    std::size_t firstCount = 0, secondCount = 0;
+    bool firstExhausted = false, secondExhausted = false;
+    RunInTwo([&] { firstCount = ReadRun(first, values, length, firstExhausted); },
+             [&] {
+                 // The pages this thread's numbers will most likely be copied to are provided here too.
+                 const std::size_t likelyStart = length / 2;
+                 PopulatePages(values + likelyStart, (length - likelyStart) * sizeof(T));
+                 secondCount = ReadRun(second, secondValues.get(), secondCapacity, secondExhausted);
+             });
+    if (!firstExhausted) return firstCount;
+    const std::size_t taken = std::min(secondCount, length - firstCount);
+    std::copy(secondValues.get(), secondValues.get() + taken, values + firstCount);
+    return firstCount + taken;
+}
 
 }  // namespace
 
@@ -185,11 +230,11 @@ template <typename T>
 void ParseNumbers(TNumericArray<T>& array, std::string_view text, int count) {
     if (count < 0) throw std::length_error("negative array length " + std::to_string(count));
     const std::size_t length = static_cast<std::size_t>(count);
-    array.SetLengthForOverwrite(length);
+    const bool inTwo = WorthTwoThreads(text.size());
+    array.SetLengthForOverwrite(length, inTwo ? TPages::Later : TPages::Now);
     T* values = array.Data();
-    TNumberScanner scanner(text.data(), text.data() + text.size());
-    std::size_t i = 0;
-    while (i < length && scanner.Next(values[i])) ++i;
+    bool exhausted = false;
+    const std::size_t i = inTwo ? ReadInTwo(text, values, length) : ReadRun(text, values, length, exhausted);
     // The entry where reading stopped and every later one get no number.
     std::fill(values + i, values + length, T(0));
 }

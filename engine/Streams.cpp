@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "Colladaasset.h"
+#include "LoaderThreads.h"
 
 namespace {
 
@@ -11,10 +12,10 @@ namespace {
 // old index outside the source is never read: that vertex keeps zeros. Returns how many were outside.
 template <std::size_t Components>
 long long ExpandStream(const TFloatArray& old, float* stream, const TIntArray& oldIndices, std::size_t slot,
-                       std::size_t stride, std::size_t vertices) {
+                       std::size_t stride, std::size_t first, std::size_t last) {
     const std::size_t sourceElements = old.Count() / Components;
     long long outside = 0;
-    for (std::size_t vertex = 0; vertex < vertices; ++vertex) {
+    for (std::size_t vertex = first; vertex < last; ++vertex) {
         const int oldIndex = oldIndices[vertex * stride + slot];
         float* to = stream + vertex * Components;
         if (oldIndex < 0 || static_cast<std::size_t>(oldIndex) >= sourceElements) {
@@ -27,6 +28,24 @@ long long ExpandStream(const TFloatArray& old, float* stream, const TIntArray& o
         std::memcpy(to, from, Components * sizeof(float));
     }
     return outside;
+}
+
+long long ExpandStream(std::size_t components, const TFloatArray& old, float* stream, const TIntArray& oldIndices,
+                       std::size_t slot, std::size_t stride, std::size_t from, std::size_t to) {
+    switch (components) {
+    case 2: return ExpandStream<2>(old, stream, oldIndices, slot, stride, from, to);
+    case 3: return ExpandStream<3>(old, stream, oldIndices, slot, stride, from, to);
+    default: return ExpandStream<4>(old, stream, oldIndices, slot, stride, from, to);
+    }
+}
+
+// Runs work(from, to) over the vertices, split between two threads for a big mesh; each part provides the
+// pages of what it writes itself.
+template <typename Work>
+void ForVertices(std::size_t vertices, std::size_t bytesPerVertex, const Work& work) {
+    if (!WorthTwoThreads(vertices * bytesPerVertex)) return work(0, vertices);
+    const std::size_t half = vertices / 2;
+    RunInTwo([&] { work(0, half); }, [&] { work(half, vertices); });
 }
 
 }  // namespace
@@ -52,21 +71,25 @@ bool TGeometry::BuildStreams() {
     const std::size_t total = indices.Count();
     const std::size_t vertices = total / stride;
     const TIntArray oldIndices = std::move(indices);
-    indices.SetLengthForOverwrite(vertices);
-    for (std::size_t vertex = 0; vertex < vertices; ++vertex) indices[vertex] = static_cast<int>(vertex);
+    indices.SetLengthForOverwrite(vertices, TPages::Later);
+    ForVertices(vertices, sizeof(int), [&](std::size_t from, std::size_t to) {
+        PopulatePages(indices.Data() + from, (to - from) * sizeof(int));
+        for (std::size_t vertex = from; vertex < to; ++vertex) indices[vertex] = static_cast<int>(vertex);
+    });
 
     for (std::size_t slot = 0; slot < stride; ++slot) {
         TFloatArray& stream = *present[slot].Array;
         const std::size_t components = present[slot].Components;
         const TFloatArray old = std::move(stream);
         const std::size_t length = total * components / stride;
-        stream.SetLengthForOverwrite(length);
+        stream.SetLengthForOverwrite(length, TPages::Later);
         float* values = stream.Data();
-        switch (components) {
-        case 2: OutOfRangeIndices += ExpandStream<2>(old, values, oldIndices, slot, stride, vertices); break;
-        case 3: OutOfRangeIndices += ExpandStream<3>(old, values, oldIndices, slot, stride, vertices); break;
-        default: OutOfRangeIndices += ExpandStream<4>(old, values, oldIndices, slot, stride, vertices); break;
-        }
+        long long outside[2] = {0, 0};
+        ForVertices(vertices, components * sizeof(float), [&](std::size_t from, std::size_t to) {
+            PopulatePages(values + from * components, (to - from) * components * sizeof(float));
+            outside[from == 0 ? 0 : 1] = ExpandStream(components, old, values, oldIndices, slot, stride, from, to);
+        });
+        OutOfRangeIndices += outside[0] + outside[1];
         // An incomplete last corner group leaves a tail that no vertex owns.
         std::fill(values + vertices * components, values + length, 0.0f);
     }

@@ -1,10 +1,14 @@
 #include "XmlDocument.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <pugixml.hpp>
 
 #include "FileRead.h"
+#include "LoaderThreads.h"
 
 namespace {
 
@@ -98,6 +102,17 @@ std::string_view TXmlNode::Text() const {
     return first.value();
 }
 
+void TXmlNode::ReleaseText() const {
+    constexpr std::size_t LongText = std::size_t(1) << 20;
+    if (!IsElement() || !Document) return;
+    pugi::xml_node text = Wrap(Node).first_child();
+    if (!text || text.next_sibling() || text.type() != pugi::node_pcdata) return;
+    const std::string_view value = text.value();
+    if (value.size() < LongText) return;
+    Document->ReleasePages(value);
+    text.set_value("");
+}
+
 int TXmlNode::Line() const {
     if (!Document || !Node) return 0;
     const std::ptrdiff_t offset = Document->OffsetOf(Node);
@@ -137,6 +152,18 @@ void TXmlDocument::Clear() {
 
 namespace {
 
+// Most of a large read is the kernel's: clearing fresh pages and copying into them. Each half of the file is
+// provided and copied by a thread of its own.
+void ReadInTwo(const TReadFile& file, char* bytes, std::size_t size) {
+    const auto readPart = [&](std::size_t from, std::size_t to) {
+        PopulatePages(bytes + from, to - from);
+        file.Read(from, bytes + from, to - from);
+    };
+    if (!WorthTwoThreads(size)) return readPart(0, size);
+    const std::size_t half = size / 2;
+    RunInTwo([&] { readPart(0, half); }, [&] { readPart(half, size); });
+}
+
 TTextEncoding EncodingOf(pugi::xml_encoding encoding) {
     switch (encoding) {
     case pugi::encoding_utf16_le: return TTextEncoding::Utf16Le;
@@ -161,11 +188,11 @@ void TXmlDocument::LoadFromFile(const std::string& fileName) {
         const TReadFile file(fileName);
         BufferSize = file.Size();
         try {
-            Buffer = AllocateLargeArray<char>(BufferSize + 1);
+            Buffer = AllocateLargeArray<char>(BufferSize + 1, TPages::Later);
         } catch (const std::bad_alloc&) {
             throw TOutOfMemory(FileMessage(fileName, "out of memory for " + std::to_string(BufferSize + 1) + " bytes"));
         }
-        file.Read(0, Buffer.get(), BufferSize);
+        ReadInTwo(file, Buffer.get(), BufferSize);
     } catch (const TFileError& error) {
         Clear();
         throw TXmlError(error.what());
@@ -194,6 +221,16 @@ void TXmlDocument::LoadFromFile(const std::string& fileName) {
 }
 
 TXmlNode TXmlDocument::DocumentElement() const { return TXmlNode(this, Tree->document_element().internal_object()); }
+
+void TXmlDocument::ReleasePages(std::string_view text) const {
+    const char* const bytes = Buffer.get();
+    if (!bytes || text.data() < bytes || text.data() + text.size() > bytes + BufferSize) return;
+    const std::uintptr_t page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(text.data()) + page - 1) & ~(page - 1);
+    const std::uintptr_t last = reinterpret_cast<std::uintptr_t>(text.data() + text.size()) & ~(page - 1);
+    // Only advice: where it is not taken the pages simply stay until the document is cleared.
+    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+}
 
 int TXmlDocument::LineAt(std::ptrdiff_t offset) const {
     return offset < 0 ? 0 : Lines.LineAt(static_cast<std::size_t>(offset));

@@ -58,6 +58,10 @@ public:
     // processing instruction gives its own content.
     std::string_view Text() const;
 
+    // Gives back the memory of a long element text once the loader has read it: from then on the text reads
+    // as empty. Short texts are kept, since the pages they share with markup could not be given back.
+    void ReleaseText() const;
+
     // The 1-based line on which the node starts, or 0 when it is not known.
     int Line() const;
     // How the node is named in messages: <name> for an element, <!--comment--> for a comment, <?name?> for an
@@ -124,6 +128,8 @@ public:
     int LineAt(std::ptrdiff_t offset) const;
     // The byte offset at which the node's name starts, or -1.
     std::ptrdiff_t OffsetOf(pugi::xml_node_struct* node) const;
+    // Returns the whole pages inside the text to the system, when the text lies in the file's bytes.
+    void ReleasePages(std::string_view text) const;
 
 private:
     void Clear();

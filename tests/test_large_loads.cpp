@@ -1,0 +1,213 @@
+// Large documents, which the loader reads with two threads and whose read texts it gives back: what is read
+// must be the one-thread reading byte for byte, wherever the cut between the threads falls, and a load must
+// stay within twice the document's size.
+#include <gtest/gtest.h>
+
+#include <malloc.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Colladaasset.h"
+#include "LoaderThreads.h"
+#include "StreamingWriter.h"
+
+namespace {
+
+// Runs the action with the loader held to the given number of threads.
+template <typename Action>
+auto WithThreads(int threads, const Action& action) {
+    const int before = LoaderThreads();
+    SetLoaderThreads(threads);
+    auto result = action();
+    SetLoaderThreads(before);
+    return result;
+}
+
+template <typename T>
+std::vector<unsigned char> Bytes(const TNumericArray<T>& array) {
+    const auto* first = reinterpret_cast<const unsigned char*>(array.Data());
+    return std::vector<unsigned char>(first, first + array.Count() * sizeof(T));
+}
+
+template <typename T>
+std::vector<unsigned char> Read(const std::string& text, int count, int threads) {
+    return WithThreads(threads, [&] {
+        TNumericArray<T> array;
+        ParseNumbers(array, text, count);
+        return Bytes(array);
+    });
+}
+
+// A long run of numbers with `piece` put at byte `at`; long enough for two threads.
+std::string NumbersWith(std::size_t at, const std::string& piece) {
+    std::string text;
+    for (int i = 0; text.size() < 600000; ++i) text += std::to_string(i % 1000) + (i % 7 ? ".25 " : " ");
+    return text.substr(0, at) + piece + text.substr(at);
+}
+
+// Pieces that stop the reading or change how the bytes split into numbers, each put before, at and after
+// the middle of the text, where the cut between the threads falls.
+TEST(TwoThreads, NumbersReadAsOneThreadReadsThem) {
+    const std::string pieces[] = {" ",       " x ",   " - ", " 1e ",         " 1-2+3 ",  " .5.5 ",  " -7 ",
+                                  "\n\t\r ", " 1e+ ", "-",   "99999999999 ", " 3.4e39 ", " 1e-50 ", " +.e1 "};
+    for (const std::string& piece : pieces) {
+        for (const std::size_t at : {1000, 299990, 299999, 300000, 300001, 300010, 599000}) {
+            const std::string text = NumbersWith(at, piece);
+            for (const int count : {1000, 150000, 200000, 400000}) {
+                ASSERT_EQ(Read<float>(text, count, 2), Read<float>(text, count, 1))
+                    << "floats, \"" << piece << "\" at " << at << ", count " << count;
+                ASSERT_EQ(Read<int>(text, count, 2), Read<int>(text, count, 1))
+                    << "ints, \"" << piece << "\" at " << at << ", count " << count;
+            }
+        }
+    }
+    // No white space after the middle: the first thread reads it all.
+    const std::string solid = std::string(300000, '1') + " " + std::string(300000, '2');
+    EXPECT_EQ(Read<int>(solid, 5, 2), Read<int>(solid, 5, 1));
+}
+
+// A mesh big enough for two threads, with indices outside their source in both halves.
+TEST(TwoThreads, StreamsExpandAsOneThreadExpandsThem) {
+    const auto expand = [](int threads) {
+        return WithThreads(threads, [] {
+            TGeometry geometry;
+            const int vertices = 200003;
+            geometry.Positions.SetLength(3 * 1000);
+            geometry.TexCoords.SetLength(2 * 1000);
+            for (std::size_t i = 0; i < geometry.Positions.Count(); ++i) geometry.Positions[i] = float(i);
+            for (std::size_t i = 0; i < geometry.TexCoords.Count(); ++i) geometry.TexCoords[i] = -float(i);
+            geometry.TriangleIndices.SetLength(2 * vertices + 1);
+            for (int i = 0; i < 2 * vertices + 1; ++i)
+                geometry.TriangleIndices[static_cast<std::size_t>(i)] =
+                    static_cast<int>(i * 7919LL % 1003) - (i % 5000 == 0);
+            geometry.BuildStreams();
+            std::vector<std::vector<unsigned char>> arrays = {Bytes(geometry.Positions), Bytes(geometry.TexCoords),
+                                                              Bytes(geometry.TriangleIndices)};
+            arrays.push_back({static_cast<unsigned char>(geometry.OutOfRangeIndices % 251),
+                              static_cast<unsigned char>(geometry.DroppedSlots)});
+            return arrays;
+        });
+    };
+    const auto two = expand(2), one = expand(1);
+    EXPECT_EQ(two, one);
+    EXPECT_NE(one.back()[0], 0) << "the mesh should have indices outside its source";
+}
+
+// A grid of `side` x `side` quads written as exporters write meshes: positions, normals and texture
+// coordinates on a line each, then the corners.
+std::string WriteGrid(int side) {
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("large_grid_" + std::to_string(getpid()) + ".dae")).string();
+    std::FILE* out = std::fopen(path.c_str(), "w");
+    if (!out) return "";
+    const long long points = static_cast<long long>(side + 1) * (side + 1);
+    TStreamingWriter writer(out, "Z_UP", "Grid");
+    writer.Source("-Position", points, "XYZ", [&] {
+        for (long long i = 0; i < points; ++i)
+            std::fprintf(out, "%g %g %g ", double(i % (side + 1)) * 0.1, double(i / (side + 1)) * 0.1,
+                         std::sin(double(i)) * 0.5);
+    });
+    writer.Source("-Normals", points, "XYZ", [&] {
+        for (long long i = 0; i < points; ++i) std::fprintf(out, "0 %g 1 ", std::cos(double(i)) * 0.25);
+    });
+    writer.Source("-UV", points, "ST", [&] {
+        for (long long i = 0; i < points; ++i)
+            std::fprintf(out, "%g %g ", double(i % (side + 1)) / side, double(i / (side + 1)) / side);
+    });
+    writer.Finish(2LL * side * side, [&] {
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x) {
+                const long long a = static_cast<long long>(y) * (side + 1) + x, b = a + 1, c = a + side + 1, d = c + 1;
+                for (const long long corner : {a, b, d, a, d, c})
+                    std::fprintf(out, "%lld %lld %lld ", corner, corner, corner);
+            }
+    });
+    std::fclose(out);
+    return path;
+}
+
+std::vector<std::vector<unsigned char>> LoadArrays(const std::string& path) {
+    TXmlDocument document;
+    TColladaAsset asset(&document);
+    if (!asset.LoadFromFile(path)) return {};
+    std::vector<std::vector<unsigned char>> arrays;
+    for (const auto& geometry : asset.Geometries->Items)
+        for (const TGeometryStream& stream : GeometryStreams)
+            arrays.push_back(std::visit([&](auto values) { return Bytes((*geometry).*values); }, stream.Values));
+    return arrays;
+}
+
+class LargeDocument : public testing::Test {
+protected:
+    static void SetUpTestSuite() { Path = new std::string(WriteGrid(300)); }
+    static void TearDownTestSuite() {
+        std::filesystem::remove(*Path);
+        delete Path;
+    }
+    static std::string* Path;
+};
+std::string* LargeDocument::Path = nullptr;
+
+TEST_F(LargeDocument, LoadsAsOneThreadLoadsIt) {
+    ASSERT_GT(std::filesystem::file_size(*Path), 4u << 20);
+    const auto two = WithThreads(2, [] { return LoadArrays(*Path); });
+    ASSERT_FALSE(two.empty());
+    EXPECT_EQ(two[0].size(), 540000u * 3 * sizeof(float));
+    EXPECT_EQ(two, WithThreads(1, [] { return LoadArrays(*Path); }));
+}
+
+// A field of /proc/self/status in kilobytes, or -1.
+long StatusKilobytes(const std::string& field) {
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (!status) return -1;
+    char line[256];
+    long value = -1;
+    while (std::fgets(line, sizeof line, status))
+        if (std::strncmp(line, field.c_str(), field.size()) == 0 && line[field.size()] == ':')
+            value = std::strtol(line + field.size() + 1, nullptr, 10);
+    std::fclose(status);
+    return value;
+}
+
+// The memory a load adds at its peak, measured in a child whose free memory is given back and whose peak is
+// reset to what it holds before the load (a child's memory counts only what it touches itself): the read texts are
+// given back as the expanded streams grow, so the load never holds the whole document beside them.
+TEST_F(LargeDocument, LoadStaysWithinTwiceTheDocument) {
+    const double document = static_cast<double>(std::filesystem::file_size(*Path));
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        malloc_trim(0);
+        std::FILE* clear = std::fopen("/proc/self/clear_refs", "w");
+        const bool reset = clear && std::fputs("5", clear) >= 0 && std::fclose(clear) == 0;
+        const long before = StatusKilobytes("VmRSS");
+        TXmlDocument xml;
+        TColladaAsset asset(&xml);
+        const bool loaded = reset && asset.LoadFromFile(*Path);
+        const long added = loaded ? StatusKilobytes("VmHWM") - before : -1;
+        _exit(write(pipeEnds[1], &added, sizeof added) == sizeof added ? 0 : 1);
+    }
+    close(pipeEnds[1]);
+    long added = -1;
+    const bool got = read(pipeEnds[0], &added, sizeof added) == sizeof added;
+    close(pipeEnds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(got && added >= 0) << "the child could not measure the load";
+    // Beside the document's own share: the loader's code, faulted in by the child, and the rounding of the
+    // largest blocks to huge pages.
+    constexpr double Fixed = 4 << 20;
+    EXPECT_LE(static_cast<double>(added) * 1024, 2.0 * document + Fixed) << "kilobytes added: " << added;
+}
+
+}  // namespace
