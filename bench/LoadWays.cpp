@@ -12,6 +12,7 @@
 #include "Colladaasset.h"
 #include "DigitWord.h"
 #include "LargeAllocation.h"
+#include "LoaderThreads.h"
 #include "XmlDocument.h"
 
 namespace {
@@ -82,6 +83,19 @@ std::size_t LoadOurs(const std::string& path) {
     std::size_t indices = 0;
     for (const auto& geometry : asset.Geometries->Items) indices += geometry->TriangleIndices.Count();
     return indices;
+}
+
+std::size_t LoadOursOneThread(const std::string& path) {
+    const int threads = LoaderThreads();
+    SetLoaderThreads(1);
+    try {
+        const std::size_t indices = LoadOurs(path);
+        SetLoaderThreads(threads);
+        return indices;
+    } catch (...) {
+        SetLoaderThreads(threads);
+        throw;
+    }
 }
 
 std::size_t LoadFloor(const std::string& path) {

@@ -1,4 +1,4 @@
-// The three ways a document is loaded for comparison, shared by the in-process timings (bench_load) and the
+// The ways a document is loaded for comparison, shared by the in-process timings (bench_load) and the
 // one-load-per-process driver that measures peak memory (loadpeak). Each returns a count taken from what it
 // read, so that no work can be optimised away.
 #pragma once
@@ -8,6 +8,8 @@
 
 // LoadFromFile into a fresh asset; the number of triangle indices read.
 std::size_t LoadOurs(const std::string& path);
+// The same with the loader held to one thread: the baseline of its second core.
+std::size_t LoadOursOneThread(const std::string& path);
 
 // The floor: the file read into the same kind of buffer the loader reads into, parsed in place by pugixml
 // with the loader's options, and every number of every text read once by the cheapest scan that still

@@ -41,5 +41,6 @@ void Measure(benchmark::State& state) {
 // Wall time: the first load of a process pays for fresh pages, which the kernel clears in its own time.
 BENCHMARK(Measure<LoadFloor>)->Name("BM_Floor")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Measure<LoadOurs>)->Name("BM_LoadFromFile")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(Measure<LoadOursOneThread>)->Name("BM_LoadFromFileOneThread")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Measure<LoadPeer>)->Name("BM_Peer")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_MAIN();

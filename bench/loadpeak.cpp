@@ -1,7 +1,7 @@
 // Loads one document one way, once, and prints the load's wall time, the process's peak resident memory and
 // the load's processor time in user space and in the kernel (which provides and clears fresh memory), so
 // that each way is measured in a process of its own.
-//   loadpeak ours|floor|peer FILE.dae
+//   loadpeak ours|ours-1|floor|peer FILE.dae  (ours-1: the loader on one thread)
 //   ->  "<wall ms> <peak kilobytes> <count read> <user ms> <kernel ms>"
 #include <sys/resource.h>
 #include <chrono>
@@ -24,11 +24,12 @@ int main(int argc, char** argv) {
     TLoad load = nullptr;
     if (argc == 3) {
         if (std::strcmp(argv[1], "ours") == 0) load = LoadOurs;
+        if (std::strcmp(argv[1], "ours-1") == 0) load = LoadOursOneThread;
         if (std::strcmp(argv[1], "floor") == 0) load = LoadFloor;
         if (std::strcmp(argv[1], "peer") == 0) load = LoadPeer;
     }
     if (load == nullptr) {
-        std::fprintf(stderr, "usage: loadpeak ours|floor|peer FILE.dae\n");
+        std::fprintf(stderr, "usage: loadpeak ours|ours-1|floor|peer FILE.dae\n");
         return 2;
     }
     try {
