@@ -76,8 +76,8 @@ inline std::string Node(std::string_view name, std::string_view content) {
     return "<node name=\"" + std::string(name) + "\">" + std::string(content) + "</node>";
 }
 
-// A node's placement as the loader reads it: translate, rotations about z, y and x (rotation holds the degrees
-// about x, y and z), then scale.
+// A node's placement as the loader reads it: translate, then the rotations about z, y and x, then scale. The
+// rotation holds the degrees about x, y and z, in that order.
 inline std::string Placement(const float (&position)[3], const float (&rotation)[3], const float (&scale)[3]) {
     std::ostringstream out;
     out << "<translate>" << position[0] << ' ' << position[1] << ' ' << position[2] << "</translate><rotate>0 0 1 "
@@ -99,7 +99,7 @@ inline std::string PlacedNode(std::string_view name, std::string_view url, std::
     return Node(name, Placement({1, 2, 3}, {10, 20, 30}, {1, 1, 1}) + InstanceGeometry(url, symbol));
 }
 
-// depth elements of one name, each inside the one before.
+// Elements of one name, each inside the one before, depth deep: for readers that must not recurse that far.
 inline std::string Nested(std::string_view element, int depth) {
     std::string text;
     text.reserve(static_cast<std::size_t>(depth) * (2 * element.size() + 5));
