@@ -1,10 +1,15 @@
-// Small COLLADA documents for the engine tests, written the way the loader reads them: sources named after
-// their geometry, one index slot per stream, nodes with translate, three rotations and scale.
+// Small scenes for the engine tests, described as meshes, nodes, effects and images, and written as COLLADA
+// text the way the loader reads it: sources named after their geometry, one index slot per stream, nodes with
+// translate, three rotations and scale.
 #pragma once
 
+#include <cstddef>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "ColladaText.h"
 
 struct TMesh {
     std::string Name;
@@ -50,65 +55,49 @@ struct TScene {
     std::vector<TSceneImage> Images;
 
     std::string Document() const {
-        std::ostringstream out;
-        out << "<?xml version=\"1.0\"?>\n<COLLADA version=\"1.4.0\">\n";
+        std::string libraries;
         if (!Effects.empty()) {
-            out << "<library_effects>";
-            for (const TSceneEffect& e : Effects)
-                out << "<effect name=\"" << e.Name << "\"><profile_COMMON><newparam><surface><init_from>" << e.Image
-                    << "</init_from></surface></newparam></profile_COMMON></effect>";
-            out << "</library_effects>\n";
+            std::string effects;
+            for (const TSceneEffect& e : Effects) effects += Effect(e.Name, SurfaceParam(e.Image));
+            libraries += Library("effects", effects) + "\n";
         }
         if (!Images.empty()) {
-            out << "<library_images>";
-            for (const TSceneImage& i : Images)
-                out << "<image name=\"" << i.Name << "\"><init_from>" << i.FileName << "</init_from></image>";
-            out << "</library_images>\n";
+            std::string images;
+            for (const TSceneImage& i : Images) images += Image(i.Name, i.FileName);
+            libraries += Library("images", images) + "\n";
         }
-        out << "<library_geometries>";
-        for (const TMesh& m : Meshes) WriteMesh(out, m);
-        out << "</library_geometries>\n<library_visual_scenes><visual_scene>";
-        for (const TSceneNode& n : Nodes) WriteNode(out, n);
-        out << "</visual_scene></library_visual_scenes>\n</COLLADA>\n";
-        return out.str();
+        std::string geometries, nodes;
+        for (const TMesh& m : Meshes) geometries += MeshText(m);
+        for (const TSceneNode& n : Nodes)
+            nodes += Node(n.Name, Placement(n.Position, n.Rotation, n.Scale) + InstanceGeometry(n.Url, n.Material));
+        return Collada(libraries + Geometries(geometries) + "\n" + SceneWith(nodes));
     }
 
 private:
-    static void WriteSource(std::ostringstream& out, const std::string& id, const std::vector<float>& values) {
-        if (values.empty()) return;
-        out << "<source id=\"" << id << "\"><float_array count=\"" << values.size() << "\">";
-        for (float v : values) out << v << ' ';
-        out << "</float_array></source>";
+    template <typename T>
+    static std::string Spaced(const std::vector<T>& values) {
+        std::ostringstream out;
+        for (std::size_t i = 0; i < values.size(); ++i) out << (i ? " " : "") << values[i];
+        return out.str();
     }
 
-    static void WriteMesh(std::ostringstream& out, const TMesh& m) {
-        out << "<geometry name=\"" << m.Name << "\"><mesh>";
-        WriteSource(out, m.Name + "-Position", m.Positions);
-        WriteSource(out, m.Name + "-Normals", m.Normals);
-        WriteSource(out, m.Name + "-UV", m.TexCoords);
-        WriteSource(out, m.Name + "-color", m.Colors);
-        const int inputs = !m.Positions.empty() + !m.Normals.empty() + !m.TexCoords.empty() + !m.Colors.empty();
-        const std::size_t perPrimitive = m.Primitive == "lines" ? 2 : 3;
-        if (!m.Corners.empty()) {
-            out << "<" << m.Primitive << " count=\"" << m.Corners.size() / perPrimitive << "\">";
-            for (int i = 0; i < inputs; ++i) out << "<input semantic=\"S\"/>";
-            out << "<p>";
-            for (int c : m.Corners)
-                for (int i = 0; i < inputs; ++i) out << c << ' ';
-            out << "</p></" << m.Primitive << ">";
+    // One index slot per stream, every slot of a corner naming the same vertex.
+    static std::string MeshText(const TMesh& m) {
+        std::string sources;
+        int inputs = 0;
+        const std::pair<const char*, const std::vector<float>*> streams[] = {
+            {"-Position", &m.Positions}, {"-Normals", &m.Normals}, {"-UV", &m.TexCoords}, {"-color", &m.Colors}};
+        for (const auto& [suffix, values] : streams) {
+            if (values->empty()) continue;
+            sources += Source(m.Name + suffix, values->size(), Spaced(*values));
+            ++inputs;
         }
-        out << "</mesh></geometry>";
-    }
-
-    static void WriteNode(std::ostringstream& out, const TSceneNode& n) {
-        out << "<node name=\"" << n.Name << "\"><translate>" << n.Position[0] << ' ' << n.Position[1] << ' '
-            << n.Position[2] << "</translate><rotate>0 0 1 " << n.Rotation[2] << "</rotate><rotate>0 1 0 "
-            << n.Rotation[1] << "</rotate><rotate>1 0 0 " << n.Rotation[0] << "</rotate><scale>" << n.Scale[0] << ' '
-            << n.Scale[1] << ' ' << n.Scale[2] << "</scale><instance_geometry url=\"" << n.Url << "\">";
-        if (!n.Material.empty())
-            out << "<bind_material><technique_common><instance_material symbol=\"" << n.Material
-                << "\"/></technique_common></bind_material>";
-        out << "</instance_geometry></node>";
+        if (m.Corners.empty()) return Mesh(m.Name, sources);
+        std::vector<int> slots;
+        for (int c : m.Corners) slots.insert(slots.end(), static_cast<std::size_t>(inputs), c);
+        const int perPrimitive = m.Primitive == "lines" ? 2 : 3;
+        const int count = static_cast<int>(m.Corners.size()) / perPrimitive;
+        return Mesh(m.Name, sources + Primitive(m.Primitive, count, inputs, Spaced(slots)));
     }
 };
 

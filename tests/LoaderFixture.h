@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "ArrayValues.h"
+#include "ColladaText.h"
 #include "Colladaasset.h"
 #include "XmlDocument.h"
 
@@ -71,28 +72,6 @@ protected:
     TXmlDocument Document;
 };
 
-// A document of the given libraries under a COLLADA root.
-inline std::string Collada(std::string_view body) {
-    return std::string("<?xml version=\"1.0\"?>\n<COLLADA version=\"1.4.0\">\n") + std::string(body) + "\n</COLLADA>\n";
-}
-
-// A visual scene with one fully described node that instances the geometry named by url.
-inline std::string SceneWith(std::string_view nodes) {
-    return "<library_visual_scenes><visual_scene id=\"Scene\">" + std::string(nodes) +
-           "</visual_scene></library_visual_scenes>";
-}
-
-inline std::string PlacedNode(std::string_view name, std::string_view url, std::string_view symbol = "") {
-    std::string node = "<node name=\"" + std::string(name) +
-                       "\"><translate>1 2 3</translate><rotate>0 0 1 30</rotate><rotate>0 1 0 20</rotate>"
-                       "<rotate>1 0 0 10</rotate><scale>1 1 1</scale><instance_geometry url=\"" +
-                       std::string(url) + "\">";
-    if (!symbol.empty())
-        node += "<bind_material><technique_common><instance_material symbol=\"" + std::string(symbol) +
-                "\" target=\"#m\"/></technique_common></bind_material>";
-    return node + "</instance_geometry></node>";
-}
-
 // The 1-based line of the first occurrence of needle in text (0 when absent): lets a test name the line an
 // error must report without counting by hand.
 inline int LineOf(std::string_view text, std::string_view needle) {
@@ -122,33 +101,4 @@ inline bool HasLineAndColumn(const std::string& message, const std::string& file
     const std::size_t digits = at;
     while (at < message.size() && std::isdigit(static_cast<unsigned char>(message[at]))) ++at;
     return at > digits && at < message.size() && message[at] == ':';
-}
-
-inline std::string Source(std::string_view id, std::size_t count, std::string_view values) {
-    return "<source id=\"" + std::string(id) + "\"><float_array id=\"" + std::string(id) + "-array\" count=\"" +
-           std::to_string(count) + "\">" + std::string(values) + "</float_array></source>";
-}
-
-inline std::string Mesh(std::string_view name, std::string_view content) {
-    return "<geometry id=\"" + std::string(name) + "\" name=\"" + std::string(name) + "\"><mesh>" +
-           std::string(content) + "</mesh></geometry>";
-}
-
-inline std::string Geometries(std::string_view geometries) {
-    return "<library_geometries>" + std::string(geometries) + "</library_geometries>";
-}
-
-// A <triangles> or <lines> element with the given number of inputs (all offsets distinct) and <p> text.
-inline std::string Primitive(std::string_view kind, int count, int inputs, std::string_view p) {
-    static const char* const semantics[] = {"VERTEX", "NORMAL", "TEXCOORD", "COLOR", "TEXTANGENT"};
-    std::string text = "<" + std::string(kind) + " count=\"" + std::to_string(count) + "\">";
-    for (int i = 0; i < inputs; ++i)
-        text += "<input semantic=\"" + std::string(semantics[i % 5]) + "\" source=\"#s" + std::to_string(i) +
-                "\" offset=\"" + std::to_string(i) + "\"/>";
-    return text + "<p>" + std::string(p) + "</p></" + std::string(kind) + ">";
-}
-
-// A document with the given geometries and a scene without nodes, enough for LoadFromFile to succeed.
-inline std::string GeometryDocument(std::string_view geometries) {
-    return Collada(Geometries(geometries) + SceneWith(""));
 }

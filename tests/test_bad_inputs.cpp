@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ColladaText.h"
 #include "Colladaasset.h"
 #include "Colladaengine.h"
 #include "FileRead.h"
@@ -186,46 +187,30 @@ std::string Replace(std::string text, const std::string& from, const std::string
     return text;
 }
 
-// A conventional document around one geometry "G" (or raw library content) and one node instancing it.
-std::string Document(const std::string& geometries, const std::string& nodes = "") {
-    const std::string node =
-        "<node name=\"N\"><translate>0 0 0</translate><rotate>0 0 1 0</rotate><rotate>0 1 0 0</rotate>"
-        "<rotate>1 0 0 0</rotate><scale>1 1 1</scale><instance_geometry url=\"#G\"/></node>";
-    return "<?xml version=\"1.0\"?>\n<COLLADA>\n<library_geometries>\n" + geometries +
-           "\n</library_geometries>\n<library_visual_scenes><visual_scene>" + (nodes.empty() ? node : nodes) +
-           "</visual_scene></library_visual_scenes>\n</COLLADA>\n";
+// A node at the origin, neither turned nor scaled, instancing the geometry at url.
+std::string NodeAtOrigin(const std::string& url, const std::string& symbol = "") {
+    return Node("N", Placement({0, 0, 0}, {0, 0, 0}, {1, 1, 1}) + InstanceGeometry(url, symbol));
 }
 
+// A conventional document around one geometry "G" (or raw library content) and one node instancing it. The
+// geometries stand on lines of their own, from line 4.
+std::string Document(const std::string& geometries, const std::string& nodes = "") {
+    return Collada(Geometries("\n" + geometries + "\n") + "\n" + SceneWith(nodes.empty() ? NodeAtOrigin("#G") : nodes));
+}
+
+// Geometry "G" with its positions' <float_array> text on a line of its own (line 5 of a Document).
 std::string Geometry(const std::string& floatArray, const std::string& primitive = "") {
-    return "<geometry name=\"G\"><mesh>\n<source id=\"G-Position\">" + floatArray + "</source>\n" + primitive +
-           "</mesh></geometry>";
+    return Mesh("G", "\n" + Source("G-Position", floatArray) + "\n" + primitive);
 }
 
 std::string Positions(const std::string& countAttribute, const std::string& text) {
     return Document(Geometry("<float_array" + countAttribute + ">" + text + "</float_array>"));
 }
 
-std::string Triangles(const std::string& count, const std::string& p, int inputs = 1, bool withNormals = false) {
-    std::string primitive = "<triangles count=\"" + count + "\">";
-    for (int i = 0; i < inputs; ++i) primitive += "<input semantic=\"S\"/>";
-    primitive += "<p>" + p + "</p></triangles>";
-    const std::string normals = inputs > 1 || withNormals
-                                    ? "<source id=\"G-Normals\"><float_array count=\"3\">0 0 1</float_array>"
-                                      "</source>"
-                                    : "";
+std::string Triangles(int count, const std::string& p, int inputs = 1, bool withNormals = false) {
+    const std::string normals = inputs > 1 || withNormals ? Source("G-Normals", 3, "0 0 1") : "";
     return Document(
-        "<geometry name=\"G\"><mesh><source id=\"G-Position\"><float_array count=\"9\">1 2 3 4 5 6 7 8 9"
-        "</float_array></source>" +
-        normals + primitive + "</mesh></geometry>");
-}
-
-std::string Nested(const std::string& element, int depth) {
-    std::string open, close;
-    for (int i = 0; i < depth; ++i) {
-        open += "<" + element + ">";
-        close += "</" + element + ">";
-    }
-    return open + close;
+        Mesh("G", Source("G-Position", 9, "1 2 3 4 5 6 7 8 9") + normals + Primitive("triangles", count, inputs, p)));
 }
 
 // Many geometries, each instanced by a node placed last-to-first, so that a look-up by name that walks the
@@ -234,14 +219,9 @@ std::string ManyGeometries(int count) {
     std::string geometries, nodes;
     for (int i = 0; i < count; ++i) {
         const std::string name = "G" + std::to_string(i);
-        geometries += "<geometry name=\"" + name + "\"><mesh><source id=\"" + name +
-                      "-Position\"><float_array count=\"3\">1 2 3</float_array></source></mesh></geometry>\n";
+        geometries += Mesh(name, Source(name + "-Position", 3, "1 2 3")) + "\n";
     }
-    for (int i = count - 1; i >= 0; --i)
-        nodes +=
-            "<node name=\"N\"><translate>0 0 0</translate><rotate>0 0 1 0</rotate><rotate>0 1 0 0</rotate>"
-            "<rotate>1 0 0 0</rotate><scale>1 1 1</scale><instance_geometry url=\"#G" +
-            std::to_string(i) + "\"/></node>\n";
+    for (int i = count - 1; i >= 0; --i) nodes += NodeAtOrigin("#G" + std::to_string(i)) + "\n";
     return Document(geometries, nodes);
 }
 
@@ -482,7 +462,7 @@ std::vector<TBadInput> Catalogue() {
          "deep1.dae",
          [] {
              return Document(Geometry("<float_array count=\"3\">1 2 3</float_array>"),
-                             "<node name=\"N\">" + Nested("node", 100000) + "</node>");
+                             Node("N", Nested("node", 100000)));
          },
          doc,
          {"loaded"}},
@@ -607,43 +587,39 @@ std::vector<TBadInput> Catalogue() {
         // Index lists.
         {"TriangleCountOverflowing32Bits",
          "t1.dae",
-         text(Triangles("715827883", "0 0 1 0 2 0", 2)),
+         text(Triangles(715827883, "0 0 1 0 2 0", 2)),
          doc,
          {"error: {file}:", "<triangles> count 715827883 with 2 inputs needs"}},
         {"IndicesPastNegativeAndHuge",
          "t2.dae",
-         text(Triangles("2", "0 3 -1 2 1 0")),
+         text(Triangles(2, "0 3 -1 2 1 0")),
          doc,
          {"positions [1 2 3 0 0 0 0 0 0 7 8 9 4 5 6 1 2 3] indices 6+0 outside 2"}},
         {"IndexOf32BitMaximum",
          "t3.dae",
-         text(Triangles("1", "0 1 4294967295")),
+         text(Triangles(1, "0 1 4294967295")),
          doc,
          {"positions [1 2 3 4 5 6 1 2 3] indices 3+0 outside 0"}},
         {"IndexListShort",
          "t4.dae",
-         text(Triangles("2", "2 1 0 1")),
+         text(Triangles(2, "2 1 0 1")),
          doc,
          {"positions [7 8 9 4 5 6 1 2 3 4 5 6 1 2 3 1 2 3] indices 6+0 outside 0"}},
         {"IndexListLong",
          "t5.dae",
-         text(Triangles("1", "2 1 0 1 1 1 1 1")),
+         text(Triangles(1, "2 1 0 1 1 1 1 1")),
          doc,
          {"positions [7 8 9 4 5 6 1 2 3] indices 3+0"}},
         {"IndexListIncompleteLastGroup",
          "t6.dae",
-         text(Triangles("1", "0 0 1", 1, true)),
+         text(Triangles(1, "0 0 1", 1, true)),
          doc,
          {"positions [1 2 3 0] indices 1+0 outside 0 dropped 1"}},
 
         // References and required attributes.
         {"NodeNamingNoGeometry",
          "r1.dae",
-         text(Document(Geometry("<float_array count=\"3\">1 2 3</float_array>"),
-                       "<node name=\"N\"><translate>0 0 0</translate><rotate>0 0 1 0</rotate><rotate>0 1 0 0"
-                       "</rotate><rotate>1 0 0 0</rotate><scale>1 1 1</scale><instance_geometry url=\"#Nope\">"
-                       "<bind_material><technique_common><instance_material symbol=\"Nothing\"/>"
-                       "</technique_common></bind_material></instance_geometry></node>")),
+         text(Document(Geometry("<float_array count=\"3\">1 2 3</float_array>"), NodeAtOrigin("#Nope", "Nothing"))),
          doc,
          {"loaded", "node N -> -1/-1"}},
         {"GeometryWithoutName",

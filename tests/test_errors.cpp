@@ -170,14 +170,6 @@ TEST_F(ErrorTest, OddBytesInNames) {
     EXPECT_NE(lower.find("<g\\xff\\xfe>"), std::string::npos) << r.Error;
 }
 
-std::string Nested(std::string_view element, int depth) {
-    std::string text;
-    text.reserve(static_cast<std::size_t>(depth) * (2 * element.size() + 5));
-    for (int i = 0; i < depth; ++i) text += "<" + std::string(element) + ">";
-    for (int i = 0; i < depth; ++i) text += "</" + std::string(element) + ">";
-    return text;
-}
-
 TEST_F(ErrorTest, DeepNestingLoadsQuickly) {
     const std::string cube = Geometries(Mesh("Cube", Source("Cube-Position", 3, "0 0 0")));
     const std::string documents[] = {

@@ -75,18 +75,14 @@ struct TNoteCase {
 
 const std::string Positions = Source("G-Position", 3, "0 0 0");
 
-std::string Node(std::string_view name, std::string_view inside) {
-    return "\n<node name=\"" + std::string(name) + "\">" + std::string(inside) +
-           "<instance_geometry url=\"#G\"/></node>";
+// A node of the given placement elements, on a line of its own, instancing "G".
+std::string NodeOfG(std::string_view name, std::string_view placement) {
+    return "\n" + Node(name, std::string(placement) + InstanceGeometry("#G"));
 }
 
-std::string Effect(std::string_view name, std::string_view image) {
-    return "<library_effects>\n<effect name=\"" + std::string(name) +
-           "\"><profile_COMMON><newparam><surface>"
-           "<init_from>" +
-           std::string(image) +
-           "</init_from></surface></newparam></profile_COMMON></effect>"
-           "</library_effects>";
+// An effect library whose effect, on a line of its own, makes its surface from the named image.
+std::string EffectOf(std::string_view name, std::string_view image) {
+    return Library("effects", "\n" + Effect(name, SurfaceParam(image)));
 }
 
 std::vector<TNoteCase> NoteCases() {
@@ -128,23 +124,25 @@ std::vector<TNoteCase> NoteCases() {
          Collada(Geometries("") + "<library_visual_scenes><visual_scene/>\n<visual_scene id=\"B\"><node/>"
                                   "</visual_scene></library_visual_scenes>"),
          "<visual_scene id=\"B\""},
-        {"nested-node", Collada(Geometries("") + SceneWith("\n<node name=\"Group\">" + Node("Inner", "") + "</node>")),
+        {"nested-node", Collada(Geometries("") + SceneWith("\n" + Node("Group", NodeOfG("Inner", "")))),
          "<node name=\"Group\""},
-        {"matrix-node", Collada(Geometries("") + SceneWith(Node("M", "<matrix/>"))), "<node name=\"M\""},
-        {"no-translate", Collada(Geometries("") + SceneWith(Node("T", "<rotate/>"))), "<node name=\"T\""},
-        {"no-scale", Collada(Geometries("") + SceneWith(Node("S", "<translate/>"))), "<node name=\"S\""},
+        {"matrix-node", Collada(Geometries("") + SceneWith(NodeOfG("M", "<matrix/>"))), "<node name=\"M\""},
+        {"no-translate", Collada(Geometries("") + SceneWith(NodeOfG("T", "<rotate/>"))), "<node name=\"T\""},
+        {"no-scale", Collada(Geometries("") + SceneWith(NodeOfG("S", "<translate/>"))), "<node name=\"S\""},
         {"rotate-order",
-         Collada(Geometries("") + SceneWith(Node("R", "<translate/><rotate>0 0 1 5</rotate>\n<scale>1 1 1</scale>"))),
+         Collada(Geometries("") +
+                 SceneWith(NodeOfG("R", "<translate/><rotate>0 0 1 5</rotate>\n<scale>1 1 1</scale>"))),
          "<scale>1"},
         {"rotate-axis",
-         Collada(Geometries("") + SceneWith(Node("A",
-                                                 "<translate/><rotate>0 0 1 5</rotate>\n<rotate>1 0 0 7</rotate>"
-                                                 "<rotate>1 0 0 0</rotate><scale/>"))),
+         Collada(Geometries("") + SceneWith(NodeOfG("A",
+                                                    "<translate/><rotate>0 0 1 5</rotate>\n<rotate>1 0 0 7</rotate>"
+                                                    "<rotate>1 0 0 0</rotate><scale/>"))),
          "<rotate>1 0 0 7"},
         {"geometry-link", Collada(Geometries("") + SceneWith("\n" + PlacedNode("N", "#Nothing"))), "<node name=\"N\""},
-        {"effect-link", Collada(Effect("Wood", "") + Geometries("") + SceneWith("\n" + PlacedNode("N", "#G", "Wood"))),
+        {"effect-link",
+         Collada(EffectOf("Wood", "") + Geometries("") + SceneWith("\n" + PlacedNode("N", "#G", "Wood"))),
          "<node name=\"N\""},
-        {"image-link", Collada(Effect("Wood-fx", "Picture") + Geometries("") + scene), "<effect"},
+        {"image-link", Collada(EffectOf("Wood-fx", "Picture") + Geometries("") + scene), "<effect"},
         {"no-library", Collada(Geometries("")), "<COLLADA"},
     };
 }
@@ -168,9 +166,7 @@ TEST_F(LoadNotesTest, EachCodeFromADocumentThatTriggersIt) {
 TEST_F(LoadNotesTest, DocumentsThatFollowTheRulesGiveNoNotes) {
     TLoadNotes notes;
     const auto r =
-        LoadNoted(Collada(Effect("Wood-fx", "I") +
-                          "<library_images><image name=\"I\"><init_from>w.bmp</init_from></image>"
-                          "</library_images>" +
+        LoadNoted(Collada(EffectOf("Wood-fx", "I") + Library("images", Image("I", "w.bmp")) +
                           Geometries(Mesh("G", Positions + Source("G-Normals", 3, "0 0 1") + "<vertices id=\"v\"/>" +
                                                    Primitive("triangles", 1, 2, "0 0 0 0 0 0"))) +
                           SceneWith(PlacedNode("N", "#G", "Wood"))),
@@ -201,10 +197,10 @@ TEST_F(LoadNotesTest, MessagesCountWhatTheLoaderCounted) {
 }
 
 const std::string Blocked = Collada(
-    "<library_effects>\n<effect id=\"E\"/>\n<effect name=\"F-fx\"/></library_effects>\n"
-    "<library_images><image name=\"I\"><init_from>a.bmp</init_from></image>\n"
-    "<image name=\"J\"><init_from><x/></init_from></image><image name=\"K\"><init_from>k.jpg</init_from></image>"
-    "</library_images>\n" +
+    Library("effects", "\n<effect id=\"E\"/>\n<effect name=\"F-fx\"/>") + "\n" +
+    Library("images",
+            Image("I", "a.bmp") + "\n<image name=\"J\"><init_from><x/></init_from></image>" + Image("K", "k.jpg")) +
+    "\n" +
     Geometries("<geometry id=\"G\"/>\n" + Mesh("H", Positions + "<triangles><input/><p>0</p></triangles>") + "\n" +
                Mesh("L", Source("L-Position", 3, "0 0 0") + Primitive("triangles", 1, 1, "0 0 0"))) +
     "\n" +

@@ -5,24 +5,8 @@ namespace {
 
 using MaterialTest = LoaderTest;
 
-std::string Effect(std::string_view name, std::string_view profileContent) {
-    return "<effect id=\"" + std::string(name) + "\" name=\"" + std::string(name) + "\"><profile_COMMON>" +
-           std::string(profileContent) + "</profile_COMMON></effect>";
-}
-
-std::string SurfaceParam(std::string_view image) {
-    return "<newparam sid=\"s\"><surface type=\"2D\"><init_from>" + std::string(image) +
-           "</init_from></surface></newparam>";
-}
-
-std::string Image(std::string_view name, std::string_view file) {
-    return "<image id=\"" + std::string(name) + "\" name=\"" + std::string(name) + "\"><init_from>" +
-           std::string(file) + "</init_from></image>";
-}
-
 std::string WithLibraries(std::string_view effects, std::string_view images, std::string_view nodes = "") {
-    return Collada("<library_effects>" + std::string(effects) + "</library_effects><library_images>" +
-                   std::string(images) + "</library_images>" +
+    return Collada(Library("effects", effects) + Library("images", images) +
                    Geometries(Mesh("Cube", Source("Cube-Position", 3, "0 0 0"))) + SceneWith(nodes));
 }
 
