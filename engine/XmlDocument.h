@@ -149,8 +149,10 @@ public:
     // The byte offset at which the node's name starts, or -1.
     std::ptrdiff_t OffsetOf(pugi::xml_node_struct* node) const;
 
-private:
+    // Drops the loaded content, which can be many times the file's size, once no node of it is needed.
     void Clear();
+
+private:
 
     std::unique_ptr<pugi::xml_document> Tree;
     TLargeArray<char> Buffer;  // the file's bytes, parsed in place
