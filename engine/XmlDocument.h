@@ -153,7 +153,6 @@ public:
     void Clear();
 
 private:
-
     std::unique_ptr<pugi::xml_document> Tree;
     TLargeArray<char> Buffer;  // the file's bytes, parsed in place
     std::size_t BufferSize = 0;
