@@ -432,6 +432,13 @@ std::string TexturesOverABudget(const std::string& path) {
 std::vector<TBadInput> Catalogue() {
     const auto doc = LoadDocument;
     const auto text = [](std::string s) { return [s] { return s; }; };
+    const auto repeated = [](std::string_view unit, std::size_t bytes) {
+        std::string s;
+        s.reserve(bytes);
+        while (s.size() + unit.size() <= bytes) s += unit;
+        return s;
+    };
+    const std::string smallGeometry = Geometry("<float_array count=\"3\">1 2 3</float_array>");
     std::vector<TBadInput> rows = {
         // Files that cannot be read as such.
         {"EmptyDocument", "empty.dae", text(""), doc, {"error: {file}:1:1:"}},
@@ -676,6 +683,35 @@ std::vector<TBadInput> Catalogue() {
          [] { return ManyGeometries(20000); },
          doc,
          {"loaded", "node N -> 0/-1"}},
+
+        // Markup of many small elements costs a tree node and a record each, many times its bytes: the load
+        // keeps within the bound, or stops where the markup outgrows it. Empty elements after a geometry are
+        // each read as a geometry.
+        {.Name = "DenseEmptyElementsAfterGeometryStayUnderBound",
+         .FileName = "dense.dae",
+         .Bytes = [=] { return Document(smallGeometry + "\n" + repeated("<a name=\"\"/>", 12 << 20)); },
+         .Load = doc,
+         .Expected = {"error: {file}:", ": <a> takes the load past the ", " MB that a document of ",
+                      " bytes may take (16 times its size plus 64 MB)"}},
+        {.Name = "DenseTextAndElementPairsStayUnderBound",
+         .FileName = "pairs.dae",
+         .Bytes = [=] { return Document(smallGeometry, "<extra>" + repeated("x<a/>", 10 << 20) + "</extra>"); },
+         .Load = doc,
+         .Expected = {"error: {file}:", ": markup too dense: its tree outgrows the ",
+                      " bytes may take (16 times its size plus 64 MB)"}},
+        {.Name = "HundredThousandSmallNodesLoadUnderBound",
+         .FileName = "nodes.dae",
+         .Bytes =
+             [=] {
+                 std::string nodes;
+                 for (int i = 0; i < 100000; ++i)
+                     nodes += "<node name=\"N" + std::to_string(i) +
+                              "\"><translate>0 0 0</translate><rotate>0 0 1 0</rotate><scale>1 1 1</scale>"
+                              "<instance_geometry url=\"#G\"/></node>";
+                 return Document(smallGeometry, nodes);
+             },
+         .Load = doc,
+         .Expected = {"loaded", "node N0 -> 0/-1", "node N99999 -> 0/-1"}},
 
         {"FiftyThousandTextureNamesFoundThroughAnIndex",
          "none.txt",
