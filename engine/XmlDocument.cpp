@@ -48,9 +48,9 @@ constexpr std::size_t MemoryPerByte = 16;
 constexpr std::size_t MemoryAllowance = std::size_t(64) << 20;
 
 std::string BudgetText(std::size_t fileSize) {
-    return "the " + std::to_string(TXmlDocument::MemoryBudget(fileSize) >> 20) + " MB that a document of " +
+    return "the " + std::to_string(TXmlDocument::MemoryBudget(fileSize) >> 20) + " MiB that a document of " +
            std::to_string(fileSize) + " bytes may take (" + std::to_string(MemoryPerByte) + " times its size plus " +
-           std::to_string(MemoryAllowance >> 20) + " MB)";
+           std::to_string(MemoryAllowance >> 20) + " MiB)";
 }
 
 }  // namespace
