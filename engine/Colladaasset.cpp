@@ -57,6 +57,10 @@ bool TColladaAsset::LoadFromFile(const std::string& fileName) {
     return complete;
 }
 
+std::size_t TextHeapBytes(const std::string& text) {
+    return text.capacity() > std::string().capacity() ? text.capacity() + 1 + HeapBlockOverhead : 0;
+}
+
 namespace {
 
 // Names to the first index holding them, so that linking a scene of many nodes stays linear in its size.

@@ -106,6 +106,7 @@ public:
     ~TOwnedList() { Clear(); }
 
     void Add(std::unique_ptr<T> item) { Items.push_back(std::move(item)); }
+    void Reserve(std::size_t count) { Items.reserve(count); }
     void Clear() {
         for (auto& item : Items) item.reset();
         Items.clear();
@@ -124,6 +125,17 @@ public:
 private:
     std::vector<std::unique_ptr<T>> Items;
 };
+
+// What the readers keep for an element beside the streams of its numbers, charged to the document's memory
+// budget (TXmlNode::ChargeMemory) so that markup of many small elements cannot make records many times the
+// document's size: a record in a heap block of its own, its slot in its list, and a text kept from the
+// document when it is too long to be held inline.
+inline constexpr std::size_t HeapBlockOverhead = 16;
+template <typename T>
+inline constexpr std::size_t RecordBytes = sizeof(T) + HeapBlockOverhead;
+// A slot of a list grown by doubling: up to three per item are held at once while the list moves.
+inline constexpr std::size_t GrowingSlotBytes = 3 * sizeof(void*);
+std::size_t TextHeapBytes(const std::string& text);
 
 // One mesh: its streams are found by the geometry's name plus a suffix ("-Position", "-Normals", "-UV",
 // "-color"), its index list is the first <triangles> (or else the first <lines>), and BuildStreams expands

@@ -109,16 +109,24 @@ void NotePrimitives(const TXmlNode& mesh, const TXmlNode& read, const std::strin
 
 bool TLibraryGeometries::LoadFromNode(const TXmlNode& library, TLoadNotes* notes) {
     const int expected = library.ChildNodeCount();
+    const TXmlNode first = library.FirstChild("geometry");
+    if (first) {
+        // At most one item per child node: a list grown by doubling would hold up to three times that at once.
+        library.ChargeMemory(static_cast<std::size_t>(expected) * sizeof(void*));
+        Items.Reserve(Items.Count() + static_cast<std::size_t>(expected));
+    }
     int read = 0;
     // Every child from the first <geometry> on is read as a geometry, whatever its name.
-    for (const TXmlNode element : SiblingsFrom(library.FirstChild("geometry"))) {
+    for (const TXmlNode element : SiblingsFrom(first)) {
         if (read == expected) break;
         ++read;
         if (notes && element.Name() != "geometry")
             notes->Add(element, "read-as-geometry",
                        "follows the first <geometry> and is read as a geometry; it must carry a \"name\"");
+        element.ChargeMemory(RecordBytes<TGeometry>);
         auto geometry = std::make_unique<TGeometry>();
         if (!Attempt(notes, [&] { geometry->LoadFromNode(element, notes); })) continue;
+        element.ChargeMemory(TextHeapBytes(geometry->Name));
         Items.Add(std::move(geometry));
     }
     return read == expected;

@@ -23,6 +23,10 @@ public:
     int LineAt(std::size_t position) const;
     // The 1-based column of the position within its line, counted in bytes.
     std::size_t ColumnAt(std::size_t position) const;
+    // What the index holds in memory.
+    std::size_t MemoryBytes() const {
+        return LineEnds.capacity() * sizeof(LineEnds[0]) + LineEndsBefore.capacity() * sizeof(LineEndsBefore[0]);
+    }
 
 private:
     void MarkLineEnd(std::size_t position);

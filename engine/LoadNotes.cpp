@@ -1,10 +1,25 @@
 #include "LoadNotes.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "MessageText.h"
 
+bool TLoadNotes::Keep(std::string_view code) {
+    auto tally = Tallies.begin();
+    while (tally != Tallies.end() && (tally->Code != code || tally->AfterFailure != Failed)) ++tally;
+    if (tally == Tallies.end()) tally = Tallies.insert(Tallies.end(), {std::string(code), Failed, 0});
+    return ++tally->Count <= KeptPerCause;
+}
+
+long long TLoadNotes::NotKept(std::string_view code, bool afterFailure) const {
+    for (const TTally& tally : Tallies)
+        if (tally.Code == code && tally.AfterFailure == afterFailure) return std::max(tally.Count - KeptPerCause, 0LL);
+    return 0;
+}
+
 void TLoadNotes::Add(const TXmlNode& element, std::string_view code, std::string message) {
+    if (!Keep(code)) return;
     TLoadNote note;
     note.Code = code;
     note.Line = element ? element.Line() : 0;
@@ -22,6 +37,10 @@ void TLoadNotes::AddBlocker(const TXmlNode& element, std::string_view code, std:
 // Reader errors read "FILE:LINE: <element> what"; the note keeps the line and element apart and the rest as
 // its message. An error of another form (an allocation that failed) is kept whole, with no line.
 void TLoadNotes::AddError(const std::exception& error) {
+    if (!Keep("error")) {
+        Failed = true;
+        return;
+    }
     TLoadNote note;
     note.Code = "error";
     note.Message = error.what();

@@ -27,12 +27,18 @@ public:
     // load fails at the first error, exactly as without notes.
     bool Survey = false;
     std::string FileName;  // the document's, as its errors name it
-    std::vector<TLoadNote> Items;
+    // A note costs many times the markup it is about, and markup of many small elements can raise one per
+    // element, so of each code (before and after a failure apart) only the first notes are kept; the rest
+    // are counted.
+    static constexpr long long KeptPerCause = 10000;
+    std::vector<TLoadNote> Items;  // the notes kept, in the order they were made
 
     void Add(const TXmlNode& element, std::string_view code, std::string message);
     // A note for something that fails the load: every note after it is marked as found after the failure.
     void AddBlocker(const TXmlNode& element, std::string_view code, std::string message);
     void AddError(const std::exception& error);
+    // How many notes of the code, found before or after the failure, were counted but not kept.
+    long long NotKept(std::string_view code, bool afterFailure) const;
 
     // Where an item of the asset came from, for notes made after reading, when only the item is left.
     void Remember(const void* item, const TXmlNode& element) { Origins.emplace(item, element); }
@@ -42,6 +48,15 @@ public:
     }
 
 private:
+    struct TTally {
+        std::string Code;
+        bool AfterFailure = false;
+        long long Count = 0;
+    };
+    // Counts a note of the code made now; true when it is to be kept.
+    bool Keep(std::string_view code);
+
+    std::vector<TTally> Tallies;  // one per code and side of the failure; a load meets few codes
     bool Failed = false;
     std::unordered_map<const void*, TXmlNode> Origins;
 };

@@ -8,8 +8,10 @@ bool TLibraryEffects::LoadFromNode(const TXmlNode& library, TLoadNotes* notes) {
         if (notes && element.Name() != "effect")
             notes->Add(element, "read-as-effect",
                        "follows the first <effect> and is read as an effect; it must carry a \"name\"");
+        element.ChargeMemory(RecordBytes<TEffect> + GrowingSlotBytes);
         auto effect = std::make_unique<TEffect>();
         if (!Attempt(notes, [&] { effect->LoadFromNode(element); })) continue;
+        element.ChargeMemory(TextHeapBytes(effect->Name) + TextHeapBytes(effect->ImageName));
         if (notes) notes->Remember(effect.get(), element);
         Items.Add(std::move(effect));
     }
@@ -40,6 +42,10 @@ bool TLibraryImages::LoadFromNode(const TXmlNode& library, TLoadNotes* notes) {
         });
         // A survey goes on past an image whose text failed; the two lists must stay of one length.
         if (!read && Names.size() > FileNames.size()) Names.pop_back();
+        // Two texts in two lists grown by doubling.
+        if (read)
+            element.ChargeMemory(2 * 3 * sizeof(std::string) + TextHeapBytes(Names.back()) +
+                                 TextHeapBytes(FileNames.back()));
     }
     return true;
 }

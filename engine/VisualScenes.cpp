@@ -92,8 +92,12 @@ bool TLibraryVisualScenes::LoadFromNode(const TXmlNode& library, TLoadNotes* not
                                "it is not drawn");
             continue;
         }
+        // The record and its three small arrays (position, rotation, scale).
+        element.ChargeMemory(RecordBytes<TNode> + GrowingSlotBytes + 3 * (HeapBlockOverhead + 3 * sizeof(float)));
         auto node = std::make_unique<TNode>();
         if (!Attempt(notes, [&] { node->LoadFromNode(element, notes); })) continue;
+        element.ChargeMemory(TextHeapBytes(node->Name) + TextHeapBytes(node->GeometryName) +
+                             TextHeapBytes(node->MaterialSymbol));
         if (notes) notes->Remember(node.get(), element);
         Items.Add(std::move(node));
     }

@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <pugixml.hpp>
 
@@ -19,6 +20,42 @@ constexpr unsigned ParseOptions = pugi::parse_default | pugi::parse_comments | p
 pugi::xml_node Wrap(pugi::xml_node_struct* node) { return pugi::xml_node(node); }
 
 bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// The tree of a parse under way on this thread is counted against its document's budget; the parser asks for
+// pages of its own size, so the count costs a call per page, not per node. Frees are not subtracted: the
+// parser keeps what it takes until the tree is dropped.
+thread_local TXmlDocument* ParseUnderWay = nullptr;
+thread_local bool TreeRefused = false;
+
+void* AllocateTreeMemory(std::size_t bytes) {
+    if (ParseUnderWay && !ParseUnderWay->Charge(bytes)) {
+        TreeRefused = true;
+        return nullptr;
+    }
+    return std::malloc(bytes);
+}
+
+void FreeTreeMemory(void* block) { std::free(block); }
+
+class TParseAccount {
+public:
+    explicit TParseAccount(TXmlDocument& document) {
+        ParseUnderWay = &document;
+        TreeRefused = false;
+    }
+    ~TParseAccount() { ParseUnderWay = nullptr; }
+    TParseAccount(const TParseAccount&) = delete;
+    TParseAccount& operator=(const TParseAccount&) = delete;
+};
+
+constexpr std::size_t MemoryPerByte = 16;
+constexpr std::size_t MemoryAllowance = std::size_t(64) << 20;
+
+std::string BudgetText(std::size_t fileSize) {
+    return "the " + std::to_string(TXmlDocument::MemoryBudget(fileSize) >> 20) + " MiB that a document of " +
+           std::to_string(fileSize) + " bytes may take (" + std::to_string(MemoryPerByte) + " times its size plus " +
+           std::to_string(MemoryAllowance >> 20) + " MiB)";
+}
 
 }  // namespace
 
@@ -130,15 +167,25 @@ std::string TXmlNode::Describe() const {
     }
 }
 
-void TXmlNode::Fail(std::string_view what) const {
+std::string TXmlNode::Located(std::string_view what) const {
     const std::string file = Document ? Document->FileName() : std::string();
-    throw TXmlError(EscapeForMessage(file) + ":" + std::to_string(Line()) + ": " + Describe() + " " +
-                    std::string(what));
+    return EscapeForMessage(file) + ":" + std::to_string(Line()) + ": " + Describe() + " " + std::string(what);
+}
+
+void TXmlNode::Fail(std::string_view what) const { throw TXmlError(Located(what)); }
+
+void TXmlNode::ChargeMemory(std::size_t bytes) const {
+    if (!Document || Document->Charge(bytes)) return;
+    throw TXmlMemoryError(Located("takes the load past " + BudgetText(Document->Size())));
 }
 
 // --- TXmlDocument ---------------------------------------------------------------------------------------
 
-TXmlDocument::TXmlDocument() : Tree(std::make_unique<pugi::xml_document>()) {}
+TXmlDocument::TXmlDocument() : Tree(std::make_unique<pugi::xml_document>()) {
+    // Set before any tree of this process holds memory: an empty document holds none of the heap.
+    [[maybe_unused]] static const bool hooked =
+        (pugi::set_memory_management_functions(AllocateTreeMemory, FreeTreeMemory), true);
+}
 
 TXmlDocument::~TXmlDocument() = default;
 
@@ -148,6 +195,18 @@ void TXmlDocument::Clear() {
     BufferSize = 0;
     Lines.Clear();
     Active = false;
+    Budget = Spent = 0;
+}
+
+std::size_t TXmlDocument::MemoryBudget(std::size_t fileSize) {
+    const std::size_t most = std::numeric_limits<std::size_t>::max();
+    return fileSize > (most - MemoryAllowance) / MemoryPerByte ? most : fileSize * MemoryPerByte + MemoryAllowance;
+}
+
+bool TXmlDocument::Charge(std::size_t bytes) const {
+    if (bytes > Budget - Spent) return false;
+    Spent += bytes;
+    return true;
 }
 
 namespace {
@@ -187,6 +246,7 @@ void TXmlDocument::LoadFromFile(const std::string& fileName) {
     try {
         const TReadFile file(fileName);
         BufferSize = file.Size();
+        Budget = MemoryBudget(BufferSize);
         try {
             Buffer = AllocateLargeArray<char>(BufferSize + 1, TPages::Later);
         } catch (const std::bad_alloc&) {
@@ -199,9 +259,17 @@ void TXmlDocument::LoadFromFile(const std::string& fileName) {
     }
     Buffer[BufferSize] = '\0';
     Lines.Build({Buffer.get(), BufferSize}, TTextEncoding::Utf8);
+    // A part of the budget is held back for what is not counted: the allocator's headers and free blocks.
+    // The bytes and their line index always fit the rest.
+    Charge(Budget / 32 + BufferSize + 1 + Lines.MemoryBytes());
 
-    const pugi::xml_parse_result result =
-        Tree->load_buffer_inplace(Buffer.get(), BufferSize, ParseOptions, pugi::encoding_auto);
+    pugi::xml_parse_result result;
+    bool refused = false;
+    {
+        const TParseAccount account(*this);
+        result = Tree->load_buffer_inplace(Buffer.get(), BufferSize, ParseOptions, pugi::encoding_auto);
+        refused = TreeRefused;
+    }
     const TTextEncoding encoding = EncodingOf(result.encoding);
     const bool converted = encoding != TTextEncoding::Utf8 &&
                            (encoding != TTextEncoding::Latin1 || std::any_of(Buffer.get(), Buffer.get() + BufferSize,
@@ -214,9 +282,13 @@ void TXmlDocument::LoadFromFile(const std::string& fileName) {
         const std::size_t offset = static_cast<std::size_t>(std::max<std::ptrdiff_t>(result.offset, 0));
         const int line = Lines.LineAt(offset);
         const std::size_t column = Lines.ColumnAt(offset);
+        const std::string where =
+            EscapeForMessage(fileName) + ":" + std::to_string(line) + ":" + std::to_string(column);
+        const std::size_t size = BufferSize;
         Clear();
-        throw TXmlError(EscapeForMessage(fileName) + ":" + std::to_string(line) + ":" + std::to_string(column) +
-                        ": malformed XML: " + result.description());
+        if (refused && result.status == pugi::status_out_of_memory)
+            throw TXmlMemoryError(where + ": markup too dense: its tree outgrows " + BudgetText(size));
+        throw TXmlError(where + ": malformed XML: " + result.description());
     }
 }
 

@@ -28,6 +28,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Raised when reading a document would take more memory than a document of its size may use (see
+// TXmlDocument::MemoryBudget): markup so dense that its tree and records outgrow the file many times over.
+// Reading on past it can only meet the same wall, so a survey stops there too.
+class TXmlMemoryError : public TXmlError {
+public:
+    using TXmlError::TXmlError;
+};
+
 // A node of the loaded document, or none. Cheap to copy; valid while its document holds the same file.
 class TXmlNode {
 public:
@@ -69,8 +77,14 @@ public:
     std::string Describe() const;
     // Raises TXmlError "FILE:LINE: <element> WHAT".
     [[noreturn]] void Fail(std::string_view what) const;
+    // Counts `bytes` that a reader keeps for this node against its document's memory budget; raises
+    // TXmlMemoryError at this node when they do not fit.
+    void ChargeMemory(std::size_t bytes) const;
 
 private:
+    // "FILE:LINE: <element> WHAT".
+    std::string Located(std::string_view what) const;
+
     const TXmlDocument* Document = nullptr;
     pugi::xml_node_struct* Node = nullptr;
 };
@@ -123,6 +137,16 @@ public:
 
     TXmlNode DocumentElement() const;
     const std::string& FileName() const { return Name; }
+    // The file's size in bytes.
+    std::size_t Size() const { return BufferSize; }
+
+    // What loading a document of `fileSize` bytes may take: its bytes, line index, tree and the records the
+    // readers keep for its elements. The vertex streams that its geometries expand to are not counted: a mesh
+    // may take what its streams need.
+    static std::size_t MemoryBudget(std::size_t fileSize);
+    // Counts bytes kept for the current document; false, counting nothing, when they would exceed its budget.
+    // Only bookkeeping: the readers, which hold the document as const, charge what they keep.
+    bool Charge(std::size_t bytes) const;
 
     // The 1-based line holding the given byte offset of the file.
     int LineAt(std::ptrdiff_t offset) const;
@@ -131,13 +155,16 @@ public:
     // Returns the whole pages inside the text to the system, when the text lies in the file's bytes.
     void ReleasePages(std::string_view text) const;
 
-private:
+    // Drops the loaded content, which can be many times the file's size, once no node of it is needed.
     void Clear();
 
+private:
     std::unique_ptr<pugi::xml_document> Tree;
     TLargeArray<char> Buffer;  // the file's bytes, parsed in place
     std::size_t BufferSize = 0;
     TLineIndex Lines;  // marked before parsing in place rewrites the bytes
     std::string Name;
+    std::size_t Budget = 0;  // of the current file
+    mutable std::size_t Spent = 0;
     bool Active = false;
 };

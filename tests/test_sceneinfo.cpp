@@ -419,6 +419,35 @@ TEST_F(SceneInfoTest, DefaultShowsTheFirstFewOfEachCause) {
     EXPECT_NE(all.Output.find("line 7: <node> node \"S4\" has no <scale>"), std::string::npos) << all.Output;
 }
 
+// Of each cause the first notes are kept and the rest only counted: the counts stay exact, and --all and the
+// JSON say how many notes are not there.
+TEST_F(SceneInfoTest, NotesBeyondThoseKeptAreCounted) {
+    const long long kept = TLoadNotes::KeptPerCause;
+    std::string empties;
+    for (long long i = 0; i < kept + 5; ++i) empties += "<a name=\"\"/>";
+    const std::string text = GeometryDocument(Mesh("G", Source("G-Position", 3, "0 0 0")) + empties);
+    WriteFile(text);
+    const TRun all = Run("--all scene.dae");
+    for (const std::string& part :
+         {"read-as-geometry " + std::to_string(kept + 5), std::string("    ... and 5 more not kept\n")})
+        EXPECT_NE(all.Output.find(part), std::string::npos) << part;
+
+    const TJson report = RunJson(text, "", 0);
+    long long notes = 0;
+    for (const TJson& note : report["notes"].Items) notes += note["code"].Text == "read-as-geometry";
+    EXPECT_EQ(notes, kept);
+    for (const TJson& cause : report["summary"]["causes"].Items) {
+        SCOPED_TRACE(cause["code"].Text);
+        if (cause["code"].Text == "no-primitive") {
+            // A cause with every note kept reads as before.
+            EXPECT_EQ(cause.Keys(), (std::vector<std::string>{"code", "count", "firstLine", "afterFailure"}));
+        } else {
+            EXPECT_EQ(cause["count"].Text, std::to_string(kept + 5));
+            EXPECT_EQ(cause["notKept"].Text, "5");
+        }
+    }
+}
+
 TEST_F(SceneInfoTest, OddBytesGiveValidJson) {
     const std::string odd = "N\x01&quot;\\\xE9\xC3\xA9\x7F";
     const TJson report = RunJson(GeometryDocument(Mesh(odd, "")), "", 0);
@@ -512,6 +541,27 @@ TEST_F(SceneInfoTest, QuadraticShapesStayLinear) {
                          run.PeakBytes / 1024);
         }
     }
+}
+
+// Empty elements after a geometry are each read as a geometry, each with notes many times its bytes. The
+// load stops where the markup outgrows its memory; the report stays within the same bound, with no second
+// reading that would meet the same wall.
+TEST_F(SceneInfoTest, DenseMarkupStaysUnderBound) {
+    std::string empties;
+    while (empties.size() < (12u << 20)) empties += "<a name=\"\"/>";
+    const std::string text = GeometryDocument(Mesh("G", Source("G-Position", 3, "0 0 0")) + empties);
+    const std::string path = WriteFile(text, "dense.dae");
+    for (const char* option : {"--all", "--json"}) {
+        SCOPED_TRACE(option);
+        const TMeasured run = RunMeasured(path, option);
+        ASSERT_TRUE(WIFEXITED(run.Status) && WEXITSTATUS(run.Status) == 1) << "status " << run.Status;
+        EXPECT_LT(run.Seconds, 2.0 * SanitizedTime);
+        EXPECT_LT(run.PeakBytes, SanitizedMemory * (16LL * static_cast<long long>(text.size()) + (64LL << 20)))
+            << run.PeakBytes / 1024 << " KiB for " << text.size() << " bytes";
+    }
+    const TRun summary = Run("dense.dae");
+    EXPECT_NE(summary.Output.find(": <a> takes the load past the "), std::string::npos)
+        << summary.Output.substr(0, 500);
 }
 
 }  // namespace

@@ -91,6 +91,7 @@ public:
     }
     void Number(float value) { Out += std::isfinite(value) ? FloatText(value) : "null"; }
     void Number(int value) { Out += std::to_string(value); }
+    void Number(long long value) { Out += std::to_string(value); }
     void Index(bool linked, int value) {
         if (linked)
             Number(value);
@@ -267,6 +268,11 @@ void WriteJson(const TSceneReport& report, bool withArrays, std::FILE* out) {
         json.Number(cause.FirstLine);
         json.Key("afterFailure");
         json.Out += cause.AfterFailure ? "true" : "false";
+        // Only where "notes" lacks some of the cause's notes, so that every other report reads as before.
+        if (cause.NotKept > 0) {
+            json.Key("notKept");
+            json.Number(cause.NotKept);
+        }
         json.Out += '}';
     });
     json.Out += '}';

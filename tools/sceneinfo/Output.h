@@ -8,11 +8,12 @@
 
 struct TOutputOptions {
     bool Arrays = false;  // every array's values as well
-    bool All = false;     // every note, not the first few of each cause
+    bool All = false;     // every note kept, not the first few of each cause
 };
 
 std::string FormatText(const TSceneReport& report, const TOutputOptions& options);
-// The JSON always holds every note; it is written out piece by piece as it is made.
+// The JSON holds every note kept (the loader's first thousands of each cause; a cause counts the others as
+// "notKept"); it is written out piece by piece as it is made.
 void WriteJson(const TSceneReport& report, bool withArrays, std::FILE* out);
 
 // The shortest text that reads back as the same 32-bit value, in the classic conventions whatever the

@@ -50,7 +50,8 @@ bool FollowsOtherConventions(const std::vector<TLoadNote>& notes) {
     return false;
 }
 
-std::vector<TCause> CausesOf(const std::vector<TLoadNote>& notes) {
+// The notes before the failure come from the load, those after it from the survey when there was one.
+std::vector<TCause> CausesOf(const std::vector<TLoadNote>& notes, const TLoadNotes& load, const TLoadNotes* survey) {
     std::vector<TCause> causes;
     for (const TLoadNote& note : notes) {
         auto cause = causes.begin();
@@ -60,6 +61,11 @@ std::vector<TCause> CausesOf(const std::vector<TLoadNote>& notes) {
             cause = causes.end() - 1;
         }
         ++cause->Count;
+    }
+    for (TCause& cause : causes) {
+        cause.NotKept = load.NotKept(cause.Code, cause.AfterFailure);
+        if (survey && cause.AfterFailure) cause.NotKept += survey->NotKept(cause.Code, true);
+        cause.Count += cause.NotKept;
     }
     return causes;
 }
@@ -82,6 +88,10 @@ TSceneReport BuildSceneReport(TXmlDocument& document, const std::string& file) {
     try {
         report.Loaded = report.Asset->LoadFromFile(file);
         if (!report.Loaded) report.Error = FailureOf(notes, file);
+    } catch (const TXmlMemoryError& error) {
+        // A survey would only meet the same wall, holding a second asset beside this one.
+        report.Error = ErrorText(error, file);
+        readable = false;
     } catch (const std::exception& error) {
         report.Error = ErrorText(error, file);
         readable = static_cast<bool>(document.DocumentElement());
@@ -96,21 +106,29 @@ TSceneReport BuildSceneReport(TXmlDocument& document, const std::string& file) {
 
     // The same reading again, going on past every error, for what else stands in the way. A document that
     // cannot be parsed at all has nothing more to survey.
-    if (!report.Loaded && readable) {
+    TLoadNotes found;
+    const bool surveyed = !report.Loaded && readable;
+    if (surveyed) {
         TColladaAsset survey(&document);
-        TLoadNotes found;
         found.Survey = true;
         survey.Notes = &found;
         try {
             survey.LoadFromFile(file);
             NoteTextures(survey, found);
         } catch (const std::exception&) {
-            // Only the file itself failing to parse ends a survey, and the load has reported that already.
+            // Only the file itself failing to parse, or outgrowing its memory, ends a survey, and the load
+            // has reported that already.
         }
         for (TLoadNote& note : found.Items)
             if (note.AfterFailure) report.Notes.push_back(std::move(note));
     }
-    report.Causes = CausesOf(report.Notes);
+    report.Causes = CausesOf(report.Notes, notes, surveyed ? &found : nullptr);
     report.OtherConventions = FollowsOtherConventions(report.Notes);
     return report;
+}
+
+long long TSceneReport::NoteCount() const {
+    long long count = 0;
+    for (const TCause& cause : Causes) count += cause.Count;
+    return count;
 }

@@ -16,9 +16,10 @@
 // One kind of note: its code, how many notes have it, and the first of them.
 struct TCause {
     std::string Code;
-    int Count = 0;
+    long long Count = 0;
     int FirstLine = 0;
     bool AfterFailure = false;
+    long long NotKept = 0;  // of Count, the notes past the loader's first few thousand, counted but not kept
 };
 
 struct TSceneReport {
@@ -26,12 +27,15 @@ struct TSceneReport {
     bool Loaded = false;
     std::optional<std::string> Error;  // why the load failed; none when it succeeded
     std::unique_ptr<TColladaAsset> Asset;
-    // The loader's notes up to the end of the load or its failure, then those the survey found after it.
+    // The loader's notes up to the end of the load or its failure, then those the survey found after it; of
+    // each cause only those the loader kept.
     std::vector<TLoadNote> Notes;
     std::vector<TCause> Causes;  // in the order each code first appears among the notes
     int NodesDrawn = 0;          // of the asset's nodes; 0 when the load failed
     // True when the notes show the document follows another exporter's naming and structure conventions.
     bool OtherConventions = false;
+
+    long long NoteCount() const;
 
     // The link passes run only at the end of a successful load; before that no index means anything.
     bool Linked() const { return Loaded; }

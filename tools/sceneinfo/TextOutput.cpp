@@ -39,8 +39,9 @@ void Summary(const TSceneReport& report, std::string& out) {
                " will be drawn\n";
     } else {
         out += "Not loaded: " + report.Error.value_or("") + "\nNothing of it is drawn.";
-        std::size_t after = 0;
-        for (const TLoadNote& note : report.Notes) after += note.AfterFailure;
+        long long after = 0;
+        for (const TCause& cause : report.Causes)
+            if (cause.AfterFailure) after += cause.Count;
         if (after > 0)
             out += " Reading on past the failure found " + Plural(after, "more note", "more notes") +
                    ", marked \"after the failure\" below.";
@@ -53,7 +54,7 @@ void Summary(const TSceneReport& report, std::string& out) {
         out += "No notes: nothing in the document departs from what the engine draws.\n";
         return;
     }
-    out += "Causes (" + Plural(report.Notes.size(), "note", "notes") + "):\n";
+    out += "Causes (" + Plural(report.NoteCount(), "note", "notes") + "):\n";
     for (const TCause& cause : report.Causes)
         out += "  " + cause.Code + std::string(cause.Code.size() < 16 ? 16 - cause.Code.size() : 1, ' ') +
                std::to_string(cause.Count) +
@@ -80,6 +81,7 @@ void Notes(const TSceneReport& report, bool all, std::string& out) {
             out += "    " + Where(note) + note.Message + "\n";
             ++shown;
         }
+        if (all && cause.NotKept > 0) out += "    ... and " + std::to_string(cause.NotKept) + " more not kept\n";
     }
 }
 

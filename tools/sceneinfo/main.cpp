@@ -24,6 +24,7 @@ constexpr const char* Usage =
     "            document fills\n"
     "  --arrays  print every array's values as well\n"
     "  --all     print every note, not the first few of each cause\n"
+    "  Of each cause the first 10000 notes are kept; --all and --json count the rest.\n"
     "Exit status: 0 loaded, 1 not loaded, 2 usage error.\n";
 
 struct TOptions {
@@ -75,6 +76,8 @@ int main(int argc, char** argv) {
     }
     TXmlDocument document;
     const TSceneReport report = BuildSceneReport(document, options.File);
+    // The report holds what is printed; the tree need not stay beside the text made from it.
+    document.Clear();
     if (options.Json) {
         WriteJson(report, options.Output.Arrays, stdout);
     } else {
