@@ -25,7 +25,8 @@ public:
     std::size_t ColumnAt(std::size_t position) const;
     // What the index holds in memory.
     std::size_t MemoryBytes() const {
-        return LineEnds.capacity() * sizeof(LineEnds[0]) + LineEndsBefore.capacity() * sizeof(LineEndsBefore[0]);
+        return LineEndList.capacity() * sizeof(LineEndList[0]) + LineEnds.capacity() * sizeof(LineEnds[0]) +
+               LineEndsBefore.capacity() * sizeof(LineEndsBefore[0]);
     }
 
 private:
