@@ -63,7 +63,7 @@ private:
 
 // Deletes the buffers the engine made for an asset, so that GL memory does not grow from one iteration to the
 // next.
-void DeleteBuffers(TColladaAsset& asset) {
+void DeleteBuffers(const TColladaAsset& asset) {
     std::vector<GLuint> names;
     for (const auto& geometry : asset.Geometries->Items)
         for (const TGeometryStream& stream : GeometryStreams)
