@@ -1,0 +1,41 @@
+// The many-node scene the frame and node-load benchmarks share: N nodes, each placing the same textured, lit
+// triangle with a translation, three rotations and a scale, written to a file of its own.
+#pragma once
+
+#include <unistd.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+inline std::string ManyNodeDocument(int nodes) {
+    std::ostringstream out;
+    out << "<COLLADA><library_geometries><geometry name=\"Tri\"><mesh>"
+           "<source id=\"Tri-Position\"><float_array count=\"9\">0 0 0 1 0 0 0 1 0</float_array></source>"
+           "<source id=\"Tri-Normals\"><float_array count=\"9\">0 0 1 0 0 1 0 0 1</float_array></source>"
+           "<source id=\"Tri-UV\"><float_array count=\"6\">0 0 1 0 0 1</float_array></source>"
+           "<triangles count=\"1\"><input/><input/><input/><p>0 0 0 1 1 1 2 2 2</p></triangles>"
+           "</mesh></geometry></library_geometries><library_visual_scenes><visual_scene>";
+    for (int i = 0; i < nodes; ++i)
+        out << "<node name=\"n" << i << "\"><translate>" << i % 10 << " " << i % 7 << " 0</translate>"
+            << "<rotate>0 0 1 10</rotate><rotate>0 1 0 20</rotate><rotate>1 0 0 30</rotate>"
+            << "<scale>1 1 1</scale><instance_geometry url=\"#Tri\"/></node>";
+    out << "</visual_scene></library_visual_scenes></COLLADA>";
+    return out.str();
+}
+
+// The document in a temporary file, removed with this object.
+class TManyNodeFile {
+public:
+    explicit TManyNodeFile(int nodes)
+        : Path((std::filesystem::temp_directory_path() /
+                ("bench_nodes_" + std::to_string(getpid()) + "_" + std::to_string(nodes) + ".dae"))
+                   .string()) {
+        std::ofstream(Path) << ManyNodeDocument(nodes);
+    }
+    ~TManyNodeFile() { std::filesystem::remove(Path); }
+    TManyNodeFile(const TManyNodeFile&) = delete;
+    TManyNodeFile& operator=(const TManyNodeFile&) = delete;
+
+    const std::string Path;
+};
