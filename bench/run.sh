@@ -20,7 +20,7 @@ else
 fi
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_BENCHMARKS=ON >/dev/null
-cmake --build "$build" -j "$(nproc)" --target meshgen bench_load bench_upload bench_frame loadpeak firstframe \
+cmake --build "$build" -j "$(nproc)" --target meshgen bench_load bench_upload bench_nodes bench_frame loadpeak firstframe \
   emptywindow vantrell lustrane >/dev/null
 bin=$build/bin
 work=$(mktemp -d)
@@ -90,11 +90,17 @@ echo "== upload" >&2
 results=$(BENCH_DOCUMENT=$largest run_benchmark "$bin/bench_upload")
 upload_load=$(pick BM_LoadFromFile <<<"$results")
 upload_asset=$(pick BM_LoadAsset <<<"$results")
+upload_floor=$(pick BM_UploadFloor <<<"$results")
 
-echo "== frame at 10 000 nodes" >&2
-results=$(run_benchmark "$bin/bench_frame" --benchmark_filter='/10000$')
+echo "== many nodes: load and frame at 10 000 and 100 000 nodes" >&2
+results=$(run_benchmark "$bin/bench_nodes")
+nodes_load_small=$(pick BM_LoadNodes/10000 <<<"$results")
+nodes_load_large=$(pick BM_LoadNodes/100000 <<<"$results")
+results=$(run_benchmark "$bin/bench_frame" --benchmark_filter='/(10000|100000)$')
 frame_engine=$(pick BM_RenderPlaced/10000 <<<"$results")
 frame_loop=$(pick BM_HandWrittenLoop/10000 <<<"$results")
+frame_engine_large=$(pick BM_RenderPlaced/100000 <<<"$results")
+frame_loop_large=$(pick BM_HandWrittenLoop/100000 <<<"$results")
 
 echo "== start-up under Xvfb" >&2
 exec 3>"$work/display"
@@ -178,15 +184,19 @@ big_bytes=$(stat -c %s "$largest")
   echo
   echo "## Upload ($big triangles, headless EGL)"
   echo
-  echo "| LoadFromFile | LoadAsset (load and buffer upload, glFinish) |"
-  echo "|---:|---:|"
-  echo "| $(fixed "$upload_load") ms | $(fixed "$upload_asset") ms ($(ratio "$upload_asset" "$upload_load") x) |"
+  echo "| LoadFromFile | LoadAsset (load and buffer upload, glFinish) | Upload floor (the same buffers by hand, glFinish) |"
+  echo "|---:|---:|---:|"
+  echo "| $(fixed "$upload_load") ms | $(fixed "$upload_asset") ms ($(ratio "$upload_asset" "$upload_load") x) |" \
+    "$(fixed "$upload_floor") ms |"
   echo
-  echo "## Frame, 10 000 nodes on a 1 x 1 pbuffer"
+  echo "## Many nodes: LoadFromFile, and one frame on a 1 x 1 pbuffer"
   echo
-  echo "| Hand-written loop | RenderPlaced |"
-  echo "|---:|---:|"
-  echo "| $(fixed "$frame_loop" 0) us | $(fixed "$frame_engine" 0) us ($(ratio "$frame_engine" "$frame_loop") x loop) |"
+  echo "| Nodes | LoadFromFile | Hand-written loop | RenderPlaced |"
+  echo "|---:|---:|---:|---:|"
+  echo "| 10 000 | $(fixed "$nodes_load_small") ms | $(fixed "$frame_loop" 0) us |" \
+    "$(fixed "$frame_engine" 0) us ($(ratio "$frame_engine" "$frame_loop") x loop) |"
+  echo "| 100 000 | $(fixed "$nodes_load_large") ms ($(ratio "$nodes_load_large" "$nodes_load_small") x) |" \
+    "$(fixed "$frame_loop_large" 0) us | $(fixed "$frame_engine_large" 0) us ($(ratio "$frame_engine_large" "$frame_loop_large") x loop) |"
   echo
   echo "## Start-up under Xvfb: process start to the first glXSwapBuffers"
   echo
@@ -204,18 +214,39 @@ big_bytes=$(stat -c %s "$largest")
   echo
   echo "| Goal | Measured | |"
   echo "|---|---:|---|"
+  r=$(awk -v a="$upload_asset" -v l="$upload_load" -v f="$upload_floor" 'BEGIN { printf "%.2f", (a - l) / f }')
+  echo "| Upload: (LoadAsset - LoadFromFile) <= 1.2 x upload floor ($big triangles) | $r | $(verdict "$r" 1.2 '<=') |"
+  r=$(ratio "${load[$big,LoadFromFile]}" "${load[$big,LoadFromFileOneThread]}")
+  echo "| Both cores: LoadFromFile <= 0.75 x one thread ($big triangles, in process) | $r | $(verdict "$r" 0.75 '<=') |"
+  r=$(ratio "${first[$big,ours]}" "${first[$big,ours-1]}")
+  echo "| (same, first load of a process) | $r | $(verdict "$r" 0.75 '<=') |"
+  small=${sizes[0]}
+  r=$(ratio "${load[$small,LoadFromFile]}" "${load[$small,LoadFromFileOneThread]}")
+  echo "| Both cores cost a small document nothing: LoadFromFile <= 1.00 x one thread ($small triangles) | $r | $(verdict "$r" 1.00 '<=') |"
+  for program in vantrell lustrane; do
+    goal=1.25; [ $program = lustrane ] && goal=1.2
+    r=$(ratio "${start[$program]}" "${start[emptywindow]}")
+    echo "| Start-up: $program first frame <= $goal x empty window | $r | $(verdict "$r" $goal '<=') |"
+  done
+  r=$(ratio $((${peak[$big,ours]} * 1024)) "$big_bytes")
+  echo "| Memory: peak while loading <= 2.0 x document ($big triangles) | $r | $(verdict "$r" 2.0 '<=') |"
+  r=$(ratio "$nodes_load_large" "$nodes_load_small")
+  echo "| Many nodes: load of 100 000 nodes <= 11 x load of 10 000 | $r | $(verdict "$r" 11 '<=') |"
+  r=$(ratio "$frame_engine_large" "$frame_loop_large")
+  echo "| Many nodes: frame <= 1.10 x hand-written loop at 100 000 nodes | $r | $(verdict "$r" 1.10 '<=') |"
+  echo
+  echo "Goals met before, measured again:"
+  echo
+  echo "| Goal | Measured | |"
+  echo "|---|---:|---|"
   r=$(ratio "${load[$big,LoadFromFile]}" "${load[$big,Floor]}")
   echo "| LoadFromFile <= 1.25 x floor ($big triangles, in process) | $r | $(verdict "$r" 1.25 '<=') |"
   r=$(ratio "${first[$big,ours]}" "${first[$big,floor]}")
   echo "| LoadFromFile <= 1.25 x floor ($big triangles, first load of a process) | $r | $(verdict "$r" 1.25 '<=') |"
-  r=$(ratio "${user[$big,ours]}" "${user[$big,floor]}")
-  echo "| (not a goal) user-space CPU of the first load, LoadFromFile / floor | $r | |"
   r=$(ratio "${load[$big,Peer]}" "${load[$big,LoadFromFile]}")
   echo "| Peer / LoadFromFile >= 4 ($big triangles) | $r | $(verdict "$r" 4 '>=') |"
-  r=$(ratio $((${peak[$big,ours]} * 1024)) "$big_bytes")
-  echo "| Peak memory while loading <= 3 x document ($big triangles) | $r | $(verdict "$r" 3 '<=') |"
   r=$(ratio "$frame_engine" "$frame_loop")
-  echo "| Frame <= 1.10 x hand-written loop | $r | $(verdict "$r" 1.10 '<=') |"
+  echo "| Frame <= 1.10 x hand-written loop (10 000 nodes) | $r | $(verdict "$r" 1.10 '<=') |"
   for program in vantrell lustrane; do
     echo "| $program first frame <= 1000 ms | $(fixed "${start[$program]}" 0) ms | $(verdict "${start[$program]}" 1000 '<=') |"
   done
