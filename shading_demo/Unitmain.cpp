@@ -8,6 +8,7 @@
 #include "Colladaengine.h"
 #include "MouseDrag.h"
 #include "PhongShading.h"
+#include "StartupPrefetch.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ TForm1::TForm1(TSceneFiles scene) : TFormWindow("Lustrane"), Scene(std::move(sce
     CheckBox3 = AddCheckBox(419, 13, 75, 17, "Wireframe", false, Click<&TForm1::CheckBox3Click>);
     CheckBox4 = AddCheckBox(286, 13, 105, 17, "Light movement", false, nullptr);
     EndControls();
+    Prefetch = std::make_unique<TStartupPrefetch>(&XMLDocument, Scene.Documents);
 }
 
 TForm1::~TForm1() { FormClose(); }
@@ -38,6 +40,7 @@ TForm1::~TForm1() { FormClose(); }
 void TForm1::FormCreate() {
     // The window's own painting is double-buffered already: TFormWindow is an Fl_Double_Window.
     Engine = std::make_unique<TColladaEngine>(&XMLDocument, PanelHandle(), PanelGraphics->w(), PanelGraphics->h());
+    Engine->UsePrefetch(std::move(Prefetch));
     ModelIndex = Engine->LoadAsset(Scene.Documents.front());
     SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse.data(), LightPosition.data(), Scene.VertexFile.c_str(),
                Scene.FragmentFile.c_str());
