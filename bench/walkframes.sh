@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Vantrell on a scene under Xvfb: the milliseconds from the process's start to its first frame, and the frames
-# per second while w is held (a walk forward), each the median of repeated runs in fresh processes.
+# Vantrell on a scene, on the X display of DISPLAY (Xvfb): the milliseconds from the process's start to its
+# first frame, and the frames per second while w is held (a walk forward), each the median of repeated runs in
+# fresh processes.
 #   bench/walkframes.sh [FILE.dae ...]     the documents Vantrell opens; none: its demo scene
 # Prints one line: "FIRST_FRAME_MS FRAMES_PER_SECOND". BUILD_DIR selects the build folder (default build/),
 # REPETITIONS the runs (default 5), HOLD_SECONDS how long w is held (default 1.2: the walk stays inside the
-# scene's 50-unit sphere). Needs vantrell and firstframe built, Xvfb and xdotool.
+# scene's 50-unit sphere). Needs vantrell and firstframe built, and xdotool; for example
+#   xvfb-run -a -s "-screen 0 1280x1024x24" bench/walkframes.sh build/benchdata/grid_1000000.dae
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bin=${BUILD_DIR:-$root/build}/bin
@@ -13,22 +15,17 @@ hold=${HOLD_SECONDS:-1.2}
 documents=()
 for file in "$@"; do documents+=("$(realpath "$file")"); done
 
+if [ -z "${DISPLAY:-}" ]; then
+  echo "walkframes.sh needs an X display: run it under xvfb-run, or after bench/run.sh's Xvfb" >&2
+  exit 2
+fi
 work=$(mktemp -d)
-xvfb_pid=
 program_pid=
 cleanup() {
   [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null && wait "$program_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for ((i = 0; i < 100; ++i)); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=:$(head -n 1 "$work/display")
 
 median() { sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) exit 1; print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 # The probe's swap count and the time of the last swap in nanoseconds.

@@ -32,15 +32,16 @@ TForm1::TForm1(TSceneFiles scene) : TFormWindow("Lustrane"), Scene(std::move(sce
     CheckBox3 = AddCheckBox(419, 13, 75, 17, "Wireframe", false, Click<&TForm1::CheckBox3Click>);
     CheckBox4 = AddCheckBox(286, 13, 105, 17, "Light movement", false, nullptr);
     EndControls();
-    Prefetch = std::make_unique<TStartupPrefetch>(&XMLDocument, Scene.Documents);
 }
 
 TForm1::~TForm1() { FormClose(); }
 
 void TForm1::FormCreate() {
     // The window's own painting is double-buffered already: TFormWindow is an Fl_Double_Window.
+    // The documents and their textures are read on a second thread while the engine makes its GL context.
+    auto prefetch = std::make_unique<TStartupPrefetch>(&XMLDocument, Scene.Documents);
     Engine = std::make_unique<TColladaEngine>(&XMLDocument, PanelHandle(), PanelGraphics->w(), PanelGraphics->h());
-    Engine->UsePrefetch(std::move(Prefetch));
+    Engine->UsePrefetch(std::move(prefetch));
     ModelIndex = Engine->LoadAsset(Scene.Documents.front());
     SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse.data(), LightPosition.data(), Scene.VertexFile.c_str(),
                Scene.FragmentFile.c_str());

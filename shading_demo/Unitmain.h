@@ -2,12 +2,8 @@
 // dragging, with a light that can circle it and the same three switches as the viewer.
 #pragma once
 
-#include <memory>
-
 #include "FormWindow.h"
 #include "SceneFiles.h"
-
-class TStartupPrefetch;
 
 class TForm1 : public TFormWindow {
 public:
@@ -15,8 +11,6 @@ public:
     ~TForm1() override;
 
     const TSceneFiles Scene;
-    // The documents and their textures, read from the start while the window and the engine are made.
-    std::unique_ptr<TStartupPrefetch> Prefetch;
 
     Fl_Check_Button* CheckBox1;
     Fl_Check_Button* CheckBox2;
