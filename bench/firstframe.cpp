@@ -1,11 +1,15 @@
 // Preloaded into a program (LD_PRELOAD) to time its start-up from outside: at the first glXSwapBuffers it
 // writes the milliseconds since the process started, as the kernel recorded it, to the file named by
-// FIRST_FRAME_FILE. Calls pass through unchanged.
+// FIRST_FRAME_FILE. With SWAP_COUNT_FILE set, it also counts every swap in that file (see TSwapCount), for
+// frame rates. Calls pass through unchanged.
 #include <GL/glx.h>
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/mman.h>
 
 #include <unistd.h>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -48,6 +52,36 @@ void RecordFirstFrame() {
     }
 }
 
+// The file named by SWAP_COUNT_FILE, kept mapped so that counting costs no system call per frame: the swaps
+// so far and the CLOCK_MONOTONIC nanoseconds at the return of the last, as two native 64-bit integers. A
+// reader takes two readings some time apart; frames per second are their difference in swaps over their
+// difference in time.
+struct TSwapCount {
+    std::atomic<std::uint64_t> Swaps;
+    std::atomic<std::uint64_t> LastNanoseconds;
+};
+
+TSwapCount* MapSwapCount() {
+    const char* name = std::getenv("SWAP_COUNT_FILE");
+    if (!name) return nullptr;
+    const int file = open(name, O_RDWR | O_CREAT | O_TRUNC, 0644);
+    if (file < 0) return nullptr;
+    void* mapped = nullptr;
+    if (ftruncate(file, sizeof(TSwapCount)) == 0)
+        mapped = mmap(nullptr, sizeof(TSwapCount), PROT_READ | PROT_WRITE, MAP_SHARED, file, 0);
+    close(file);
+    return mapped == MAP_FAILED ? nullptr : static_cast<TSwapCount*>(mapped);
+}
+
+void CountSwap() {
+    static TSwapCount* const count = MapSwapCount();
+    if (!count) return;
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    count->LastNanoseconds.store(static_cast<std::uint64_t>(now.tv_sec) * 1000000000u + now.tv_nsec);
+    count->Swaps.fetch_add(1);
+}
+
 }  // namespace
 
 extern "C" void glXSwapBuffers(Display* display, GLXDrawable drawable) {
@@ -55,4 +89,5 @@ extern "C" void glXSwapBuffers(Display* display, GLXDrawable drawable) {
     static const auto next = reinterpret_cast<TSwap>(dlsym(RTLD_NEXT, "glXSwapBuffers"));
     next(display, drawable);
     RecordFirstFrame();
+    CountSwap();
 }

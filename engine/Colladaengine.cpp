@@ -4,6 +4,7 @@
 
 #include "GlExtensions.h"
 #include "GlSurface.h"
+#include "StartupPrefetch.h"
 
 namespace {
 
@@ -55,6 +56,8 @@ void TColladaEngine::Construct(int width, int height) {
 
 // Buffers, textures and programs go while the context is still current; the context goes before its drawable.
 TColladaEngine::~TColladaEngine() {
+    TextureEngine->Prefetch = nullptr;
+    Prefetch.reset();
     for (const auto& asset : Assets) {
         for (const auto& geometry : asset->Geometries->Items) {
             for (const TGeometryStream& stream : GeometryStreams) {
@@ -70,11 +73,19 @@ TColladaEngine::~TColladaEngine() {
 }
 
 int TColladaEngine::LoadAsset(const std::string& fileName) {
-    auto asset = std::make_unique<TColladaAsset>(Document);
-    if (!asset->LoadFromFile(fileName)) return -1;
+    std::optional<TStartupPrefetch::TLoadedDocument> early = Prefetch ? Prefetch->TakeDocument(fileName) : std::nullopt;
+    std::unique_ptr<TColladaAsset> asset = early ? std::move(early->Asset) : std::make_unique<TColladaAsset>(Document);
+    if (!(early ? early->Loaded : asset->LoadFromFile(fileName))) return -1;
     UploadGeometries(asset.get());
     Assets.Add(std::move(asset));
     return Assets.Count() - 1;
+}
+
+// A prefetch that reads into another document than the engine's would race the engine's own loads into it.
+void TColladaEngine::UsePrefetch(std::unique_ptr<TStartupPrefetch> prefetch) {
+    if (!prefetch || prefetch->Document() != Document) return;
+    Prefetch = std::move(prefetch);
+    TextureEngine->Prefetch = Prefetch.get();
 }
 
 void TColladaEngine::Resize(int width, int height) {

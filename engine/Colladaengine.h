@@ -13,6 +13,8 @@
 #include "NativeWindow.h"
 
 class TGlSurface;
+class TStartupPrefetch;
+struct TTexturePixels;
 
 class TTexture {
 public:
@@ -30,6 +32,9 @@ public:
     // Running out of memory raises a std::bad_alloc that names the file. With a pixel budget, an image larger
     // than what is left of it is refused before its pixels are decoded, and its pixels are taken from it.
     void LoadImageFile(const std::string& fileName, int unit, long long* pixelBudget = nullptr);
+    // The upload half of LoadImageFile, for pixels decoded already: records the key, takes the pixels from
+    // the budget and makes the GL texture.
+    void Upload(const std::string& fileName, int unit, const TTexturePixels& pixels, long long* pixelBudget);
     void Bind();    // select the unit, enable GL_TEXTURE_2D, bind
     void Unbind();  // select the unit, disable GL_TEXTURE_2D
 };
@@ -42,6 +47,8 @@ public:
     TTextureEngine& operator=(const TTextureEngine&) = delete;
 
     TOwnedList<TTexture> Textures;
+    // Where textures decoded ahead of their load are taken from; none, or the engine's (not owned).
+    TStartupPrefetch* Prefetch = nullptr;
 
     // The index of the texture for (fileName, unit), loading the file the first time; never -1.
     int LoadTexture(const std::string& fileName, int unit);
@@ -130,9 +137,14 @@ public:
     bool UseShaders = true;
     bool UseTextures = true;
     bool UseAttributes = false;
+    // Documents read and textures decoded ahead, on a second thread; LoadAsset and the texture store take
+    // from it where they would do that work themselves. Set by UsePrefetch.
+    std::unique_ptr<TStartupPrefetch> Prefetch;
 
     // The new asset's index, or -1 when LoadFromFile returned false. Loader errors propagate.
     int LoadAsset(const std::string& fileName);
+    // Hands over work begun before the engine existed; it must read into this engine's Document.
+    void UsePrefetch(std::unique_ptr<TStartupPrefetch> prefetch);
     void Resize(int width, int height);
     void BeginFrame();
     void RenderScene();

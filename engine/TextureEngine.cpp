@@ -1,69 +1,28 @@
 // The texture store: one GL texture per (file name, unit), decoded and uploaded once.
 #include <cstddef>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "Colladaengine.h"
-#include "FileRead.h"
 #include "GlExtensions.h"
 #include "ImageDecoders.h"
-#include "MessageText.h"
-#include "TextureFiles.h"
-
-namespace {
-
-// An unknown extension is no error: it gives an empty image, which still becomes a (0 x 0) texture.
-TDecodedImage DecodeByExtension(const std::string& fileName, long long maxPixels) {
-    switch (TextureDecoderFor(fileName)) {
-    case ETextureDecoder::Bmp: return DecodeBmpFile(fileName, maxPixels);
-    case ETextureDecoder::Jpeg: return DecodeJpegFile(fileName, maxPixels);
-    case ETextureDecoder::None: break;
-    }
-    return {};
-}
-
-// GL's first texel row is the image's bottom row; alpha is always opaque.
-std::vector<unsigned char> BottomUpRgba(const TDecodedImage& image) {
-    const std::size_t width = static_cast<std::size_t>(image.Width);
-    const std::size_t height = static_cast<std::size_t>(image.Height);
-    std::vector<unsigned char> rgba(width * height * 4);
-    unsigned char* out = rgba.data();
-    for (std::size_t row = 0; row < height; ++row) {
-        const unsigned char* in = image.Rgb.data() + (height - 1 - row) * width * 3;
-        for (std::size_t column = 0; column < width; ++column, in += 3, out += 4) {
-            out[0] = in[0];
-            out[1] = in[1];
-            out[2] = in[2];
-            out[3] = 255;
-        }
-    }
-    return rgba;
-}
-
-}  // namespace
+#include "StartupPrefetch.h"
+#include "TexturePixels.h"
 
 TTexture::~TTexture() {
     if (Id != 0) glDeleteTextures(1, &Id);
 }
 
-// Decoding comes before any GL call, so a file that fails leaves no texture object behind. The unpack
-// alignment of 1 is left set: rows of 4-byte texels need no more, and nothing else here relies on 4.
+// Decoding comes before any GL call, so a file that fails leaves no texture object behind.
 void TTexture::LoadImageFile(const std::string& fileName, int unit, long long* pixelBudget) {
+    Upload(fileName, unit, DecodeTexturePixels(fileName, pixelBudget ? *pixelBudget : MaxImagePixels), pixelBudget);
+}
+
+// The unpack alignment of 1 is left set: rows of 4-byte texels need no more, and nothing else here relies on 4.
+void TTexture::Upload(const std::string& fileName, int unit, const TTexturePixels& pixels, long long* pixelBudget) {
     FileName = fileName;
     Unit = unit;
-    std::vector<unsigned char> rgba;
-    int width = 0, height = 0;
-    try {
-        const TDecodedImage image = DecodeByExtension(fileName, pixelBudget ? *pixelBudget : MaxImagePixels);
-        rgba = BottomUpRgba(image);
-        width = image.Width;
-        height = image.Height;
-    } catch (const TOutOfMemory&) {
-        throw;
-    } catch (const std::bad_alloc&) {
-        throw TOutOfMemory(FileMessage(fileName, "out of memory while decoding the image"));
-    }
-    if (pixelBudget) *pixelBudget -= static_cast<long long>(width) * height;
+    if (pixelBudget) *pixelBudget -= static_cast<long long>(pixels.Width) * pixels.Height;
     Gl::glActiveTextureARB(static_cast<GLenum>(Unit));
     glGenTextures(1, &Id);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -72,7 +31,8 @@ void TTexture::LoadImageFile(const std::string& fileName, int unit, long long* p
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, pixels.Width, pixels.Height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 pixels.Rgba.data());
 }
 
 void TTexture::Bind() {
@@ -103,7 +63,13 @@ int TTextureEngine::LoadTexture(const std::string& fileName, int unit) {
     }
     if (const auto found = Index.find(TKey{fileName, unit}); found != Index.end()) return found->second;
     auto texture = std::make_unique<TTexture>();
-    texture->LoadImageFile(fileName, unit, &PixelBudgetLeft);
+    // Pixels decoded ahead are taken only when decoded under this very budget, so they are what decoding
+    // here would give; their decoder's error is raised here, as it would be.
+    std::optional<TTexturePixels> early = Prefetch ? Prefetch->TakeTexture(fileName, PixelBudgetLeft) : std::nullopt;
+    if (early)
+        texture->Upload(fileName, unit, *early, &PixelBudgetLeft);
+    else
+        texture->LoadImageFile(fileName, unit, &PixelBudgetLeft);
     Textures.Add(std::move(texture));
     return Textures.Count() - 1;
 }

@@ -8,6 +8,7 @@
 #include "Colladaengine.h"
 #include "MouseDrag.h"
 #include "PhongShading.h"
+#include "StartupPrefetch.h"
 
 namespace {
 
@@ -37,7 +38,10 @@ TForm1::~TForm1() { FormClose(); }
 
 void TForm1::FormCreate() {
     // The window's own painting is double-buffered already: TFormWindow is an Fl_Double_Window.
+    // The documents and their textures are read on a second thread while the engine makes its GL context.
+    auto prefetch = std::make_unique<TStartupPrefetch>(&XMLDocument, Scene.Documents);
     Engine = std::make_unique<TColladaEngine>(&XMLDocument, PanelHandle(), PanelGraphics->w(), PanelGraphics->h());
+    Engine->UsePrefetch(std::move(prefetch));
     ModelIndex = Engine->LoadAsset(Scene.Documents.front());
     SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse.data(), LightPosition.data(), Scene.VertexFile.c_str(),
                Scene.FragmentFile.c_str());

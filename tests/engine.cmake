@@ -13,3 +13,4 @@ target_link_libraries(test_engine_extensions PRIVATE OpenGL::EGL ${CMAKE_DL_LIBS
 add_engine_test(test_engine_materials test_engine_materials.cpp)
 add_engine_test(test_engine_calls test_engine_calls.cpp)
 target_link_libraries(test_engine_calls PRIVATE ${CMAKE_DL_LIBS})
+add_engine_test(test_startup_prefetch test_startup_prefetch.cpp)

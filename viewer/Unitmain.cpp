@@ -5,6 +5,7 @@
 #include "Colladaengine.h"
 #include "MouseDrag.h"
 #include "PhongShading.h"
+#include "StartupPrefetch.h"
 #include "WalkCamera.h"
 
 namespace {
@@ -37,8 +38,11 @@ TForm1::~TForm1() { FormClose(); }
 
 void TForm1::FormCreate() {
     // The window's own painting is double-buffered already: TFormWindow is an Fl_Double_Window.
+    // The documents and their textures are read on a second thread while the engine makes its GL context.
+    auto prefetch = std::make_unique<TStartupPrefetch>(&XMLDocument, Scene.Documents);
     Engine = std::make_unique<TColladaEngine>(&XMLDocument, PanelHandle(), PanelGraphics->w(), PanelGraphics->h(),
                                               45.0f, 0.1f, 500.0f);
+    Engine->UsePrefetch(std::move(prefetch));
     for (std::size_t document = 0; document < Scene.Documents.size(); ++document) {
         const int index = Engine->LoadAsset(Scene.Documents[document]);
         if (document == 0) ModelsIndex = index;
