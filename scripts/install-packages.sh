@@ -6,7 +6,8 @@
 #   run      building the engine, the programs and the tools, and running them on a desktop
 #   watch    a virtual X server and a screenshot tool, for running the programs without a desktop
 #   tests    what scripts/test.sh adds: GoogleTest, the window-test drivers, the comma-decimal locale
-#   bench    what the benchmarks and fuzzing add: Google Benchmark, clang with its sanitizer runtimes
+#   bench    what the benchmarks and fuzzing add: Google Benchmark, clang with its sanitizer runtimes, and a
+#            virtual screen with xdotool for the programs' start-up and walk
 #   package  what scripts/package.sh adds to build a .deb
 #   style    the formatter scripts/check-format.sh runs
 #   all      every set
@@ -22,7 +23,7 @@ declare -A sets=(
          fonts-dejavu-core"
   [watch]="xvfb xauth imagemagick"
   [tests]="libgtest-dev xvfb xauth xdotool x11-apps imagemagick locales"
-  [bench]="libbenchmark-dev clang libclang-rt-14-dev"
+  [bench]="libbenchmark-dev clang libclang-rt-14-dev xvfb xauth xdotool"
   [package]="dpkg-dev file"
   [style]="clang-format"
 )
