@@ -8,18 +8,21 @@
 
 namespace {
 
-// Half of a piece this big takes about as long as making and joining a thread, with room to spare.
-constexpr std::size_t TwoThreadsFrom = std::size_t(1) << 18;
-
 std::atomic<int> Threads{std::thread::hardware_concurrency() > 1 ? 2 : 1};
+std::atomic<std::size_t> SmallestPiece{SmallestPieceForTwoThreads};
 
 }  // namespace
 
 int LoaderThreads() { return Threads.load(std::memory_order_relaxed); }
 
-void SetLoaderThreads(int threads) { Threads.store(std::clamp(threads, 1, 2), std::memory_order_relaxed); }
+void SetLoaderThreads(int threads, std::size_t smallestPiece) {
+    Threads.store(std::clamp(threads, 1, 2), std::memory_order_relaxed);
+    SmallestPiece.store(smallestPiece, std::memory_order_relaxed);
+}
 
-bool WorthTwoThreads(std::size_t amount) { return LoaderThreads() > 1 && amount >= TwoThreadsFrom; }
+bool WorthTwoThreads(std::size_t bytes) {
+    return LoaderThreads() > 1 && bytes >= SmallestPiece.load(std::memory_order_relaxed);
+}
 
 void RunInTwo(const std::function<void()>& first, const std::function<void()>& second) {
     std::exception_ptr secondError;

@@ -22,13 +22,13 @@
 
 namespace {
 
-// Runs the action with the loader held to the given number of threads.
+// Runs the action with the loader held to the given number of threads, and with two, cutting every piece of
+// 64 KB or more, so that the tests' texts and meshes take the two-thread paths.
 template <typename Action>
 auto WithThreads(int threads, const Action& action) {
-    const int before = LoaderThreads();
-    SetLoaderThreads(threads);
+    SetLoaderThreads(threads, 64 << 10);
     auto result = action();
-    SetLoaderThreads(before);
+    SetLoaderThreads(2);
     return result;
 }
 
