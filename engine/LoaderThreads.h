@@ -22,3 +22,12 @@ bool WorthTwoThreads(std::size_t bytes);
 // exception from either is raised here once both have ended (the first one's when both raise). Without a
 // second thread (one allowed, or none to be had) the two run here one after the other.
 void RunInTwo(const std::function<void()>& first, const std::function<void()>& second);
+
+// Runs work(first, last) over the items 0 to count: in two halves on two threads when the items' bytes are
+// worth it, else at once on this thread.
+template <typename Work>
+void ForHalves(std::size_t count, std::size_t bytesPerItem, const Work& work) {
+    if (!WorthTwoThreads(count * bytesPerItem)) return work(std::size_t(0), count);
+    const std::size_t half = count / 2;
+    RunInTwo([&] { work(std::size_t(0), half); }, [&] { work(half, count); });
+}

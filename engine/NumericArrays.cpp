@@ -185,15 +185,19 @@ private:
     const char* Start = nullptr;  // where the number last asked for begins, after white space
 };
 
-// Reads numbers from the text into `values` until `capacity` are read or reading stops. Returns how many were
-// read, and whether reading stopped because the text ran out.
+// How many numbers a reading put in place, and whether it stopped because the text ran out.
+struct TRun {
+    std::size_t Count = 0;
+    bool Exhausted = false;
+};
+
+// Reads numbers from the text into `values` until `capacity` are read or reading stops.
 template <typename T>
-std::size_t ReadRun(std::string_view text, T* values, std::size_t capacity, bool& exhausted) {
+TRun ReadRun(std::string_view text, T* values, std::size_t capacity) {
     TNumberScanner scanner(text.data(), text.data() + text.size());
     std::size_t i = 0;
     while (i < capacity && scanner.Next(values[i])) ++i;
-    exhausted = i < capacity && scanner.Exhausted();
-    return i;
+    return {i, i < capacity && scanner.Exhausted()};
 }
 
 // The same reading with two threads: the text is cut at a white space near its middle, where no number can
@@ -209,19 +213,18 @@ std::size_t ReadInTwo(std::string_view text, T* values, std::size_t length) {
     // white space does.
     const std::size_t secondCapacity = std::min(length, second.size() / 2 + 1);
     TLargeArray<T> secondValues = AllocateLargeArray<T>(secondCapacity, TPages::Later);
-    std::size_t firstCount = 0, secondCount = 0;
-    bool firstExhausted = false, secondExhausted = false;
-    RunInTwo([&] { firstCount = ReadRun(first, values, length, firstExhausted); },
+    TRun firstRun, secondRun;
+    RunInTwo([&] { firstRun = ReadRun(first, values, length); },
              [&] {
                  // The pages this thread's numbers will most likely be copied to are provided here too.
                  const std::size_t likelyStart = length / 2;
                  PopulatePages(values + likelyStart, (length - likelyStart) * sizeof(T));
-                 secondCount = ReadRun(second, secondValues.get(), secondCapacity, secondExhausted);
+                 secondRun = ReadRun(second, secondValues.get(), secondCapacity);
              });
-    if (!firstExhausted) return firstCount;
-    const std::size_t taken = std::min(secondCount, length - firstCount);
-    std::copy(secondValues.get(), secondValues.get() + taken, values + firstCount);
-    return firstCount + taken;
+    if (!firstRun.Exhausted) return firstRun.Count;
+    const std::size_t taken = std::min(secondRun.Count, length - firstRun.Count);
+    std::copy(secondValues.get(), secondValues.get() + taken, values + firstRun.Count);
+    return firstRun.Count + taken;
 }
 
 }  // namespace
@@ -233,8 +236,7 @@ void ParseNumbers(TNumericArray<T>& array, std::string_view text, int count) {
     const bool inTwo = WorthTwoThreads(text.size());
     array.SetLengthForOverwrite(length, inTwo ? TPages::Later : TPages::Now);
     T* values = array.Data();
-    bool exhausted = false;
-    const std::size_t i = inTwo ? ReadInTwo(text, values, length) : ReadRun(text, values, length, exhausted);
+    const std::size_t i = inTwo ? ReadInTwo(text, values, length) : ReadRun(text, values, length).Count;
     // The entry where reading stopped and every later one get no number.
     std::fill(values + i, values + length, T(0));
 }

@@ -39,15 +39,6 @@ long long ExpandStream(std::size_t components, const TFloatArray& old, float* st
     }
 }
 
-// Runs work(from, to) over the vertices, split between two threads for a big mesh; each part provides the
-// pages of what it writes itself.
-template <typename Work>
-void ForVertices(std::size_t vertices, std::size_t bytesPerVertex, const Work& work) {
-    if (!WorthTwoThreads(vertices * bytesPerVertex)) return work(0, vertices);
-    const std::size_t half = vertices / 2;
-    RunInTwo([&] { work(0, half); }, [&] { work(half, vertices); });
-}
-
 }  // namespace
 
 bool TGeometry::BuildStreams() {
@@ -72,7 +63,7 @@ bool TGeometry::BuildStreams() {
     const std::size_t vertices = total / stride;
     const TIntArray oldIndices = std::move(indices);
     indices.SetLengthForOverwrite(vertices, TPages::Later);
-    ForVertices(vertices, sizeof(int), [&](std::size_t from, std::size_t to) {
+    ForHalves(vertices, sizeof(int), [&](std::size_t from, std::size_t to) {
         PopulatePages(indices.Data() + from, (to - from) * sizeof(int));
         for (std::size_t vertex = from; vertex < to; ++vertex) indices[vertex] = static_cast<int>(vertex);
     });
@@ -85,7 +76,7 @@ bool TGeometry::BuildStreams() {
         stream.SetLengthForOverwrite(length, TPages::Later);
         float* values = stream.Data();
         long long outside[2] = {0, 0};
-        ForVertices(vertices, components * sizeof(float), [&](std::size_t from, std::size_t to) {
+        ForHalves(vertices, components * sizeof(float), [&](std::size_t from, std::size_t to) {
             PopulatePages(values + from * components, (to - from) * components * sizeof(float));
             outside[from == 0 ? 0 : 1] = ExpandStream(components, old, values, oldIndices, slot, stride, from, to);
         });

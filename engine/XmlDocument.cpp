@@ -214,13 +214,10 @@ namespace {
 // Most of a large read is the kernel's: clearing fresh pages and copying into them. Each half of the file is
 // provided and copied by a thread of its own.
 void ReadInTwo(const TReadFile& file, char* bytes, std::size_t size) {
-    const auto readPart = [&](std::size_t from, std::size_t to) {
+    ForHalves(size, 1, [&](std::size_t from, std::size_t to) {
         PopulatePages(bytes + from, to - from);
         file.Read(from, bytes + from, to - from);
-    };
-    if (!WorthTwoThreads(size)) return readPart(0, size);
-    const std::size_t half = size / 2;
-    RunInTwo([&] { readPart(0, half); }, [&] { readPart(half, size); });
+    });
 }
 
 TTextEncoding EncodingOf(pugi::xml_encoding encoding) {
