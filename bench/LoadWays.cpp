@@ -105,13 +105,16 @@ std::size_t LoadFloor(const std::string& path) {
         throw std::runtime_error(path + ": read failed");
     buffer[size] = '\0';
     pugi::xml_document document;
-    constexpr unsigned Options = pugi::parse_default | pugi::parse_comments | pugi::parse_pi;
+    constexpr unsigned Options =
+        pugi::parse_default | pugi::parse_comments | pugi::parse_pi | pugi::parse_embed_pcdata;
     if (!document.load_buffer_inplace(buffer.get(), size, Options, pugi::encoding_auto))
         throw std::runtime_error(path + ": malformed XML");
     std::size_t numbers = 0;
     // Depth-first walk without recursion.
     for (pugi::xml_node node = document.first_child(); node;) {
-        if (node.type() == pugi::node_pcdata) ReadNumbers(node.value(), buffer.get() + size + 1, numbers);
+        // An element keeps its first text as its value.
+        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_element)
+            ReadNumbers(node.value(), buffer.get() + size + 1, numbers);
         if (node.first_child()) {
             node = node.first_child();
             continue;

@@ -15,7 +15,10 @@ namespace {
 
 // Comments and processing instructions are kept as nodes, since they count among an element's children;
 // white space between elements yields no node.
-constexpr unsigned ParseOptions = pugi::parse_default | pugi::parse_comments | pugi::parse_pi;
+// An element whose first child is a text keeps that text as its own value instead of in a node of its own:
+// most elements of a scene hold one text of numbers, and the node would cost 64 bytes and a pointer to follow.
+constexpr unsigned ParseOptions =
+    pugi::parse_default | pugi::parse_comments | pugi::parse_pi | pugi::parse_embed_pcdata;
 
 pugi::xml_node Wrap(pugi::xml_node_struct* node) { return pugi::xml_node(node); }
 
@@ -67,8 +70,11 @@ std::string_view TXmlNode::Name() const {
     return IsElement() ? std::string_view(Wrap(Node).name()) : std::string_view();
 }
 
+// The text an element keeps as its value stood first among its children in the file; empty when it had none.
+std::string_view EmbeddedText(pugi::xml_node element) { return element.value(); }
+
 int TXmlNode::ChildNodeCount() const {
-    int count = 0;
+    int count = IsElement() && !EmbeddedText(Wrap(Node)).empty() ? 1 : 0;
     for (pugi::xml_node child = Wrap(Node).first_child(); child; child = child.next_sibling()) {
         if (count == std::numeric_limits<int>::max()) break;
         ++count;
@@ -131,7 +137,13 @@ std::string_view TXmlNode::Text() const {
     if (!Node) return {};
     // A comment or instruction reached by a sibling walk reads as its own content, as a DOM node's text does.
     if (!IsElement()) return Wrap(Node).value();
-    pugi::xml_node first = Wrap(Node).first_child();
+    const pugi::xml_node element = Wrap(Node);
+    const pugi::xml_node first = element.first_child();
+    const std::string_view embedded = EmbeddedText(element);
+    if (!embedded.empty()) {
+        if (first) Fail("holds more than a single text");
+        return embedded;
+    }
     if (!first) return {};
     const bool single = !first.next_sibling();
     if (!single || (first.type() != pugi::node_pcdata && first.type() != pugi::node_cdata))
@@ -142,12 +154,11 @@ std::string_view TXmlNode::Text() const {
 void TXmlNode::ReleaseText() const {
     constexpr std::size_t LongText = std::size_t(1) << 20;
     if (!IsElement() || !Document) return;
-    pugi::xml_node text = Wrap(Node).first_child();
-    if (!text || text.next_sibling() || text.type() != pugi::node_pcdata) return;
-    const std::string_view value = text.value();
-    if (value.size() < LongText) return;
+    const pugi::xml_node element = Wrap(Node);
+    const std::string_view value = EmbeddedText(element);
+    if (value.size() < LongText || element.first_child()) return;
     Document->ReleasePages(value);
-    text.set_value("");
+    element.text().set("");
 }
 
 int TXmlNode::Line() const {

@@ -32,6 +32,9 @@ TEST_F(XmlTest, CommentsAndInstructionsCountWhiteSpaceDoesNot) {
     EXPECT_EQ(root.ChildNodeCount(), 4);
     EXPECT_EQ(Parse("<root>\n\t<a/>\r\n   <b/>  \n</root>").ChildNodeCount(), 2);
     EXPECT_EQ(Parse("<root/>").ChildNodeCount(), 0);
+    // A text counts wherever it stands, the first child included.
+    EXPECT_EQ(Parse("<root>lead<a/>mid<b/></root>").ChildNodeCount(), 4);
+    EXPECT_EQ(Parse("<root>only</root>").ChildNodeCount(), 1);
 }
 
 TEST_F(XmlTest, NextSiblingVisitsEveryKind) {
@@ -75,13 +78,16 @@ TEST_F(XmlTest, MissingAttributeIsNotAnEmptyOne) {
 TEST_F(XmlTest, TextOfOneTextNodeOnly) {
     const TXmlNode root = Parse(
         "<root><empty/><pair></pair><t> 1 2 </t><cd><![CDATA[a<b]]></cd>"
-        "<mixed>1<!--c-->2</mixed>\n<child><x/></child><ent>&lt;&amp;</ent></root>");
+        "<mixed>1<!--c-->2</mixed>\n<child><x/></child><ent>&lt;&amp;</ent><lead>1 2<x/></lead>"
+        "<cdtail>1<![CDATA[2]]></cdtail></root>");
     EXPECT_EQ(root.FirstChild("empty").Text(), "");
     EXPECT_EQ(root.FirstChild("pair").Text(), "");
     EXPECT_EQ(root.FirstChild("t").Text(), " 1 2 ");
     EXPECT_EQ(root.FirstChild("cd").Text(), "a<b");
     EXPECT_EQ(root.FirstChild("ent").Text(), "<&");
     EXPECT_NE(ErrorOf([&] { root.FirstChild("mixed").Text(); }).find("<mixed>"), std::string::npos);
+    for (const char* name : {"lead", "cdtail"})
+        EXPECT_NE(ErrorOf([&] { root.FirstChild(name).Text(); }).find(name), std::string::npos) << name;
     EXPECT_EQ(ErrorOf([&] { root.FirstChild("child").Text(); }).rfind(LastFile + ":2: <child>", 0), 0u);
 }
 
@@ -169,6 +175,25 @@ TEST_F(XmlTest, NextLoadReplacesTheContent) {
     Parse("<first><a/></first>");
     EXPECT_EQ(Parse("<second/>").Name(), "second");
     EXPECT_FALSE(Document.DocumentElement().FirstChild("a"));
+    // A shorter file read into the bytes of a longer one: nothing of the longer one may show through.
+    Parse("<first>" + std::string(100, ' ') + "<a>1 2 3</a>\n\n<b/></first>");
+    const TXmlNode shorter = Parse("<second>\n" + std::string(80, ' ') + "<b/></second>");
+    EXPECT_EQ(shorter.Name(), "second");
+    EXPECT_FALSE(shorter.FirstChild("a"));
+    EXPECT_EQ(shorter.FirstChild("b").Line(), 2);
+    EXPECT_EQ(Parse("<third><c>4 5</c></third>").FirstChild("c").Text(), "4 5");
+}
+
+TEST_F(XmlTest, ReleasedLongTextReadsEmpty) {
+    const std::string numbers(std::size_t(3) << 20, '7');
+    const TXmlNode root = Parse("<root><long>" + numbers + "</long><short>1 2</short><mixed>" + numbers +
+                                "<x/></mixed></root>");
+    for (const char* name : {"long", "short"}) root.FirstChild(name).ReleaseText();
+    EXPECT_EQ(root.FirstChild("long").Text(), "");
+    EXPECT_EQ(root.FirstChild("short").Text(), "1 2");
+    // A text beside other content is not the element's only text, and stays.
+    root.FirstChild("mixed").ReleaseText();
+    EXPECT_EQ(root.FirstChild("mixed").ChildNodeCount(), 2);
 }
 
 TEST(EscapeForMessage, ControlAndInvalidBytesAreEscaped) {
