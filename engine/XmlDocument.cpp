@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 #include <pugixml.hpp>
 
 #include "FileRead.h"
@@ -203,7 +204,7 @@ TXmlDocument::~TXmlDocument() = default;
 void TXmlDocument::Clear() {
     Tree->reset();
     Buffer.reset();
-    BufferSize = 0;
+    BufferSize = BufferCapacity = 0;
     Lines.Clear();
     Active = false;
     Budget = Spent = 0;
@@ -249,16 +250,28 @@ TTextEncoding EncodingOf(pugi::xml_encoding encoding) {
 // encoding is parsed from a UTF-8 copy that the parser makes, which leaves the bytes read untouched, so its
 // lines are marked again afterwards at the positions of that copy.
 void TXmlDocument::LoadFromFile(const std::string& fileName) {
+    TLargeArray<char> previous = std::move(Buffer);
+    const std::size_t previousCapacity = std::exchange(BufferCapacity, 0);
     Clear();
     Name = fileName;
     try {
         const TReadFile file(fileName);
         BufferSize = file.Size();
         Budget = MemoryBudget(BufferSize);
-        try {
-            Buffer = AllocateLargeArray<char>(BufferSize + 1, TPages::Later);
-        } catch (const std::bad_alloc&) {
-            throw TOutOfMemory(FileMessage(fileName, "out of memory for " + std::to_string(BufferSize + 1) + " bytes"));
+        // The last file's block serves again when the new file fills at least half of it: its pages are
+        // already the process's, where a fresh block's must each be cleared by the kernel first.
+        const std::size_t needed = BufferSize + 1;
+        if (previous && needed <= previousCapacity && needed >= previousCapacity / 2) {
+            Buffer = std::move(previous);
+            BufferCapacity = previousCapacity;
+        } else {
+            previous.reset();
+            try {
+                Buffer = AllocateLargeArray<char>(needed, TPages::Later);
+            } catch (const std::bad_alloc&) {
+                throw TOutOfMemory(FileMessage(fileName, "out of memory for " + std::to_string(needed) + " bytes"));
+            }
+            BufferCapacity = needed;
         }
         ReadInTwo(file, Buffer.get(), BufferSize);
     } catch (const TFileError& error) {
@@ -269,7 +282,7 @@ void TXmlDocument::LoadFromFile(const std::string& fileName) {
     Lines.Build({Buffer.get(), BufferSize}, TTextEncoding::Utf8);
     // A part of the budget is held back for what is not counted: the allocator's headers and free blocks.
     // The bytes and their line index always fit the rest.
-    Charge(Budget / 32 + BufferSize + 1 + Lines.MemoryBytes());
+    Charge(Budget / 32 + BufferCapacity + Lines.MemoryBytes());
 
     pugi::xml_parse_result result;
     bool refused = false;
@@ -285,6 +298,7 @@ void TXmlDocument::LoadFromFile(const std::string& fileName) {
     if (converted) {
         Lines.Build({Buffer.get(), BufferSize}, encoding);
         Buffer.reset();  // the parser holds its own copy
+        BufferCapacity = 0;
     }
     if (!result) {
         const std::size_t offset = static_cast<std::size_t>(std::max<std::ptrdiff_t>(result.offset, 0));

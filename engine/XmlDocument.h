@@ -162,6 +162,7 @@ private:
     std::unique_ptr<pugi::xml_document> Tree;
     TLargeArray<char> Buffer;  // the file's bytes, parsed in place
     std::size_t BufferSize = 0;
+    std::size_t BufferCapacity = 0;  // what Buffer holds, which may be more than this file needs
     TLineIndex Lines;  // marked before parsing in place rewrites the bytes
     std::string Name;
     std::size_t Budget = 0;  // of the current file
