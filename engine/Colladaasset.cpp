@@ -51,8 +51,7 @@ bool TColladaAsset::LoadFromFile(const std::string& fileName) {
     if (!readRequired("library_geometries", *Geometries)) return false;
     if (!readRequired("library_visual_scenes", *VisualScenes)) return false;
 
-    LinkNodeGeometries();
-    LinkNodeEffects();
+    LinkNodes();
     LinkEffectImages();
     return complete;
 }
@@ -87,30 +86,57 @@ std::vector<std::string_view> NamesOf(const TOwnedList<T>& items) {
 
 }  // namespace
 
+namespace {
+
+using TNameIndex = std::unordered_map<std::string_view, int>;
+
+void LinkGeometry(TNode& node, const TNameIndex& geometries, TLoadNotes* notes) {
+    node.GeometryIndex = node.GeometryName.empty() ? -1 : Find(geometries, node.GeometryName);
+    if (notes && !node.GeometryName.empty() && node.GeometryIndex == -1)
+        notes->Add(notes->OriginOf(&node), "geometry-link",
+                   "node " + NoteQuoted(node.Name) + " instances the geometry named " + NoteQuoted(node.GeometryName) +
+                       " (its url less the first character), and no geometry has that \"name\"");
+}
+
+// False when the node's material symbol selects no effect.
+bool LinkEffect(TNode& node, const TNameIndex& effects) {
+    node.EffectIndex = node.MaterialSymbol.empty() ? -1 : Find(effects, node.MaterialSymbol + "-fx");
+    return node.MaterialSymbol.empty() || node.EffectIndex != -1;
+}
+
+void NoteMissingEffect(const TNode& node, const TNameIndex& effects, TLoadNotes& notes) {
+    notes.Add(notes.OriginOf(&node), "effect-link",
+              "node " + NoteQuoted(node.Name) + ": material symbol " + NoteQuoted(node.MaterialSymbol) +
+                  " selects the effect named " + NoteQuoted(node.MaterialSymbol + "-fx") + ", and there is none" +
+                  (Find(effects, node.MaterialSymbol) >= 0 ? " (an effect is named just the symbol)" : "") +
+                  ": it is drawn untextured");
+}
+
+}  // namespace
+
 void TColladaAsset::LinkNodeGeometries() {
-    const auto geometries = FirstIndexByName(NamesOf(Geometries->Items));
-    for (const auto& node : VisualScenes->Items) {
-        node->GeometryIndex = node->GeometryName.empty() ? -1 : Find(geometries, node->GeometryName);
-        if (Notes && !node->GeometryName.empty() && node->GeometryIndex == -1)
-            Notes->Add(Notes->OriginOf(node.get()), "geometry-link",
-                       "node " + NoteQuoted(node->Name) + " instances the geometry named " +
-                           NoteQuoted(node->GeometryName) +
-                           " (its url less the first character), and no geometry has that \"name\"");
-    }
+    const TNameIndex geometries = FirstIndexByName(NamesOf(Geometries->Items));
+    for (const auto& node : VisualScenes->Items) LinkGeometry(*node, geometries, Notes);
 }
 
 void TColladaAsset::LinkNodeEffects() {
-    const auto effects = FirstIndexByName(NamesOf(Effects->Items));
+    const TNameIndex effects = FirstIndexByName(NamesOf(Effects->Items));
+    for (const auto& node : VisualScenes->Items)
+        if (!LinkEffect(*node, effects) && Notes) NoteMissingEffect(*node, effects, *Notes);
+}
+
+// Both links of every node in one pass: a scene of many nodes has its records spread over far more memory
+// than the caches hold, and each pass over them costs a miss per node. The notes come in the order of the
+// two passes, every geometry's before every effect's.
+void TColladaAsset::LinkNodes() {
+    const TNameIndex geometries = FirstIndexByName(NamesOf(Geometries->Items));
+    const TNameIndex effects = FirstIndexByName(NamesOf(Effects->Items));
+    std::vector<const TNode*> withoutEffect;
     for (const auto& node : VisualScenes->Items) {
-        node->EffectIndex = node->MaterialSymbol.empty() ? -1 : Find(effects, node->MaterialSymbol + "-fx");
-        if (Notes && !node->MaterialSymbol.empty() && node->EffectIndex == -1)
-            Notes->Add(Notes->OriginOf(node.get()), "effect-link",
-                       "node " + NoteQuoted(node->Name) + ": material symbol " + NoteQuoted(node->MaterialSymbol) +
-                           " selects the effect named " + NoteQuoted(node->MaterialSymbol + "-fx") +
-                           ", and there is none" +
-                           (Find(effects, node->MaterialSymbol) >= 0 ? " (an effect is named just the symbol)" : "") +
-                           ": it is drawn untextured");
+        LinkGeometry(*node, geometries, Notes);
+        if (!LinkEffect(*node, effects) && Notes) withoutEffect.push_back(node.get());
     }
+    for (const TNode* node : withoutEffect) NoteMissingEffect(*node, effects, *Notes);
 }
 
 void TColladaAsset::LinkEffectImages() {

@@ -308,6 +308,8 @@ public:
     void LinkNodeGeometries();
     void LinkNodeEffects();
     void LinkEffectImages();
+    // LinkNodeGeometries and LinkNodeEffects in one pass over the nodes, with the same notes in the same order.
+    void LinkNodes();
 
     // The image file that textures the node, following its effect and that effect's image; none when a link
     // is missing. Meaningful once linked.

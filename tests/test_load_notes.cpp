@@ -196,6 +196,36 @@ TEST_F(LoadNotesTest, MessagesCountWhatTheLoaderCounted) {
     EXPECT_NE(all.find("dropped-slots: the last 1 index slot(s)"), std::string::npos) << all;
 }
 
+// A load links both ways in one pass; its notes and indices are those of the two passes run one after the other.
+TEST_F(LoadNotesTest, OnePassLinksAsTheTwoPassesDo) {
+    std::string nodes;
+    const char* links[][2] = {{"#G", "a"}, {"#X", "b"}, {"#G", "c"}, {"#Y", ""}, {"#G", "b"}, {"#Z", "a"}};
+    for (std::size_t i = 0; i < std::size(links); ++i)
+        nodes += "\n" + PlacedNode("n" + std::to_string(i), links[i][0], links[i][1]);
+    const std::string document =
+        Collada(Library("effects", Effect("a-fx", "") + Effect("b", "")) +
+                Geometries(Mesh("G", Positions + Primitive("triangles", 1, 1, "0 0 0"))) + SceneWith(nodes));
+    TLoadNotes notes;
+    const TLoadResult loaded = LoadNoted(document, notes);
+    ASSERT_TRUE(loaded.Loaded) << loaded.Error;
+    const auto summary = [](const TColladaAsset& asset, const TLoadNotes& made) {
+        std::string text;
+        for (const auto& node : asset.VisualScenes->Items)
+            text += node->Name + " " + std::to_string(node->GeometryIndex) + " " + std::to_string(node->EffectIndex) + "\n";
+        for (const TLoadNote& note : made.Items) text += std::to_string(note.Line) + " " + note.Code + "\n";
+        return text;
+    };
+    const std::string onePass = summary(*loaded.Asset, notes);
+    EXPECT_EQ(onePass,
+              "n0 0 0\nn1 -1 -1\nn2 0 -1\nn3 -1 -1\nn4 0 -1\nn5 -1 0\n"
+              "5 geometry-link\n7 geometry-link\n9 geometry-link\n5 effect-link\n6 effect-link\n8 effect-link\n");
+    notes.Items.clear();
+    for (const auto& node : loaded.Asset->VisualScenes->Items) node->GeometryIndex = node->EffectIndex = 7;
+    loaded.Asset->LinkNodeGeometries();
+    loaded.Asset->LinkNodeEffects();
+    EXPECT_EQ(summary(*loaded.Asset, notes), onePass);
+}
+
 const std::string Blocked = Collada(
     Library("effects", "\n<effect id=\"E\"/>\n<effect name=\"F-fx\"/>") + "\n" +
     Library("images",
