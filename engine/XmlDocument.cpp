@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
-#include <utility>
+#include <new>
 #include <pugixml.hpp>
 
 #include "FileRead.h"
@@ -25,29 +25,52 @@ pugi::xml_node Wrap(pugi::xml_node_struct* node) { return pugi::xml_node(node); 
 
 bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-// The tree of a parse under way on this thread is counted against its document's budget; the parser asks for
-// pages of its own size, so the count costs a call per page, not per node. Frees are not subtracted: the
-// parser keeps what it takes until the tree is dropped.
+// The tree of a parse under way on this thread is counted against its document's budget and cut from its
+// document's arena; the parser asks for pages of its own size, so this costs a call per page, not per node.
+// Frees are not subtracted: the parser keeps what it takes until the tree is dropped.
 thread_local TXmlDocument* ParseUnderWay = nullptr;
+thread_local TTreeArena* ArenaUnderWay = nullptr;
 thread_local bool TreeRefused = false;
 
+// Kept before every block given to the parser: whether the C library gives it back, or the arena it was cut
+// from, when the arena is reused.
+struct alignas(16) TTreeBlockHeader {
+    bool FromHeap;
+};
+
 void* AllocateTreeMemory(std::size_t bytes) {
+    if (bytes > std::numeric_limits<std::size_t>::max() - sizeof(TTreeBlockHeader)) return nullptr;
     if (ParseUnderWay && !ParseUnderWay->Charge(bytes)) {
         TreeRefused = true;
         return nullptr;
     }
-    return std::malloc(bytes);
+    const std::size_t withHeader = sizeof(TTreeBlockHeader) + bytes;
+    void* const block = ArenaUnderWay ? ArenaUnderWay->Allocate(withHeader) : std::malloc(withHeader);
+    if (!block) return nullptr;
+    TTreeBlockHeader* const header = new (block) TTreeBlockHeader{ArenaUnderWay == nullptr};
+    return header + 1;
 }
 
-void FreeTreeMemory(void* block) { std::free(block); }
+void FreeTreeMemory(void* block) {
+    TTreeBlockHeader* const header = static_cast<TTreeBlockHeader*>(block) - 1;
+    if (header->FromHeap) std::free(header);
+}
+
+// Set before any tree of the process holds memory, since a block must be freed by the hooks that made it.
+[[maybe_unused]] const bool TreeMemoryHooked =
+    (pugi::set_memory_management_functions(AllocateTreeMemory, FreeTreeMemory), true);
 
 class TParseAccount {
 public:
-    explicit TParseAccount(TXmlDocument& document) {
+    TParseAccount(TXmlDocument& document, TTreeArena& arena) {
         ParseUnderWay = &document;
+        ArenaUnderWay = &arena;
         TreeRefused = false;
     }
-    ~TParseAccount() { ParseUnderWay = nullptr; }
+    ~TParseAccount() {
+        ParseUnderWay = nullptr;
+        ArenaUnderWay = nullptr;
+    }
     TParseAccount(const TParseAccount&) = delete;
     TParseAccount& operator=(const TParseAccount&) = delete;
 };
@@ -193,18 +216,21 @@ void TXmlNode::ChargeMemory(std::size_t bytes) const {
 
 // --- TXmlDocument ---------------------------------------------------------------------------------------
 
-TXmlDocument::TXmlDocument() : Tree(std::make_unique<pugi::xml_document>()) {
-    // Set before any tree of this process holds memory: an empty document holds none of the heap.
-    [[maybe_unused]] static const bool hooked =
-        (pugi::set_memory_management_functions(AllocateTreeMemory, FreeTreeMemory), true);
-}
+TXmlDocument::TXmlDocument() : Tree(std::make_unique<pugi::xml_document>()) {}
 
 TXmlDocument::~TXmlDocument() = default;
 
 void TXmlDocument::Clear() {
-    Tree->reset();
+    DropContent();
+    Arena.Release();
     Buffer.reset();
-    BufferSize = BufferCapacity = 0;
+    BufferCapacity = 0;
+}
+
+void TXmlDocument::DropContent() {
+    Tree->reset();
+    Arena.Reuse();
+    BufferSize = 0;
     Lines.Clear();
     Active = false;
     Budget = Spent = 0;
@@ -250,9 +276,7 @@ TTextEncoding EncodingOf(pugi::xml_encoding encoding) {
 // encoding is parsed from a UTF-8 copy that the parser makes, which leaves the bytes read untouched, so its
 // lines are marked again afterwards at the positions of that copy.
 void TXmlDocument::LoadFromFile(const std::string& fileName) {
-    TLargeArray<char> previous = std::move(Buffer);
-    const std::size_t previousCapacity = std::exchange(BufferCapacity, 0);
-    Clear();
+    DropContent();
     Name = fileName;
     try {
         const TReadFile file(fileName);
@@ -261,11 +285,9 @@ void TXmlDocument::LoadFromFile(const std::string& fileName) {
         // The last file's block serves again when the new file fills at least half of it: its pages are
         // already the process's, where a fresh block's must each be cleared by the kernel first.
         const std::size_t needed = BufferSize + 1;
-        if (previous && needed <= previousCapacity && needed >= previousCapacity / 2) {
-            Buffer = std::move(previous);
-            BufferCapacity = previousCapacity;
-        } else {
-            previous.reset();
+        if (!Buffer || needed > BufferCapacity || needed < BufferCapacity / 2) {
+            Buffer.reset();
+            BufferCapacity = 0;
             try {
                 Buffer = AllocateLargeArray<char>(needed, TPages::Later);
             } catch (const std::bad_alloc&) {
@@ -287,10 +309,11 @@ void TXmlDocument::LoadFromFile(const std::string& fileName) {
     pugi::xml_parse_result result;
     bool refused = false;
     {
-        const TParseAccount account(*this);
+        const TParseAccount account(*this, Arena);
         result = Tree->load_buffer_inplace(Buffer.get(), BufferSize, ParseOptions, pugi::encoding_auto);
         refused = TreeRefused;
     }
+    Arena.ReleaseUnreached();
     const TTextEncoding encoding = EncodingOf(result.encoding);
     const bool converted = encoding != TTextEncoding::Utf8 &&
                            (encoding != TTextEncoding::Latin1 || std::any_of(Buffer.get(), Buffer.get() + BufferSize,

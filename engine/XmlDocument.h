@@ -12,6 +12,7 @@
 #include "LargeAllocation.h"
 #include "LineIndex.h"
 #include "MessageText.h"
+#include "TreeArena.h"
 
 namespace pugi {
 struct xml_node_struct;
@@ -159,6 +160,10 @@ public:
     void Clear();
 
 private:
+    // Drops the tree and the file's bytes but keeps their storage for the next load.
+    void DropContent();
+
+    TTreeArena Arena;  // before the tree, which gives its pages back when it goes
     std::unique_ptr<pugi::xml_document> Tree;
     TLargeArray<char> Buffer;  // the file's bytes, parsed in place
     std::size_t BufferSize = 0;

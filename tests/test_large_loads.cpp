@@ -12,10 +12,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "ColladaText.h"
 #include "Colladaasset.h"
 #include "LoaderThreads.h"
 #include "StreamingWriter.h"
@@ -178,6 +180,25 @@ long StatusKilobytes(const std::string& field) {
     return value;
 }
 
+// Runs `measure` in a child process, whose memory the parent's earlier allocations do not blur, and returns
+// what it returned, or -1 when the child could not say.
+long InChild(const std::function<long()>& measure) {
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) return -1;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const long value = measure();
+        _exit(write(pipeEnds[1], &value, sizeof value) == sizeof value ? 0 : 1);
+    }
+    close(pipeEnds[1]);
+    long value = -1;
+    if (read(pipeEnds[0], &value, sizeof value) != sizeof value) value = -1;
+    close(pipeEnds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return value;
+}
+
 // The memory a load adds at its peak, measured in a child whose free memory is given back and whose peak is
 // reset to what it holds before the load (a child's memory counts only what it touches itself): the read texts are
 // given back as the expanded streams grow, so the load never holds the whole document beside them.
@@ -186,10 +207,7 @@ TEST_F(LargeDocument, LoadStaysWithinTwiceTheDocument) {
     GTEST_SKIP() << "a sanitizer's shadow memory and quarantine are not the loader's";
 #endif
     const double document = static_cast<double>(std::filesystem::file_size(*Path));
-    int pipeEnds[2];
-    ASSERT_EQ(pipe(pipeEnds), 0);
-    const pid_t pid = fork();
-    if (pid == 0) {
+    const long added = InChild([] {
         malloc_trim(0);
         std::FILE* clear = std::fopen("/proc/self/clear_refs", "w");
         const bool reset = clear && std::fputs("5", clear) >= 0 && std::fclose(clear) == 0;
@@ -197,20 +215,47 @@ TEST_F(LargeDocument, LoadStaysWithinTwiceTheDocument) {
         TXmlDocument xml;
         TColladaAsset asset(&xml);
         const bool loaded = reset && asset.LoadFromFile(*Path);
-        const long added = loaded ? StatusKilobytes("VmHWM") - before : -1;
-        _exit(write(pipeEnds[1], &added, sizeof added) == sizeof added ? 0 : 1);
-    }
-    close(pipeEnds[1]);
-    long added = -1;
-    const bool got = read(pipeEnds[0], &added, sizeof added) == sizeof added;
-    close(pipeEnds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(got && added >= 0) << "the child could not measure the load";
+        return loaded ? StatusKilobytes("VmHWM") - before : -1;
+    });
+    ASSERT_GE(added, 0) << "the child could not measure the load";
     // Beside the document's own share: the loader's code, faulted in by the child, and the rounding of the
     // largest blocks to huge pages.
     constexpr double Fixed = 4 << 20;
     EXPECT_LE(static_cast<double>(added) * 1024, 2.0 * document + Fixed) << "kilobytes added: " << added;
+}
+
+// A document object keeps the storage of its last file and tree for the next load, but a small file after a
+// large one must not keep the large one's: here 60 000 nodes (a tree of about 20 MB) and then a few bytes.
+TEST(DocumentStorage, SmallLoadAfterLargeKeepsLittle) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a sanitizer's shadow memory and quarantine are not the loader's";
+#endif
+    const std::filesystem::path directory = std::filesystem::temp_directory_path();
+    const std::string large = (directory / ("many_nodes_" + std::to_string(getpid()) + ".dae")).string();
+    const std::string small = (directory / ("few_nodes_" + std::to_string(getpid()) + ".dae")).string();
+    std::string nodes;
+    for (int i = 0; i < 60000; ++i) nodes += PlacedNode("n" + std::to_string(i), "#G");
+    const std::string geometry =
+        Geometries(Mesh("G", Source("G-Position", 3, "0 0 0") + Primitive("triangles", 1, 1, "0 0 0")));
+    std::ofstream(large) << Collada(geometry + SceneWith(nodes));
+    std::ofstream(small) << Collada(geometry + SceneWith(PlacedNode("n", "#G")));
+    const long kept = InChild([&] {
+        TXmlDocument xml;
+        const auto load = [&](const std::string& path) {
+            TColladaAsset asset(&xml);
+            return asset.LoadFromFile(path) ? asset.VisualScenes->Items.Count() : -1;
+        };
+        malloc_trim(0);
+        const long before = StatusKilobytes("VmRSS");
+        if (load(large) != 60000 || load(small) != 1) return -1L;
+        malloc_trim(0);
+        return StatusKilobytes("VmRSS") - before;
+    });
+    std::filesystem::remove(large);
+    std::filesystem::remove(small);
+    ASSERT_NE(kept, -1) << "the child could not load both documents";
+    // The loader's code faulted in by the child, the first of the tree's blocks and the small file's bytes.
+    EXPECT_LE(kept, 3 * 1024) << "kilobytes kept";
 }
 
 }  // namespace
