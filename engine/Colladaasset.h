@@ -56,8 +56,9 @@ private:
     template <typename U>
     friend void ParseNumbers(TNumericArray<U>& array, std::string_view text, int count);
     friend class TGeometry;
+    // An array read again at the length it has keeps its storage.
     void SetLengthForOverwrite(std::size_t count, TPages pages = TPages::Now) {
-        Values = AllocateLargeArray<T>(count, pages);
+        if (count != Length) Values = AllocateLargeArray<T>(count, pages);
         Length = count;
     }
 

@@ -125,9 +125,9 @@ bool TNode::LoadFromNode(const TXmlNode& node, TLoadNotes* notes) {
     // second about y, the third about x. The angle is the fourth number.
     Rotation.SetLength(3);
     int read = 0;
+    TFloatArray axisAngle;  // one block for the three: a scene may hold a great many nodes
     for (const TXmlNode rotation : SiblingsFrom(node.FirstChild("rotate"))) {
         if (read == 3) break;
-        TFloatArray axisAngle;
         ParseFloatArray(axisAngle, rotation.Text(), 4);
         if (notes) NoteRotation(node, rotation, axisAngle, read, *notes);
         Rotation[2 - read++] = axisAngle[3];
