@@ -168,7 +168,7 @@ private:
     TLargeArray<char> Buffer;  // the file's bytes, parsed in place
     std::size_t BufferSize = 0;
     std::size_t BufferCapacity = 0;  // what Buffer holds, which may be more than this file needs
-    TLineIndex Lines;  // marked before parsing in place rewrites the bytes
+    TLineIndex Lines;                // marked before parsing in place rewrites the bytes
     std::string Name;
     std::size_t Budget = 0;  // of the current file
     mutable std::size_t Spent = 0;

@@ -211,7 +211,8 @@ TEST_F(LoadNotesTest, OnePassLinksAsTheTwoPassesDo) {
     const auto summary = [](const TColladaAsset& asset, const TLoadNotes& made) {
         std::string text;
         for (const auto& node : asset.VisualScenes->Items)
-            text += node->Name + " " + std::to_string(node->GeometryIndex) + " " + std::to_string(node->EffectIndex) + "\n";
+            text +=
+                node->Name + " " + std::to_string(node->GeometryIndex) + " " + std::to_string(node->EffectIndex) + "\n";
         for (const TLoadNote& note : made.Items) text += std::to_string(note.Line) + " " + note.Code + "\n";
         return text;
     };

@@ -186,8 +186,8 @@ TEST_F(XmlTest, NextLoadReplacesTheContent) {
 
 TEST_F(XmlTest, ReleasedLongTextReadsEmpty) {
     const std::string numbers(std::size_t(3) << 20, '7');
-    const TXmlNode root = Parse("<root><long>" + numbers + "</long><short>1 2</short><mixed>" + numbers +
-                                "<x/></mixed></root>");
+    const TXmlNode root =
+        Parse("<root><long>" + numbers + "</long><short>1 2</short><mixed>" + numbers + "<x/></mixed></root>");
     for (const char* name : {"long", "short"}) root.FirstChild(name).ReleaseText();
     EXPECT_EQ(root.FirstChild("long").Text(), "");
     EXPECT_EQ(root.FirstChild("short").Text(), "1 2");
