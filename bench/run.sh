@@ -20,7 +20,7 @@ else
 fi
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_BENCHMARKS=ON >/dev/null
-cmake --build "$build" -j "$(nproc)" --target meshgen bench_load bench_upload bench_nodes bench_frame loadpeak firstframe \
+cmake --build "$build" -j "$(nproc)" --target meshgen nodegen bench_load bench_upload bench_nodes bench_frame loadpeak firstframe \
   emptywindow vantrell lustrane >/dev/null
 bin=$build/bin
 work=$(mktemp -d)
@@ -48,7 +48,7 @@ run_benchmark() {
     /"error_occurred": true/ { print "error in " name > "/dev/stderr"; failed = 1 }
     /"real_time":/ { value = $2; gsub(/,/, "", value)
       if (name ~ /_(mean|stddev|cv)$/) next
-      sub(/_median$/, "", name); sub(/\/real_time$/, "", name); print name, value }
+      sub(/_median$/, "", name); sub(/\/real_time$/, "", name); sub(/\/iterations:[0-9]+$/, "", name); print name, value }
     END { exit failed }' "$out"
 }
 # The median of the benchmark named $1; fails the run when it is missing.
@@ -96,6 +96,16 @@ echo "== many nodes: load and frame at 10 000 and 100 000 nodes" >&2
 results=$(run_benchmark "$bin/bench_nodes")
 nodes_load_small=$(pick BM_LoadNodes/10000 <<<"$results")
 nodes_load_large=$(pick BM_LoadNodes/100000 <<<"$results")
+# The same loads, each the first of a fresh process, as a program opening a scene makes it.
+declare -A nodes_first
+for count in 10000 100000; do
+  [ $smoke = 1 ] && [ $count != 10000 ] && { nodes_first[$count]=${nodes_first[10000]}; continue; }
+  nodes_document=$build/benchdata/nodes_$count.dae
+  [ -s "$nodes_document" ] || "$bin/nodegen" "$count" "$nodes_document"
+  : >"$work/nodes_first"
+  for ((i = 0; i < repetitions; ++i)); do "$bin/loadpeak" ours "$nodes_document" >>"$work/nodes_first"; done
+  nodes_first[$count]=$(cut -d' ' -f1 "$work/nodes_first" | median)
+done
 results=$(run_benchmark "$bin/bench_frame" --benchmark_filter='/(10000|100000)$')
 frame_engine=$(pick BM_RenderPlaced/10000 <<<"$results")
 frame_loop=$(pick BM_HandWrittenLoop/10000 <<<"$results")
@@ -195,11 +205,15 @@ big_bytes=$(stat -c %s "$largest")
   echo
   echo "## Many nodes: LoadFromFile, and one frame on a 1 x 1 pbuffer"
   echo
-  echo "| Nodes | LoadFromFile | Hand-written loop | RenderPlaced |"
-  echo "|---:|---:|---:|---:|"
-  echo "| 10 000 | $(fixed "$nodes_load_small") ms | $(fixed "$frame_loop" 0) us |" \
+  echo "LoadFromFile in one process, one document object serving every load as in the programs; and the first load"
+  echo "of a fresh process (\`loadpeak\`), which finds no memory kept from an earlier load."
+  echo
+  echo "| Nodes | LoadFromFile | First load of a process | Hand-written loop | RenderPlaced |"
+  echo "|---:|---:|---:|---:|---:|"
+  echo "| 10 000 | $(fixed "$nodes_load_small") ms | $(fixed "${nodes_first[10000]}") ms | $(fixed "$frame_loop" 0) us |" \
     "$(fixed "$frame_engine" 0) us ($(ratio "$frame_engine" "$frame_loop") x loop) |"
   echo "| 100 000 | $(fixed "$nodes_load_large") ms ($(ratio "$nodes_load_large" "$nodes_load_small") x) |" \
+    "$(fixed "${nodes_first[100000]}") ms ($(ratio "${nodes_first[100000]}" "${nodes_first[10000]}") x) |" \
     "$(fixed "$frame_loop_large" 0) us | $(fixed "$frame_engine_large" 0) us ($(ratio "$frame_engine_large" "$frame_loop_large") x loop) |"
   echo
   echo "## Start-up under Xvfb: process start to the first glXSwapBuffers"
@@ -245,7 +259,9 @@ big_bytes=$(stat -c %s "$largest")
   r=$(ratio $((${peak[$big,ours]} * 1024)) "$big_bytes")
   echo "| Memory: peak while loading <= 2.0 x document ($big triangles) | $r | $(verdict "$r" 2.0 '<=') |"
   r=$(ratio "$nodes_load_large" "$nodes_load_small")
-  echo "| Many nodes: load of 100 000 nodes <= 11 x load of 10 000 | $r | $(verdict "$r" 11 '<=') |"
+  echo "| Many nodes: load of 100 000 nodes <= 11 x load of 10 000 (in process) | $r | $(verdict "$r" 11 '<=') |"
+  r=$(ratio "${nodes_first[100000]}" "${nodes_first[10000]}")
+  echo "| (same, first load of a process) | $r | $(verdict "$r" 11 '<=') |"
   r=$(ratio "$frame_engine_large" "$frame_loop_large")
   echo "| Many nodes: frame <= 1.10 x hand-written loop at 100 000 nodes | $r | $(verdict "$r" 1.10 '<=') |"
   echo
