@@ -23,6 +23,9 @@ constexpr unsigned ParseOptions =
 
 pugi::xml_node Wrap(pugi::xml_node_struct* node) { return pugi::xml_node(node); }
 
+// The text an element keeps as its value stood first among its children in the file; empty when it had none.
+std::string_view EmbeddedText(pugi::xml_node element) { return element.value(); }
+
 bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // The tree of a parse under way on this thread is counted against its document's budget and cut from its
@@ -93,9 +96,6 @@ bool TXmlNode::IsElement() const { return Node && Wrap(Node).type() == pugi::nod
 std::string_view TXmlNode::Name() const {
     return IsElement() ? std::string_view(Wrap(Node).name()) : std::string_view();
 }
-
-// The text an element keeps as its value stood first among its children in the file; empty when it had none.
-std::string_view EmbeddedText(pugi::xml_node element) { return element.value(); }
 
 int TXmlNode::ChildNodeCount() const {
     int count = IsElement() && !EmbeddedText(Wrap(Node)).empty() ? 1 : 0;
