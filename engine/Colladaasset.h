@@ -309,12 +309,14 @@ public:
     void LinkNodeGeometries();
     void LinkNodeEffects();
     void LinkEffectImages();
-    // LinkNodeGeometries and LinkNodeEffects in one pass over the nodes, with the same notes in the same order.
-    void LinkNodes();
 
     // The image file that textures the node, following its effect and that effect's image; none when a link
     // is missing. Meaningful once linked.
     const std::string* TextureFileOf(const TNode& node) const;
     // True when drawing the node draws something: its geometry is linked and has positions and an index list.
     bool Draws(const TNode& node) const;
+
+private:
+    // LinkNodeGeometries and LinkNodeEffects in one pass over the nodes, with the same notes in the same order.
+    void LinkNodes();
 };
