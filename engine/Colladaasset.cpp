@@ -128,13 +128,21 @@ void TColladaAsset::LinkNodeEffects() {
 // Both links of every node in one pass: a scene of many nodes has its records spread over far more memory
 // than the caches hold, and each pass over them costs a miss per node. The notes come in the order of the
 // two passes, every geometry's before every effect's.
+constexpr std::size_t LinkAhead = 8;
+
 void TColladaAsset::LinkNodes() {
     const TNameIndex geometries = FirstIndexByName(NamesOf(Geometries->Items));
     const TNameIndex effects = FirstIndexByName(NamesOf(Effects->Items));
     std::vector<const TNode*> withoutEffect;
-    for (const auto& node : VisualScenes->Items) {
-        LinkGeometry(*node, geometries, Notes);
-        if (!LinkEffect(*node, effects) && Notes) withoutEffect.push_back(node.get());
+    const TOwnedList<TNode>& nodes = VisualScenes->Items;
+    const std::size_t count = static_cast<std::size_t>(nodes.Count());
+    for (std::size_t i = 0; i < count; ++i) {
+        // The records lie wherever the allocator put them: ask for one well ahead, so that its miss overlaps
+        // the work on the ones before it.
+        if (i + LinkAhead < count) __builtin_prefetch(nodes[i + LinkAhead], 1);
+        TNode& node = *nodes[i];
+        LinkGeometry(node, geometries, Notes);
+        if (!LinkEffect(node, effects) && Notes) withoutEffect.push_back(&node);
     }
     for (const TNode* node : withoutEffect) NoteMissingEffect(*node, effects, *Notes);
 }
