@@ -105,8 +105,7 @@ std::size_t LoadFloor(const std::string& path) {
         throw std::runtime_error(path + ": read failed");
     buffer[size] = '\0';
     pugi::xml_document document;
-    constexpr unsigned Options =
-        pugi::parse_default | pugi::parse_comments | pugi::parse_pi | pugi::parse_embed_pcdata;
+    constexpr unsigned Options = pugi::parse_default | pugi::parse_comments | pugi::parse_pi | pugi::parse_embed_pcdata;
     if (!document.load_buffer_inplace(buffer.get(), size, Options, pugi::encoding_auto))
         throw std::runtime_error(path + ": malformed XML");
     std::size_t numbers = 0;
