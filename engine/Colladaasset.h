@@ -30,6 +30,7 @@ public:
     TNumericArray(TNumericArray&& other) noexcept { *this = std::move(other); }
     TNumericArray& operator=(TNumericArray&& other) noexcept {
         Values = std::move(other.Values);
+        std::copy(std::begin(other.Inline), std::end(other.Inline), Inline);
         Length = std::exchange(other.Length, 0);
         return *this;
     }
@@ -37,18 +38,19 @@ public:
     // Replaces the content by `count` zero entries.
     void SetLength(std::size_t count) {
         SetLengthForOverwrite(count);
-        std::fill(Values.get(), Values.get() + count, T(0));
+        std::fill(Data(), Data() + count, T(0));
     }
     void Clear() { SetLength(0); }
 
     std::size_t Count() const { return Length; }
     bool Empty() const { return Length == 0; }
-    T* Data() { return Values.get(); }
-    const T* Data() const { return Values.get(); }
-    T& operator[](std::size_t i) { return Values[i]; }
-    const T& operator[](std::size_t i) const { return Values[i]; }
-    const T* begin() const { return Values.get(); }
-    const T* end() const { return Values.get() + Length; }
+    // None for an empty array.
+    T* Data() { return Length > InlineCount ? Values.get() : Length > 0 ? Inline : nullptr; }
+    const T* Data() const { return const_cast<TNumericArray*>(this)->Data(); }
+    T& operator[](std::size_t i) { return Data()[i]; }
+    const T& operator[](std::size_t i) const { return Data()[i]; }
+    const T* begin() const { return Data(); }
+    const T* end() const { return Data() + Length; }
 
 private:
     // The parser and the stream expansion write every entry themselves, so they skip zeroing what they are
@@ -58,25 +60,30 @@ private:
     friend class TGeometry;
     // An array read again at the length it has keeps its storage.
     void SetLengthForOverwrite(std::size_t count, TPages pages = TPages::Now) {
-        if (count != Length) Values = AllocateLargeArray<T>(count, pages);
+        if (count != Length) Values = count > InlineCount ? AllocateLargeArray<T>(count, pages) : nullptr;
         Length = count;
     }
 
-    TLargeArray<T> Values;
+    // A node's position, rotation and scale, and an axis with its angle, are held in the array itself: a
+    // scene of many nodes would otherwise make three small heap blocks per node, and reading it back would
+    // follow a pointer to each.
+    static constexpr std::size_t InlineCount = 16 / sizeof(T);
+    TLargeArray<T> Values;  // beyond InlineCount entries
+    T Inline[InlineCount] = {};
     std::size_t Length = 0;
 };
 
 template <typename T>
 TNumericArray<T>::TNumericArray(std::initializer_list<T> values) {
     SetLengthForOverwrite(values.size());
-    std::copy(values.begin(), values.end(), Values.get());
+    std::copy(values.begin(), values.end(), Data());
 }
 
 template <typename T>
 TNumericArray<T>& TNumericArray<T>::operator=(const TNumericArray& other) {
     if (this != &other) {
         SetLengthForOverwrite(other.Length);
-        std::copy(other.begin(), other.end(), Values.get());
+        std::copy(other.begin(), other.end(), Data());
     }
     return *this;
 }
@@ -243,6 +250,10 @@ public:
 
     // False when <translate>, <scale> or <instance_geometry> is missing; the node then keeps what it read.
     bool LoadFromNode(const TXmlNode& node, TLoadNotes* notes = nullptr);
+
+    // Nodes are made side by side in blocks of their own (TRecordPool): a scene may hold a great many.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* node, std::size_t size) noexcept;
 };
 
 class TLibraryVisualScenes {

@@ -14,16 +14,18 @@ template <std::size_t Components>
 long long ExpandStream(const TFloatArray& old, float* stream, const TIntArray& oldIndices, std::size_t slot,
                        std::size_t stride, std::size_t first, std::size_t last) {
     const std::size_t sourceElements = old.Count() / Components;
+    const float* const source = old.Data();
+    const int* const corners = oldIndices.Data();
     long long outside = 0;
     for (std::size_t vertex = first; vertex < last; ++vertex) {
-        const int oldIndex = oldIndices[vertex * stride + slot];
+        const int oldIndex = corners[vertex * stride + slot];
         float* to = stream + vertex * Components;
         if (oldIndex < 0 || static_cast<std::size_t>(oldIndex) >= sourceElements) {
             ++outside;
             std::fill(to, to + Components, 0.0f);
             continue;
         }
-        const float* from = old.Data() + static_cast<std::size_t>(oldIndex) * Components;
+        const float* from = source + static_cast<std::size_t>(oldIndex) * Components;
         // memcpy, not std::copy: a copy that may overlap is a library call for 12 bytes, once per vertex.
         std::memcpy(to, from, Components * sizeof(float));
     }
@@ -63,9 +65,10 @@ bool TGeometry::BuildStreams() {
     const std::size_t vertices = total / stride;
     const TIntArray oldIndices = std::move(indices);
     indices.SetLengthForOverwrite(vertices, TPages::Later);
+    int* const vertexIndices = indices.Data();
     ForHalves(vertices, sizeof(int), [&](std::size_t from, std::size_t to) {
-        PopulatePages(indices.Data() + from, (to - from) * sizeof(int));
-        for (std::size_t vertex = from; vertex < to; ++vertex) indices[vertex] = static_cast<int>(vertex);
+        PopulatePages(vertexIndices + from, (to - from) * sizeof(int));
+        for (std::size_t vertex = from; vertex < to; ++vertex) vertexIndices[vertex] = static_cast<int>(vertex);
     });
 
     for (std::size_t slot = 0; slot < stride; ++slot) {

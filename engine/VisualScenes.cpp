@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "Colladaasset.h"
+#include "RecordPool.h"
 
 namespace {
 
@@ -92,8 +93,8 @@ bool TLibraryVisualScenes::LoadFromNode(const TXmlNode& library, TLoadNotes* not
                                "it is not drawn");
             continue;
         }
-        // The record and its three small arrays (position, rotation, scale).
-        element.ChargeMemory(RecordBytes<TNode> + GrowingSlotBytes + 3 * (HeapBlockOverhead + 3 * sizeof(float)));
+        // The record, which holds its three small arrays (position, rotation, scale).
+        element.ChargeMemory(RecordBytes<TNode> + GrowingSlotBytes);
         auto node = std::make_unique<TNode>();
         if (!Attempt(notes, [&] { node->LoadFromNode(element, notes); })) continue;
         element.ChargeMemory(TextHeapBytes(node->Name) + TextHeapBytes(node->GeometryName) +
@@ -102,6 +103,27 @@ bool TLibraryVisualScenes::LoadFromNode(const TXmlNode& library, TLoadNotes* not
         Items.Add(std::move(node));
     }
     return true;
+}
+
+namespace {
+
+// Never destroyed: a node freed while the process exits still finds its pool.
+TRecordPool& NodePool() {
+    static TRecordPool& pool = *new TRecordPool(sizeof(TNode));
+    return pool;
+}
+
+}  // namespace
+
+void* TNode::operator new(std::size_t size) {
+    return size == sizeof(TNode) ? NodePool().Allocate() : ::operator new(size);
+}
+
+void TNode::operator delete(void* node, std::size_t size) noexcept {
+    if (size == sizeof(TNode))
+        NodePool().Free(node);
+    else
+        ::operator delete(node);
 }
 
 bool TNode::LoadFromNode(const TXmlNode& node, TLoadNotes* notes) {

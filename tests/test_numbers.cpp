@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <limits>
 #include <stdexcept>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "Colladaasset.h"
@@ -93,6 +95,33 @@ TEST(Numbers, ReparsingReplacesTheContent) {
     ParseFloatArray(array, "1 2 3 4", 4);
     ParseFloatArray(array, "9", 2);
     EXPECT_EQ(std::vector<float>(array.begin(), array.end()), (F{9, 0}));
+}
+
+// Short arrays are held in the array object, longer ones in a block of their own: copies, moves and
+// re-readings across that line keep every value, and an empty array has no data.
+TEST(Numbers, ArraysKeepTheirValuesAcrossTheInlineLength) {
+    for (const int length : {0, 1, 3, 4, 5, 9}) {
+        std::string text;
+        for (int i = 0; i < length; ++i) text += std::to_string(i + 1) + " ";
+        TFloatArray array;
+        ParseFloatArray(array, text, length);
+        F expected(array.begin(), array.end());
+        ASSERT_EQ(expected.size(), static_cast<std::size_t>(length));
+        EXPECT_EQ(array.Data() == nullptr, length == 0) << length;
+        const TFloatArray copy = array;
+        TFloatArray moved = std::move(array);
+        EXPECT_TRUE(array.Empty());
+        EXPECT_EQ(F(copy.begin(), copy.end()), expected) << length;
+        EXPECT_EQ(F(moved.begin(), moved.end()), expected) << length;
+        for (const int other : {2, 4, 6}) {
+            TFloatArray target;
+            ParseFloatArray(target, "7 7 7 7 7 7", other);
+            target = moved;
+            EXPECT_EQ(F(target.begin(), target.end()), expected) << length << " over " << other;
+            target = TFloatArray(moved);
+            EXPECT_EQ(F(target.begin(), target.end()), expected) << length << " moved over " << other;
+        }
+    }
 }
 
 // A program may have switched to a locale whose decimal separator is a comma; document numbers keep the
