@@ -28,12 +28,16 @@ void Upload(GLenum target, unsigned& buffer, const TNumericArray<T>& array) {
 }
 
 // Translate, then turn about z, y and x, then scale: a vertex is scaled first and moved last.
+// A drawn node has read all three arrays, three numbers each.
 void Place(const TFloatArray& position, const TFloatArray& rotation, const TFloatArray& scale) {
-    glTranslatef(position[0], position[1], position[2]);
-    glRotatef(rotation[2], 0.0f, 0.0f, 1.0f);
-    glRotatef(rotation[1], 0.0f, 1.0f, 0.0f);
-    glRotatef(rotation[0], 1.0f, 0.0f, 0.0f);
-    glScalef(scale[0], scale[1], scale[2]);
+    const float* const p = position.Data();
+    const float* const r = rotation.Data();
+    const float* const s = scale.Data();
+    glTranslatef(p[0], p[1], p[2]);
+    glRotatef(r[2], 0.0f, 0.0f, 1.0f);
+    glRotatef(r[1], 0.0f, 1.0f, 0.0f);
+    glRotatef(r[0], 1.0f, 0.0f, 0.0f);
+    glScalef(s[0], s[1], s[2]);
 }
 
 bool HasIndices(const TGeometry& g) {
