@@ -241,42 +241,36 @@ big_bytes=$(stat -c %s "$largest")
   echo
   echo "| Goal | Measured | |"
   echo "|---|---:|---|"
+  # A goal's row: its text, the ratio of two figures, the bound and whether the ratio must stay under it.
+  ratio_row() { local r; r=$(ratio "$2" "$3"); echo "| $1 | $r | $(verdict "$r" "$4" "${5:-<=}") |"; }
   r=$(awk -v a="$upload_asset" -v l="$upload_load" -v f="$upload_floor" 'BEGIN { printf "%.2f", (a - l) / f }')
   echo "| Upload: (LoadAsset - LoadFromFile) <= 1.2 x upload floor ($big triangles) | $r | $(verdict "$r" 1.2 '<=') |"
-  r=$(ratio "${load[$big,LoadFromFile]}" "${load[$big,LoadFromFileOneThread]}")
-  echo "| Both cores: LoadFromFile <= 0.75 x one thread ($big triangles, in process) | $r | $(verdict "$r" 0.75 '<=') |"
-  r=$(ratio "${first[$big,ours]}" "${first[$big,ours-1]}")
-  echo "| (same, first load of a process) | $r | $(verdict "$r" 0.75 '<=') |"
+  ratio_row "Both cores: LoadFromFile <= 0.75 x one thread ($big triangles, in process)" \
+    "${load[$big,LoadFromFile]}" "${load[$big,LoadFromFileOneThread]}" 0.75
+  ratio_row "(same, first load of a process)" "${first[$big,ours]}" "${first[$big,ours-1]}" 0.75
   small=${sizes[0]}
-  r=$(ratio "${load[$small,LoadFromFile]}" "${load[$small,LoadFromFileOneThread]}")
-  echo "| Both cores cost a small document nothing: LoadFromFile <= 1.00 x one thread ($small triangles) | $r | $(verdict "$r" 1.00 '<=') |"
+  ratio_row "Both cores cost a small document nothing: LoadFromFile <= 1.00 x one thread ($small triangles)" \
+    "${load[$small,LoadFromFile]}" "${load[$small,LoadFromFileOneThread]}" 1.00
   for program in vantrell lustrane; do
     goal=1.25; [ $program = lustrane ] && goal=1.2
-    r=$(ratio "${start[$program]}" "${start[emptywindow]}")
-    echo "| Start-up: $program first frame <= $goal x empty window | $r | $(verdict "$r" $goal '<=') |"
+    ratio_row "Start-up: $program first frame <= $goal x empty window" "${start[$program]}" "${start[emptywindow]}" $goal
   done
   echo "| A big scene: vantrell first frame, $big triangles <= 1500 ms | $(fixed "${walk_big% *}" 0) ms | $(verdict "${walk_big% *}" 1500 '<=') |"
-  r=$(ratio $((${peak[$big,ours]} * 1024)) "$big_bytes")
-  echo "| Memory: peak while loading <= 2.0 x document ($big triangles) | $r | $(verdict "$r" 2.0 '<=') |"
-  r=$(ratio "$nodes_load_large" "$nodes_load_small")
-  echo "| Many nodes: load of 100 000 nodes <= 11 x load of 10 000 (in process) | $r | $(verdict "$r" 11 '<=') |"
-  r=$(ratio "${nodes_first[100000]}" "${nodes_first[10000]}")
-  echo "| (same, first load of a process) | $r | $(verdict "$r" 11 '<=') |"
-  r=$(ratio "$frame_engine_large" "$frame_loop_large")
-  echo "| Many nodes: frame <= 1.10 x hand-written loop at 100 000 nodes | $r | $(verdict "$r" 1.10 '<=') |"
+  ratio_row "Memory: peak while loading <= 2.0 x document ($big triangles)" $((${peak[$big,ours]} * 1024)) "$big_bytes" 2.0
+  ratio_row "Many nodes: load of 100 000 nodes <= 11 x load of 10 000 (in process)" \
+    "$nodes_load_large" "$nodes_load_small" 11
+  ratio_row "(same, first load of a process)" "${nodes_first[100000]}" "${nodes_first[10000]}" 11
+  ratio_row "Many nodes: frame <= 1.10 x hand-written loop at 100 000 nodes" "$frame_engine_large" "$frame_loop_large" 1.10
   echo
   echo "Goals met before, measured again:"
   echo
   echo "| Goal | Measured | |"
   echo "|---|---:|---|"
-  r=$(ratio "${load[$big,LoadFromFile]}" "${load[$big,Floor]}")
-  echo "| LoadFromFile <= 1.25 x floor ($big triangles, in process) | $r | $(verdict "$r" 1.25 '<=') |"
-  r=$(ratio "${first[$big,ours]}" "${first[$big,floor]}")
-  echo "| LoadFromFile <= 1.25 x floor ($big triangles, first load of a process) | $r | $(verdict "$r" 1.25 '<=') |"
-  r=$(ratio "${load[$big,Peer]}" "${load[$big,LoadFromFile]}")
-  echo "| Peer / LoadFromFile >= 4 ($big triangles) | $r | $(verdict "$r" 4 '>=') |"
-  r=$(ratio "$frame_engine" "$frame_loop")
-  echo "| Frame <= 1.10 x hand-written loop (10 000 nodes) | $r | $(verdict "$r" 1.10 '<=') |"
+  ratio_row "LoadFromFile <= 1.25 x floor ($big triangles, in process)" "${load[$big,LoadFromFile]}" "${load[$big,Floor]}" 1.25
+  ratio_row "LoadFromFile <= 1.25 x floor ($big triangles, first load of a process)" \
+    "${first[$big,ours]}" "${first[$big,floor]}" 1.25
+  ratio_row "Peer / LoadFromFile >= 4 ($big triangles)" "${load[$big,Peer]}" "${load[$big,LoadFromFile]}" 4 '>='
+  ratio_row "Frame <= 1.10 x hand-written loop (10 000 nodes)" "$frame_engine" "$frame_loop" 1.10
   for program in vantrell lustrane; do
     echo "| $program first frame <= 1000 ms | $(fixed "${start[$program]}" 0) ms | $(verdict "${start[$program]}" 1000 '<=') |"
   done

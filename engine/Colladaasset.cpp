@@ -62,16 +62,18 @@ std::size_t TextHeapBytes(const std::string& text) {
 
 namespace {
 
+using TNameIndex = std::unordered_map<std::string_view, int>;
+
 // Names to the first index holding them, so that linking a scene of many nodes stays linear in its size.
 template <typename Names>
-std::unordered_map<std::string_view, int> FirstIndexByName(const Names& names) {
-    std::unordered_map<std::string_view, int> index;
+TNameIndex FirstIndexByName(const Names& names) {
+    TNameIndex index;
     int position = 0;
     for (const auto& name : names) index.emplace(name, position++);
     return index;
 }
 
-int Find(const std::unordered_map<std::string_view, int>& index, std::string_view name) {
+int Find(const TNameIndex& index, std::string_view name) {
     const auto found = index.find(name);
     return found == index.end() ? -1 : found->second;
 }
@@ -83,12 +85,6 @@ std::vector<std::string_view> NamesOf(const TOwnedList<T>& items) {
     for (const auto& item : items) names.push_back(item->Name);
     return names;
 }
-
-}  // namespace
-
-namespace {
-
-using TNameIndex = std::unordered_map<std::string_view, int>;
 
 void LinkGeometry(TNode& node, const TNameIndex& geometries, TLoadNotes* notes) {
     node.GeometryIndex = node.GeometryName.empty() ? -1 : Find(geometries, node.GeometryName);
