@@ -59,10 +59,12 @@ int RunMessageLoop(TFormWindow& form) {
 }  // namespace
 
 int RunApplication(const char* title, const std::function<std::unique_ptr<TFormWindow>()>& makeForm) {
+    // The form is made before the display is opened: a form may start work of its own there (the programs
+    // read their documents ahead) that needs no window and so overlaps the connection to the X server.
+    std::unique_ptr<TFormWindow> form = makeForm();
     if (!OpenDisplay(title)) return 1;
     // The message box carries the application's title, as the desktop's exception display does.
     fl_message_title_default(title);
-    std::unique_ptr<TFormWindow> form = makeForm();
     form->xclass(title);
     form->show();
     // FLTK creates a bordered window shifted right and down by the frame it guesses at; move it back to the

@@ -16,7 +16,7 @@ using TMessageBox = std::function<void(const std::string& message)>;
 // exception shows an empty message.
 std::optional<int> RunFormCreate(const std::function<void()>& formCreate, const TMessageBox& messageBox);
 
-// The whole program: opens the X display (no display: a message on standard error and status 1), builds the
-// form, shows it so that its panel has a native window, runs FormCreate, then the message loop until the window
-// has closed. An exception escaping the loop is shown in the message box. Returns the exit status.
+// The whole program: builds the form, opens the X display (no display: a message on standard error and
+// status 1), shows the form so that its panel has a native window, runs FormCreate, then the message loop
+// until the window has closed. An exception escaping the loop is shown in the message box. Returns the exit status.
 int RunApplication(const char* title, const std::function<std::unique_ptr<TFormWindow>()>& makeForm);

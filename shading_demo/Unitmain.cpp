@@ -8,7 +8,6 @@
 #include "Colladaengine.h"
 #include "MouseDrag.h"
 #include "PhongShading.h"
-#include "StartupPrefetch.h"
 
 namespace {
 
@@ -25,7 +24,10 @@ int UseTextureFlag = StartUseTextureFlag;
 
 }  // namespace
 
-TForm1::TForm1(TSceneFiles scene) : TFormWindow("Lustrane"), Scene(std::move(scene)) {
+TForm1::TForm1(TSceneFiles scene)
+    : TFormWindow("Lustrane"),
+      Scene(std::move(scene)),
+      Prefetch(std::make_unique<TStartupPrefetch>(&XMLDocument, Scene.Documents)) {
     // Added in tab order; "Light movement" sits left of "Wireframe" but comes after it.
     CheckBox1 = AddCheckBox(8, 13, 129, 17, "Enable Phong shader", true, Click<&TForm1::CheckBox1Click>);
     CheckBox2 = AddCheckBox(160, 13, 105, 17, "Enable textures", true, Click<&TForm1::CheckBox2Click>);
@@ -38,10 +40,8 @@ TForm1::~TForm1() { FormClose(); }
 
 void TForm1::FormCreate() {
     // The window's own painting is double-buffered already: TFormWindow is an Fl_Double_Window.
-    // The documents and their textures are read on a second thread while the engine makes its GL context.
-    auto prefetch = std::make_unique<TStartupPrefetch>(&XMLDocument, Scene.Documents);
     Engine = std::make_unique<TColladaEngine>(&XMLDocument, PanelHandle(), PanelGraphics->w(), PanelGraphics->h());
-    Engine->UsePrefetch(std::move(prefetch));
+    Engine->UsePrefetch(std::move(Prefetch));
     ModelIndex = Engine->LoadAsset(Scene.Documents.front());
     SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse.data(), LightPosition.data(), Scene.VertexFile.c_str(),
                Scene.FragmentFile.c_str());
