@@ -26,6 +26,17 @@ pugi::xml_node Wrap(pugi::xml_node_struct* node) { return pugi::xml_node(node); 
 // The text an element keeps as its value stood first among its children in the file; empty when it had none.
 std::string_view EmbeddedText(pugi::xml_node element) { return element.value(); }
 
+// A name the parser stored against one looked up: stops at the first character that differs, where comparing
+// string views would first measure the stored name. Looking up a child compares against every sibling before it,
+// so this is on the path of every element a load reads.
+bool NameIs(const char* stored, std::string_view name) {
+    for (const char c : name) {
+        if (c == '\0' || *stored != c) return false;
+        ++stored;
+    }
+    return *stored == '\0';
+}
+
 bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // The tree of a parse under way on this thread is counted against its document's budget and cut from its
@@ -109,7 +120,7 @@ int TXmlNode::ChildNodeCount() const {
 TXmlNode TXmlNode::FirstChild(std::string_view name) const {
     if (!Node) return {};
     for (pugi::xml_node child = Wrap(Node).first_child(); child; child = child.next_sibling())
-        if (child.type() == pugi::node_element && name == child.name())
+        if (child.type() == pugi::node_element && NameIs(child.name(), name))
             return TXmlNode(Document, child.internal_object());
     return {};
 }
@@ -123,7 +134,7 @@ bool TXmlNode::HasAttribute(std::string_view name) const {
     if (!IsElement()) return false;
     for (pugi::xml_attribute attribute = Wrap(Node).first_attribute(); attribute;
          attribute = attribute.next_attribute())
-        if (name == attribute.name()) return true;
+        if (NameIs(attribute.name(), name)) return true;
     return false;
 }
 
@@ -131,7 +142,7 @@ std::string TXmlNode::AttributeText(std::string_view name) const {
     if (IsElement())
         for (pugi::xml_attribute attribute = Wrap(Node).first_attribute(); attribute;
              attribute = attribute.next_attribute())
-            if (name == attribute.name()) return attribute.value();
+            if (NameIs(attribute.name(), name)) return attribute.value();
     Fail("has no attribute " + QuotedForMessage(name));
 }
 

@@ -59,6 +59,22 @@ TEST_F(XmlTest, FirstChildMatchesExactNamesOfElementsOnly) {
     EXPECT_FALSE(root.FirstChild("mesh").FirstChild("anything"));
 }
 
+TEST_F(XmlTest, NamesThatStartAlikeAreNotTheSame) {
+    const TXmlNode root = Parse("<root><input id=\"1\" idx=\"x\"/><in id=\"2\" i=\"y\"/><inp id=\"3\"/></root>");
+    EXPECT_EQ(root.FirstChild("in").AttributeText("id"), "2");
+    EXPECT_EQ(root.FirstChild("inp").AttributeText("id"), "3");
+    EXPECT_EQ(root.FirstChild("input").AttributeText("id"), "1");
+    EXPECT_FALSE(root.FirstChild("i"));
+    EXPECT_FALSE(root.FirstChild("inputs"));
+    EXPECT_FALSE(root.FirstChild(std::string_view("in\0put", 6)));
+    EXPECT_FALSE(root.FirstChild(""));
+    const TXmlNode input = root.FirstChild("input");
+    EXPECT_EQ(input.AttributeText("idx"), "x");
+    EXPECT_FALSE(input.HasAttribute("i"));
+    EXPECT_FALSE(root.FirstChild("in").HasAttribute("idx"));
+    EXPECT_EQ(root.FirstChild("in").AttributeText("i"), "y");
+}
+
 TEST_F(XmlTest, MissingAttributeIsNotAnEmptyOne) {
     const TXmlNode root =
         Parse("<root>\n<e empty=\"\" n=\"42\" neg=\"-7\" bad=\"12abc\" big=\"4294967296\"/>\n</root>");
