@@ -1,5 +1,5 @@
 // Preloaded into a program (LD_PRELOAD) to time its start-up from outside: at the first glXSwapBuffers it
-// writes the milliseconds since the process started, as the kernel recorded it, to the file named by
+// writes the milliseconds since the harness started the program (FIRST_FRAME_START) to the file named by
 // FIRST_FRAME_FILE. With SWAP_COUNT_FILE set, it also counts every swap in that file (see TSwapCount), for
 // frame rates. Calls pass through unchanged.
 #include <GL/glx.h>
@@ -12,35 +12,33 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <string>
 
 namespace {
 
-// The process's start in clock ticks after boot: field 22 of /proc/self/stat, counted after the command
-// name's closing parenthesis, since the name may hold spaces.
+// The wall-clock time at which the harness started the program, as FIRST_FRAME_START gives it: seconds since
+// the epoch with up to six decimals, as bash's EPOCHREALTIME expands just before the program's exec. Read by
+// hand, so that no locale can change the decimal sign. Negative when missing or malformed.
 double StartMilliseconds() {
-    FILE* stat = std::fopen("/proc/self/stat", "r");
-    if (!stat) return -1;
-    char line[1024] = {};
-    const bool read = std::fgets(line, sizeof line, stat) != nullptr;
-    std::fclose(stat);
-    const char* p = read ? std::strrchr(line, ')') : nullptr;
-    if (!p) return -1;
-    unsigned long long ticks = 0;
-    // After ")": state is field 3, starttime field 22.
-    if (std::sscanf(p + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d %*d %*d %llu",
-                    &ticks) != 1)
-        return -1;
-    return 1000.0 * static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
+    const char* text = std::getenv("FIRST_FRAME_START");
+    if (!text || *text < '0' || *text > '9') return -1;
+    double seconds = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) seconds = seconds * 10 + (*text - '0');
+    if (*text != '\0') {
+        ++text;  // the decimal sign, whichever the shell's locale made it
+        double unit = 0.1;
+        for (; *text >= '0' && *text <= '9'; ++text, unit /= 10) seconds += (*text - '0') * unit;
+        if (*text != '\0') return -1;
+    }
+    return seconds * 1000.0;
 }
 
 void RecordFirstFrame() {
     static std::atomic<bool> done{false};
     if (done.exchange(true)) return;
     timespec now{};
-    clock_gettime(CLOCK_BOOTTIME, &now);
+    clock_gettime(CLOCK_REALTIME, &now);
     const double start = StartMilliseconds();
     const char* name = std::getenv("FIRST_FRAME_FILE");
     if (!name || start < 0) return;
