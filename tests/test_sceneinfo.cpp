@@ -500,6 +500,10 @@ constexpr long long SanitizedMemory = 5, SanitizedTime = 10;
 #else
 constexpr long long SanitizedMemory = 1, SanitizedTime = 1;
 #endif
+// Each of these runs takes a quarter of a second on an idle machine, but a cold start beside other tests on
+// two cores has taken over two (fresh memory is slow to come by on a virtual machine); a reading that went
+// quadratic on a million elements would take minutes.
+constexpr double SecondsBound = 8.0 * SanitizedTime;
 
 // Documents of about a megabyte shaped to make a tool that looks from every element at every other one, or
 // repeats a long name in every note, take quadratic time or memory. Each must stay within a bound linear in
@@ -535,7 +539,7 @@ TEST_F(SceneInfoTest, QuadraticShapesStayLinear) {
             const TMeasured run = RunMeasured(path, option);
             ASSERT_TRUE(WIFEXITED(run.Status)) << "status " << run.Status;
             const long long limit = SanitizedMemory * (16LL * static_cast<long long>(text.size()) + (64LL << 20));
-            EXPECT_LT(run.Seconds, 2.0 * SanitizedTime) << "well under a second on an idle machine";
+            EXPECT_LT(run.Seconds, SecondsBound);
             EXPECT_LT(run.PeakBytes, limit) << run.PeakBytes / 1024 << " KiB for " << text.size() << " bytes";
             std::fprintf(stderr, "%s %s: %zu bytes, %.3f s, %lld KiB\n", name, option, text.size(), run.Seconds,
                          run.PeakBytes / 1024);
@@ -555,7 +559,7 @@ TEST_F(SceneInfoTest, DenseMarkupStaysUnderBound) {
         SCOPED_TRACE(option);
         const TMeasured run = RunMeasured(path, option);
         ASSERT_TRUE(WIFEXITED(run.Status) && WEXITSTATUS(run.Status) == 1) << "status " << run.Status;
-        EXPECT_LT(run.Seconds, 2.0 * SanitizedTime);
+        EXPECT_LT(run.Seconds, SecondsBound);
         EXPECT_LT(run.PeakBytes, SanitizedMemory * (16LL * static_cast<long long>(text.size()) + (64LL << 20)))
             << run.PeakBytes / 1024 << " KiB for " << text.size() << " bytes";
     }
