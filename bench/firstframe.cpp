@@ -17,21 +17,15 @@
 
 namespace {
 
-// The wall-clock time at which the harness started the program, as FIRST_FRAME_START gives it: seconds since
-// the epoch with up to six decimals, as bash's EPOCHREALTIME expands just before the program's exec. Read by
-// hand, so that no locale can change the decimal sign. Negative when missing or malformed.
+// The wall-clock time at which the harness started the program: FIRST_FRAME_START in microseconds since the
+// epoch, as bash gives it just before the program's exec (${EPOCHREALTIME/[.,]/}). Negative when missing or
+// malformed.
 double StartMilliseconds() {
     const char* text = std::getenv("FIRST_FRAME_START");
-    if (!text || *text < '0' || *text > '9') return -1;
-    double seconds = 0;
-    for (; *text >= '0' && *text <= '9'; ++text) seconds = seconds * 10 + (*text - '0');
-    if (*text != '\0') {
-        ++text;  // the decimal sign, whichever the shell's locale made it
-        double unit = 0.1;
-        for (; *text >= '0' && *text <= '9'; ++text, unit /= 10) seconds += (*text - '0') * unit;
-        if (*text != '\0') return -1;
-    }
-    return seconds * 1000.0;
+    if (!text || *text == '\0') return -1;
+    char* end = nullptr;
+    const long long microseconds = std::strtoll(text, &end, 10);
+    return *end == '\0' && microseconds > 0 ? static_cast<double>(microseconds) / 1000.0 : -1;
 }
 
 void RecordFirstFrame() {

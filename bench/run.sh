@@ -123,7 +123,7 @@ export DISPLAY=:$(head -n 1 "$work/display")
 first_frame() {
   local program=$1 stamp=$work/first_frame pid
   rm -f "$stamp"
-  (cd "$bin" && FIRST_FRAME_FILE=$stamp LD_PRELOAD=$bin/firstframe.so FIRST_FRAME_START=$EPOCHREALTIME \
+  (cd "$bin" && FIRST_FRAME_FILE=$stamp LD_PRELOAD=$bin/firstframe.so FIRST_FRAME_START=${EPOCHREALTIME/[.,]/} \
     exec "./$program" >/dev/null 2>&1) &
   pid=$!
   for ((i = 0; i < 400; ++i)); do [ -s "$stamp" ] && break; sleep 0.025; done

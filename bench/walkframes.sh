@@ -35,7 +35,7 @@ swaps() { od -An -t u8 -N 16 "$work/swaps"; }
 run_once() {
   rm -f "$work/first" "$work/swaps"
   (cd "$bin" && FIRST_FRAME_FILE=$work/first SWAP_COUNT_FILE=$work/swaps LD_PRELOAD=$bin/firstframe.so \
-    FIRST_FRAME_START=$EPOCHREALTIME exec ./vantrell "${documents[@]}" >/dev/null 2>&1) &
+    FIRST_FRAME_START=${EPOCHREALTIME/[.,]/} exec ./vantrell "${documents[@]}" >/dev/null 2>&1) &
   program_pid=$!
   for ((i = 0; i < 1200; ++i)); do [ -s "$work/first" ] && break; sleep 0.025; done
   [ -s "$work/first" ] || { echo "vantrell showed no frame within 30 s" >&2; return 1; }

@@ -31,7 +31,9 @@ int TGraphicsPanel::handle(int event) {
     }
 }
 
-TFormWindow::TFormWindow(const char* caption) : Fl_Double_Window(0, 0, ClientWidth, ClientHeight, caption) {
+TFormWindow::TFormWindow(const char* caption, const std::vector<std::string>& documents)
+    : Fl_Double_Window(0, 0, ClientWidth, ClientHeight, caption),
+      ReadAhead(std::make_unique<TStartupPrefetch>(&XMLDocument, documents)) {
     labelfont(CaptionFont);
     labelsize(CaptionSize);
     PanelControls = new Fl_Group(0, 0, ClientWidth, ControlsHeight);

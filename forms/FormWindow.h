@@ -10,7 +10,12 @@
 #include <FL/Fl_Group.H>
 #include <FL/Fl_Window.H>
 
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "Colladaengine.h"
+#include "StartupPrefetch.h"
 #include "XmlDocument.h"
 
 class TFormWindow;
@@ -33,8 +38,9 @@ public:
     static constexpr int TimerMilliseconds = 30;
 
     // Builds the window at the screen's top-left corner with its control strip and panel; the strip is left
-    // open for AddCheckBox/AddLabel until EndControls. Installs the idle handler and starts the timer.
-    explicit TFormWindow(const char* caption);
+    // open for AddCheckBox/AddLabel until EndControls. Installs the idle handler and starts the timer. Starts
+    // reading `documents` and their textures ahead into XMLDocument (see TakeReadAhead).
+    TFormWindow(const char* caption, const std::vector<std::string>& documents);
     ~TFormWindow() override;
     TFormWindow(const TFormWindow&) = delete;
     TFormWindow& operator=(const TFormWindow&) = delete;
@@ -78,6 +84,8 @@ protected:
     Fl_Check_Button* AddCheckBox(int x, int y, int width, int height, const char* caption, bool checked,
                                  Fl_Callback* click);
     Fl_Box* AddLabel(int x, int y, int width, int height, const char* caption);
+    // The read-ahead started with the form, for the engine's UsePrefetch; null after the first call.
+    std::unique_ptr<TStartupPrefetch> TakeReadAhead() { return std::move(ReadAhead); }
     // Closes the strip. When the window widens, the check boxes stay and labels keep their distance to the
     // right edge.
     void EndControls();
@@ -93,4 +101,8 @@ private:
     static void OnIdle(void* form);
     static void OnTimer(void* form);
     static void OnClose(Fl_Widget* window, void* form);
+
+    // Started when the form is made, before the display is opened, so that the read-ahead is done before the
+    // GL driver loads; declared after XMLDocument, which it reads into, so that it goes first.
+    std::unique_ptr<TStartupPrefetch> ReadAhead;
 };

@@ -24,10 +24,7 @@ int UseTextureFlag = StartUseTextureFlag;
 
 }  // namespace
 
-TForm1::TForm1(TSceneFiles scene)
-    : TFormWindow("Lustrane"),
-      Scene(std::move(scene)),
-      Prefetch(std::make_unique<TStartupPrefetch>(&XMLDocument, Scene.Documents)) {
+TForm1::TForm1(TSceneFiles scene) : TFormWindow("Lustrane", scene.Documents), Scene(std::move(scene)) {
     // Added in tab order; "Light movement" sits left of "Wireframe" but comes after it.
     CheckBox1 = AddCheckBox(8, 13, 129, 17, "Enable Phong shader", true, Click<&TForm1::CheckBox1Click>);
     CheckBox2 = AddCheckBox(160, 13, 105, 17, "Enable textures", true, Click<&TForm1::CheckBox2Click>);
@@ -41,7 +38,7 @@ TForm1::~TForm1() { FormClose(); }
 void TForm1::FormCreate() {
     // The window's own painting is double-buffered already: TFormWindow is an Fl_Double_Window.
     Engine = std::make_unique<TColladaEngine>(&XMLDocument, PanelHandle(), PanelGraphics->w(), PanelGraphics->h());
-    Engine->UsePrefetch(std::move(Prefetch));
+    Engine->UsePrefetch(TakeReadAhead());
     ModelIndex = Engine->LoadAsset(Scene.Documents.front());
     SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse.data(), LightPosition.data(), Scene.VertexFile.c_str(),
                Scene.FragmentFile.c_str());

@@ -2,11 +2,8 @@
 // dragging, with a light that can circle it and the same three switches as the viewer.
 #pragma once
 
-#include <memory>
-
 #include "FormWindow.h"
 #include "SceneFiles.h"
-#include "StartupPrefetch.h"
 
 class TForm1 : public TFormWindow {
 public:
@@ -32,9 +29,4 @@ public:
     void CheckBox1Click();
     void CheckBox2Click();
     void CheckBox3Click();
-
-private:
-    // Reads the documents and their textures from the moment the form is made, before the display is open,
-    // so that the read-ahead is done before the GL driver loads; FormCreate hands it to the engine.
-    std::unique_ptr<TStartupPrefetch> Prefetch;
 };

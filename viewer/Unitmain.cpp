@@ -25,10 +25,7 @@ const TLightColour LightPosition = StartLightPosition;
 
 }  // namespace
 
-TForm1::TForm1(TSceneFiles scene)
-    : TFormWindow("Vantrell"),
-      Scene(std::move(scene)),
-      Prefetch(std::make_unique<TStartupPrefetch>(&XMLDocument, Scene.Documents)) {
+TForm1::TForm1(TSceneFiles scene) : TFormWindow("Vantrell", scene.Documents), Scene(std::move(scene)) {
     CheckBox1 = AddCheckBox(8, 13, 129, 17, "Enable Phong shader", true, Click<&TForm1::CheckBox1Click>);
     CheckBox2 = AddCheckBox(160, 13, 105, 17, "Enable textures", true, Click<&TForm1::CheckBox2Click>);
     CheckBox3 = AddCheckBox(291, 13, 75, 17, "Wireframe", false, Click<&TForm1::CheckBox3Click>);
@@ -42,7 +39,7 @@ void TForm1::FormCreate() {
     // The window's own painting is double-buffered already: TFormWindow is an Fl_Double_Window.
     Engine = std::make_unique<TColladaEngine>(&XMLDocument, PanelHandle(), PanelGraphics->w(), PanelGraphics->h(),
                                               45.0f, 0.1f, 500.0f);
-    Engine->UsePrefetch(std::move(Prefetch));
+    Engine->UsePrefetch(TakeReadAhead());
     for (std::size_t document = 0; document < Scene.Documents.size(); ++document) {
         const int index = Engine->LoadAsset(Scene.Documents[document]);
         if (document == 0) ModelsIndex = index;
