@@ -33,7 +33,7 @@ int TGraphicsPanel::handle(int event) {
 
 TFormWindow::TFormWindow(const char* caption, const std::vector<std::string>& documents)
     : Fl_Double_Window(0, 0, ClientWidth, ClientHeight, caption),
-      ReadAhead(std::make_unique<TStartupPrefetch>(&XMLDocument, documents)) {
+      ReadAhead(StartReadAhead(&XMLDocument, documents)) {
     labelfont(CaptionFont);
     labelsize(CaptionSize);
     PanelControls = new Fl_Group(0, 0, ClientWidth, ControlsHeight);

@@ -15,8 +15,6 @@
 #include <vector>
 
 #include "Colladaengine.h"
-#include "StartupPrefetch.h"
-#include "XmlDocument.h"
 
 class TFormWindow;
 
@@ -85,7 +83,7 @@ protected:
                                  Fl_Callback* click);
     Fl_Box* AddLabel(int x, int y, int width, int height, const char* caption);
     // The read-ahead started with the form, for the engine's UsePrefetch; null after the first call.
-    std::unique_ptr<TStartupPrefetch> TakeReadAhead() { return std::move(ReadAhead); }
+    TReadAhead TakeReadAhead() { return std::move(ReadAhead); }
     // Closes the strip. When the window widens, the check boxes stay and labels keep their distance to the
     // right edge.
     void EndControls();
@@ -104,5 +102,5 @@ private:
 
     // Started when the form is made, before the display is opened, so that the read-ahead is done before the
     // GL driver loads; declared after XMLDocument, which it reads into, so that it goes first.
-    std::unique_ptr<TStartupPrefetch> ReadAhead;
+    TReadAhead ReadAhead;
 };

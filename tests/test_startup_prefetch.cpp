@@ -53,8 +53,8 @@ std::vector<unsigned char> TexelsOf(const TTexture& texture) {
 TOutcome StartUp(const std::vector<std::string>& documents, bool ahead,
                  const std::vector<std::string>& loadOrder = {}) {
     TXmlDocument document;
-    std::unique_ptr<TStartupPrefetch> prefetch;
-    if (ahead) prefetch = std::make_unique<TStartupPrefetch>(&document, documents);
+    TReadAhead prefetch;
+    if (ahead) prefetch = StartReadAhead(&document, documents);
     TColladaEngine engine(&document, TNativeWindow{}, 16, 16);
     engine.UsePrefetch(std::move(prefetch));
     TOutcome outcome;
