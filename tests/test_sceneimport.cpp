@@ -383,7 +383,7 @@ TEST_F(TextureImportTest, APngBecomesABmpWithEveryPixelAndItsAlpha) {
     EXPECT_EQ(file, "look.bmp");  // a bare name, beside the document
     const fs::path written = fs::path(Output).parent_path() / file;
 
-    const TRgbaImage back = DecodeImage(ReadWholeFile(written.string()), file);
+    const TRgbaImage back = DecodeRgbaImage(ReadWholeFile(written.string()), file);
     EXPECT_EQ(back.Width, w);
     EXPECT_EQ(back.Height, h);
     EXPECT_EQ(back.Rgba, rgba);

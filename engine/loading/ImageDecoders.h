@@ -42,6 +42,14 @@ TDecodedImage DecodeBmp(std::span<const unsigned char> bytes, const std::string&
 TDecodedImage DecodeJpeg(std::span<const unsigned char> bytes, const std::string& fileName,
                          long long maxPixels = MaxImagePixels);
 
+// Decode an image file's bytes by what they hold, whatever the file is called: a bitmap, a JPEG, a PNG, a GIF
+// (its first frame) or a TGA image; anything else is a TImageError naming the file. The size a header declares
+// is checked against the limits before any pixel is decoded. With reduceToFit, a JPEG image larger than
+// maxPixels is decoded at a half, a quarter or an eighth of its size, the largest that fits (pictures far
+// smaller than their textures need no more); other images above it are refused.
+TDecodedImage DecodeImage(std::span<const unsigned char> bytes, const std::string& fileName,
+                          long long maxPixels = MaxImagePixels, bool reduceToFit = false);
+
 // Decode a regular file (a directory or a device is a TFileError naming it). Its header is read and checked
 // first: a file too large for the image its header declares, or for any image accepted, is refused unread.
 TDecodedImage DecodeBmpFile(const std::string& fileName, long long maxPixels = MaxImagePixels);
