@@ -91,6 +91,68 @@ TEST(AssetBuilder, ATurnedScaledInstanceBecomesANodeThatDrawsWhereItsMatrixPutsI
     EXPECT_TRUE(built.Warnings.empty());
 }
 
+// Rotation by `degrees` about a unit axis (Rodrigues), scaled along the model's own axes first, then moved.
+std::array<double, 16> Turned(TVec axis, double degrees, TVec scale, TVec move) {
+    const double a = degrees * M_PI / 180, c = std::cos(a), s = std::sin(a), t = 1 - c;
+    const double x = axis[0], y = axis[1], z = axis[2];
+    const double r[3][3] = {{t * x * x + c, t * x * y - s * z, t * x * z + s * y},
+                            {t * x * y + s * z, t * y * y + c, t * y * z - s * x},
+                            {t * x * z - s * y, t * y * z + s * x, t * z * z + c}};
+    std::array<double, 16> m{0, 0, 0, move[0], 0, 0, 0, move[1], 0, 0, 0, move[2], 0, 0, 0, 1};
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column) m[row * 4 + column] = r[row][column] * scale[column];
+    return m;
+}
+
+TEST(AssetBuilder, AnyTurnAboutAnyAxisWithAnyScaleIsANodeThatDrawsEveryVertexWhereTheMatrixPutsIt) {
+    TModelScene scene;
+    scene.UpAxis = 'z';
+    scene.Meshes.push_back(Cube());
+    std::vector<std::array<double, 16>> worlds;
+    // Straight up or down the y turn, where only the sum or difference of the other two turns is defined.
+    worlds.push_back(Turned({0, 1, 0}, 90, {1, 2, 3}, {1, 2, 3}));
+    worlds.push_back(Turned({0, 1, 0}, -90, {1, 1, 1}, {0, 0, 0}));
+    for (int i = 0; i < 200; ++i) {
+        const double u = std::sin(i * 1.7), v = std::cos(i * 2.3), w = std::sin(i * 0.9 + 1);
+        const double length = std::sqrt(u * u + v * v + w * w);
+        worlds.push_back(Turned({u / length, v / length, w / length}, i * 7.3 - 700,
+                                {0.05 + (i % 7) * 3.0, 0.5 + (i % 5), 1.0 + (i % 3) * 8}, {i * 0.5, -i * 0.25, 3.0}));
+    }
+    for (const auto& world : worlds) scene.Instances.push_back(At(world));
+    const TBuilt built = Build(scene);
+    ASSERT_EQ(built.Asset->VisualScenes->Items.Count(), static_cast<int>(worlds.size()));
+    EXPECT_EQ(built.Asset->Geometries->Items.Count(), 1);  // every one of them a placement, none a copy
+    for (std::size_t i = 0; i < worlds.size(); ++i) {
+        const TNode& node = *built.Asset->VisualScenes->Items[static_cast<int>(i)];
+        const auto& m = worlds[i];
+        for (const TVec& p : {TVec{0.5, 0.5, 0.5}, TVec{-0.5, 0.5, -0.5}, TVec{0.5, -0.5, -0.5}}) {
+            const TVec drawn = Drawn(node, p);
+            for (int r = 0; r < 3; ++r) {
+                const double expected = m[r * 4] * p[0] + m[r * 4 + 1] * p[1] + m[r * 4 + 2] * p[2] + m[r * 4 + 3];
+                ASSERT_NEAR(drawn[r], expected, 2e-4 * (1 + std::fabs(expected))) << "instance " << i;
+            }
+        }
+    }
+}
+
+TEST(AssetBuilder, AShearOrAZeroScaleIsCopiedWhereItPutsTheVerticesAndTwoMirrorsAreAHalfTurn) {
+    TModelScene scene;
+    scene.UpAxis = 'z';
+    scene.Meshes.push_back(Cube());
+    scene.Instances.push_back(At({1, 0.5, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}, "shear"));
+    scene.Instances.push_back(At({0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}, "flat"));
+    scene.Instances.push_back(At({-2, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}, "half-turn"));
+    const TBuilt built = Build(scene);
+    const TColladaAsset& asset = *built.Asset;
+    ASSERT_EQ(asset.VisualScenes->Items.Count(), 3);
+    EXPECT_EQ(asset.Geometries->Items.Count(), 3);  // the cube's own, and the copies of the first two
+    const TGeometry& sheared = GeometryOf(asset, *asset.VisualScenes->Items[0]);
+    // The source's first vertex, (0.5, -0.5, -0.5), sheared: x + y / 2.
+    ExpectNear({sheared.Positions[0], sheared.Positions[1], sheared.Positions[2]}, {0.25, -0.5, -0.5});
+    const TNode& halfTurn = *asset.VisualScenes->Items[2];
+    ExpectNear(Drawn(halfTurn, {0.5, 0.5, 0.5}), {-1, -0.5, 0.5});
+}
+
 TEST(AssetBuilder, AMirroredInstanceIsMovedIntoItsOwnGeometryWithItsFacesStillFacingOut) {
     TModelScene scene;
     scene.UpAxis = 'z';

@@ -214,7 +214,7 @@ private:
             Warnings.push_back("node \"" + instance.Name + "\" left out: its placement is not finite");
             return;
         }
-        const std::optional<TPlacement> placement = PlacementOf(world);
+        const std::optional<TNodePlacement> placement = PlacementOf(world);
         int geometryIndex = -1;
         if (placement) {
             const auto key = std::make_pair(instance.Mesh, materialIndex);
@@ -230,7 +230,7 @@ private:
             CopiesMade += geometryIndex >= 0;
         }
         if (geometryIndex < 0) return;
-        AddNode(instance.Name, geometryIndex, look, placement.value_or(TPlacement{}));
+        AddNode(instance.Name, geometryIndex, look, placement.value_or(TNodePlacement{}));
     }
 
     const TLook& LookOf(int materialIndex) {
@@ -304,7 +304,7 @@ private:
         return Asset.Geometries->Items.Count() - 1;
     }
 
-    void AddNode(const std::string& name, int geometryIndex, const TLook& look, const TPlacement& placement) {
+    void AddNode(const std::string& name, int geometryIndex, const TLook& look, const TNodePlacement& placement) {
         auto node = std::make_unique<TNode>();
         node->Name = NodeNames.Take(name, "node");
         const auto floats = [](const TPoint3& p) {

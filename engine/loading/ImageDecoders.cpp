@@ -26,7 +26,8 @@ std::string SizeText(long long width, long long height) {
     return std::to_string(width) + " x " + std::to_string(height) + " pixels";
 }
 
-// Both decoders check the declared size with this before any pixel is allocated.
+}  // namespace
+
 void CheckImageSize(long long width, long long height, const std::string& fileName, long long maxPixels) {
     if (width <= 0 || height <= 0) Fail(fileName, "empty image (" + SizeText(width, height) + ")");
     if (width > MaxImageSide || height > MaxImageSide)
@@ -39,6 +40,8 @@ void CheckImageSize(long long width, long long height, const std::string& fileNa
         Fail(fileName, "image of " + SizeText(width, height) + " exceeds the " +
                            std::to_string(std::max(maxPixels, 0LL)) + " pixels left of the texture budget");
 }
+
+namespace {
 
 // ---------------------------------------------------------------------------------------------------------
 // Windows bitmaps. The library decoder reads past the end of its buffer as zeros, takes abs() of the height

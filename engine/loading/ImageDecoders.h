@@ -33,6 +33,10 @@ inline constexpr long long MaxImageFileBytes = MaxImagePixels * 4 + (16LL << 20)
 // The most scans a JPEG image may have; they are counted before any is decoded.
 inline constexpr int MaxJpegScans = 100;
 
+// Raises TImageError naming the file for an image of this size that is empty, beyond the limits above, or
+// beyond maxPixels. Every decoder checks the size an image declares with it before any pixel is allocated.
+void CheckImageSize(long long width, long long height, const std::string& fileName, long long maxPixels);
+
 // Decode a whole file held in memory. `fileName` only labels the error messages. Palettised, 16-bit and
 // 32-bit bitmaps and grey JPEGs are converted to RGB; truncated pixel data is an error, never padding.
 // `maxPixels` lowers the pixel limit for a caller that keeps a budget of its own; an image above it is

@@ -85,13 +85,13 @@ TPoint3 TMatrix::TransformNormal(const TPoint3& n) const {
     return {out[0] / length, out[1] / length, out[2] / length};
 }
 
-TMatrix MatrixOf(const TPlacement& p) {
+TMatrix MatrixOf(const TNodePlacement& p) {
     return TMatrix::Translation(p.Translate[0], p.Translate[1], p.Translate[2]) * TMatrix::Rotation(2, p.Rotate[2]) *
            TMatrix::Rotation(1, p.Rotate[1]) * TMatrix::Rotation(0, p.Rotate[0]) *
            TMatrix::Scaling(p.Scale[0], p.Scale[1], p.Scale[2]);
 }
 
-std::optional<TPlacement> PlacementOf(const TMatrix& world) {
+std::optional<TNodePlacement> PlacementOf(const TMatrix& world) {
     if (!world.Finite()) return std::nullopt;
     // The columns of the 3x3 part are the rotated axes, each stretched by its scale.
     double axis[3][3], scale[3];
@@ -124,7 +124,7 @@ std::optional<TPlacement> PlacementOf(const TMatrix& world) {
         c = 0;
         a = std::atan2(-r[0][1], r[1][1]);
     }
-    return TPlacement{{world(0, 3), world(1, 3), world(2, 3)},
+    return TNodePlacement{{world(0, 3), world(1, 3), world(2, 3)},
                       {c * DegreesPerRadian, b * DegreesPerRadian, a * DegreesPerRadian},
                       {scale[0], scale[1], scale[2]}};
 }

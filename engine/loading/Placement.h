@@ -31,15 +31,15 @@ struct TMatrix {
 TMatrix operator*(const TMatrix& a, const TMatrix& b);
 
 // Where a node puts its geometry: angles in degrees about x, y and z, applied z first as the engine draws.
-struct TPlacement {
+struct TNodePlacement {
     TPoint3 Translate{0, 0, 0};
     TPoint3 Rotate{0, 0, 0};
     TPoint3 Scale{1, 1, 1};
 };
 
 // The matrix the engine builds from a placement.
-TMatrix MatrixOf(const TPlacement& placement);
+TMatrix MatrixOf(const TNodePlacement& placement);
 
 // The placement whose matrix equals `world` with positive scales, or none when no such translate-rotate-
 // scale product gives it within a relative tolerance (a shear, a mirror, a zero scale).
-std::optional<TPlacement> PlacementOf(const TMatrix& world);
+std::optional<TNodePlacement> PlacementOf(const TMatrix& world);
