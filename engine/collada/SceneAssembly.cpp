@@ -48,6 +48,24 @@ int TSceneAssembly::BoundMaterial(const TBlockMesh& block, const std::unordered_
     return byId;
 }
 
+bool TSceneAssembly::MayAddInstance(const TXmlNode& instance, const std::string& name) {
+    std::string reason;
+    if (Scene.Instances.size() == MostInstances) {
+        reason = "the " + std::to_string(MostInstances) + " instances a scene may hold";
+    } else {
+        try {
+            instance.ChargeMemory(sizeof(TModelInstance) + name.size());
+            return true;
+        } catch (const TXmlMemoryError&) {
+            reason = "what the memory bound of a document of its size allows";
+        }
+    }
+    if (Notes)
+        Notes->Add(instance, "instance-bound",
+                   "would place more instances than " + reason + ": the rest of the scene is not drawn");
+    return false;
+}
+
 bool TSceneAssembly::Place(const TXmlNode& instance, const TMatrix& world, const TXmlNode& node) {
     TMatrix placement = world;
     TXmlNode geometry;
@@ -68,13 +86,7 @@ bool TSceneAssembly::Place(const TXmlNode& instance, const TMatrix& world, const
     const std::unordered_map<std::string, int> bindings = Bindings(instance);
     const std::string name = NodeName(node);
     for (const TBlockMesh& block : blocks) {
-        if (Scene.Instances.size() == MostInstances) {
-            if (Notes)
-                Notes->Add(instance, "instance-bound",
-                           "would place more than the " + std::to_string(MostInstances) +
-                               " instances a scene may hold: the rest of the scene is not drawn");
-            return false;
-        }
+        if (!MayAddInstance(instance, name)) return false;
         const int material = BoundMaterial(block, bindings, instance);
         TModelMesh& mesh = Scene.Meshes[static_cast<std::size_t>(block.Mesh)];
         TModelInstance placed;
@@ -88,7 +100,6 @@ bool TSceneAssembly::Place(const TXmlNode& instance, const TMatrix& world, const
         } else if (material != mesh.Material) {
             placed.Material = material;
         }
-        instance.ChargeMemory(sizeof(TModelInstance) + name.size());
         Scene.Instances.push_back(std::move(placed));
     }
     return true;

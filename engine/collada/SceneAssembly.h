@@ -29,6 +29,8 @@ public:
 
 private:
     const std::vector<TBlockMesh>& MeshesOf(const TXmlNode& geometry);
+    // Whether one more instance fits the bound of instances and the document's memory; notes it when not.
+    bool MayAddInstance(const TXmlNode& instance, const std::string& name);
     // The materials the instance binds, by symbol.
     std::unordered_map<std::string, int> Bindings(const TXmlNode& instance);
     int BoundMaterial(const TBlockMesh& block, const std::unordered_map<std::string, int>& bindings,

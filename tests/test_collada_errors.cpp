@@ -1,0 +1,1 @@
+#include "ColladaReaderFixture.h"
