@@ -48,8 +48,20 @@ void Measure(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(Measure<LoadFloor, &TDocuments::Exporter>)->Name("BM_FloorExporterStyle")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(Measure<LoadCollada, &TDocuments::Exporter>)->Name("BM_ColladaReader")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(Measure<LoadOurs, &TDocuments::Engine>)->Name("BM_EngineLoaderOwnConventions")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(Measure<LoadPeer, &TDocuments::Exporter>)->Name("BM_PeerExporterStyle")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(Measure<LoadFloor, &TDocuments::Exporter>)
+    ->Name("BM_FloorExporterStyle")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(Measure<LoadCollada, &TDocuments::Exporter>)
+    ->Name("BM_ColladaReader")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(Measure<LoadOurs, &TDocuments::Engine>)
+    ->Name("BM_EngineLoaderOwnConventions")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(Measure<LoadPeer, &TDocuments::Exporter>)
+    ->Name("BM_PeerExporterStyle")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_MAIN();

@@ -103,8 +103,8 @@ TSummary ReadPeer(const std::string& path) {
 std::string Box(const TSummary& summary) {
     if (summary.Empty()) return "-";
     char text[160];
-    std::snprintf(text, sizeof text, "%.3g %.3g %.3g .. %.3g %.3g %.3g", summary.Low[0], summary.Low[1],
-                  summary.Low[2], summary.High[0], summary.High[1], summary.High[2]);
+    std::snprintf(text, sizeof text, "%.3g %.3g %.3g .. %.3g %.3g %.3g", summary.Low[0], summary.Low[1], summary.Low[2],
+                  summary.High[0], summary.High[1], summary.High[2]);
     return text;
 }
 
@@ -130,7 +130,9 @@ std::string Cell(const TSummary& summary) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::printf("| Document | Triangles | Instances | Box (y up, m) | Peer triangles | Peer meshes placed | Peer box | Same |\n");
+    std::printf(
+        "| Document | Triangles | Instances | Box (y up, m) | Peer triangles | Peer meshes placed | Peer box | Same "
+        "|\n");
     std::printf("|---|---:|---:|---|---:|---:|---|---|\n");
     int read = 0;
     for (int i = 1; i < argc; ++i) {

@@ -89,18 +89,21 @@ void Source(FILE* out, const char* name, long long count, const char* params, co
     std::fprintf(out, "<source id=\"Grid-mesh-%s\"><float_array id=\"Grid-mesh-%s-array\" count=\"%lld\">", name, name,
                  count * stride);
     values();
-    std::fprintf(out, "</float_array><technique_common><accessor source=\"#Grid-mesh-%s-array\" count=\"%lld\" "
-                 "stride=\"%lld\">", name, count, stride);
+    std::fprintf(out,
+                 "</float_array><technique_common><accessor source=\"#Grid-mesh-%s-array\" count=\"%lld\" "
+                 "stride=\"%lld\">",
+                 name, count, stride);
     for (const char* p = params; *p; ++p) std::fprintf(out, "<param name=\"%c\" type=\"float\"/>", *p);
     std::fprintf(out, "</accessor></technique_common></source>\n");
 }
 
 void WriteExporterStyle(FILE* out, const TGrid& grid) {
-    std::fprintf(out, "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-                      "<COLLADA xmlns=\"http://www.collada.org/2005/11/COLLADASchema\" version=\"1.4.1\">\n"
-                      "<asset><contributor><authoring_tool>exportergen</authoring_tool></contributor>"
-                      "<unit name=\"meter\" meter=\"1\"/><up_axis>Z_UP</up_axis></asset>\n"
-                      "<library_geometries><geometry id=\"Grid-mesh\" name=\"Grid\"><mesh>\n");
+    std::fprintf(out,
+                 "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                 "<COLLADA xmlns=\"http://www.collada.org/2005/11/COLLADASchema\" version=\"1.4.1\">\n"
+                 "<asset><contributor><authoring_tool>exportergen</authoring_tool></contributor>"
+                 "<unit name=\"meter\" meter=\"1\"/><up_axis>Z_UP</up_axis></asset>\n"
+                 "<library_geometries><geometry id=\"Grid-mesh\" name=\"Grid\"><mesh>\n");
     Source(out, "positions", grid.Vertices(), "XYZ",
            [&] { EachInOrder(grid, &TGrid::Position, [&](long long c, long long r) { WritePosition(out, c, r); }); });
     Source(out, "normals", grid.Vertices(), "XYZ",
@@ -114,16 +117,17 @@ void WriteExporterStyle(FILE* out, const TGrid& grid) {
                  "offset=\"0\"/><input semantic=\"NORMAL\" source=\"#Grid-mesh-normals\" offset=\"1\"/><input "
                  "semantic=\"TEXCOORD\" source=\"#Grid-mesh-map-0\" offset=\"2\" set=\"0\"/>\n<vcount>",
                  grid.Polygons());
-    EachPolygon(grid, [&](const long long (*)[2], int count) { std::fprintf(out, "%d ", count); });
+    EachPolygon(grid, [&](const long long(*)[2], int count) { std::fprintf(out, "%d ", count); });
     std::fprintf(out, "</vcount>\n<p>");
-    EachPolygon(grid, [&](const long long (*corners)[2], int count) {
+    EachPolygon(grid, [&](const long long(*corners)[2], int count) {
         for (int k = 0; k < count; ++k) WriteCorner(out, grid, corners[k]);
     });
-    std::fprintf(out, "</p></polylist>\n</mesh></geometry></library_geometries>\n"
-                      "<library_visual_scenes><visual_scene id=\"Scene\" name=\"Scene\"><node id=\"Grid\" "
-                      "name=\"Grid\" type=\"NODE\"><matrix sid=\"transform\">1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1</matrix>"
-                      "<instance_geometry url=\"#Grid-mesh\" name=\"Grid\"/></node></visual_scene>"
-                      "</library_visual_scenes>\n<scene><instance_visual_scene url=\"#Scene\"/></scene>\n</COLLADA>\n");
+    std::fprintf(out,
+                 "</p></polylist>\n</mesh></geometry></library_geometries>\n"
+                 "<library_visual_scenes><visual_scene id=\"Scene\" name=\"Scene\"><node id=\"Grid\" "
+                 "name=\"Grid\" type=\"NODE\"><matrix sid=\"transform\">1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1</matrix>"
+                 "<instance_geometry url=\"#Grid-mesh\" name=\"Grid\"/></node></visual_scene>"
+                 "</library_visual_scenes>\n<scene><instance_visual_scene url=\"#Scene\"/></scene>\n</COLLADA>\n");
 }
 
 // The same triangles, in the engine's conventions: each corner gives its position, normal and texture
@@ -140,7 +144,7 @@ void WriteEngineStyle(FILE* out, const TGrid& grid) {
         EachInOrder(grid, &TGrid::TexCoord, [&](long long c, long long r) { WriteTexCoord(out, grid, c, r); });
     });
     writer.Finish(grid.Triangles(), [&] {
-        EachPolygon(grid, [&](const long long (*corners)[2], int count) {
+        EachPolygon(grid, [&](const long long(*corners)[2], int count) {
             for (int k = 1; k + 1 < count; ++k)
                 for (const int corner : {0, k, k + 1}) WriteCorner(out, grid, corners[corner]);
         });

@@ -40,7 +40,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         CheckScene(ReadColladaScene(document, file.Path, &notes));
     } catch (const TXmlError&) {
-    } catch (const std::length_error&) {
-    }
+    } catch (const std::length_error&) {}
     return 0;
 }

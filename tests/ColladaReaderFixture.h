@@ -17,7 +17,9 @@
 // A source of `count` elements with the named parameters, whose array holds `values`.
 inline std::string SourceText(const std::string& id, const std::string& values, int count, std::string_view params) {
     std::string paramText;
-    for (const char name : params) paramText += name == '_' ? "<param type=\"float\"/>" : std::string("<param name=\"") + name + "\" type=\"float\"/>";
+    for (const char name : params)
+        paramText +=
+            name == '_' ? "<param type=\"float\"/>" : std::string("<param name=\"") + name + "\" type=\"float\"/>";
     int numbers = 0;
     bool inNumber = false;
     for (const char c : values) {
@@ -113,12 +115,12 @@ protected:
     TXmlDocument Document;
 };
 
-#define EXPECT_POINT(point, x, y, z)         \
-    do {                                     \
-        const auto p_ = (point);             \
-        EXPECT_NEAR(p_[0], (x), 1e-5);       \
-        EXPECT_NEAR(p_[1], (y), 1e-5);       \
-        EXPECT_NEAR(p_[2], (z), 1e-5);       \
+#define EXPECT_POINT(point, x, y, z)   \
+    do {                               \
+        const auto p_ = (point);       \
+        EXPECT_NEAR(p_[0], (x), 1e-5); \
+        EXPECT_NEAR(p_[1], (y), 1e-5); \
+        EXPECT_NEAR(p_[2], (z), 1e-5); \
     } while (false)
 
 // The 1-based line of the first occurrence of needle in text.

@@ -7,7 +7,8 @@ namespace {
 void ExpectErrorAt(const TReadResult& r, const std::string& text, std::string_view needle, std::string_view element,
                    std::string_view what) {
     ASSERT_TRUE(r.Raised) << "no error for " << needle;
-    const std::string prefix = r.FileName + ":" + std::to_string(LineNumber(text, needle)) + ": <" + std::string(element) + "> ";
+    const std::string prefix =
+        r.FileName + ":" + std::to_string(LineNumber(text, needle)) + ": <" + std::string(element) + "> ";
     EXPECT_EQ(r.Error.rfind(prefix, 0), 0u) << r.Error << "\nexpected prefix: " << prefix;
     EXPECT_NE(r.Error.find(what), std::string::npos) << r.Error;
 }
@@ -43,8 +44,7 @@ TEST_F(ColladaReaderTest, MalformedDocumentsNameFileLineAndElement) {
                       "offset=\"0\"/><p>0 0 0</p></triangles></mesh></geometry></library_geometries>",
                       Placed()),
          "<source id=\"pos\">", "source", "has no <technique_common> with an <accessor>"},
-        {DocumentText("<library_geometries><geometry id=\"square\"><mesh>" +
-                          SourceText("pos", "0 0 0", 1, "XYZ") +
+        {DocumentText("<library_geometries><geometry id=\"square\"><mesh>" + SourceText("pos", "0 0 0", 1, "XYZ") +
                           "</mesh></geometry></library_geometries>",
                       "<node>\n<instance_geometry/></node>"),
          "<instance_geometry/>", "instance_geometry", "has no attribute \"url\""},
@@ -56,19 +56,20 @@ TEST_F(ColladaReaderTest, MalformedDocumentsNameFileLineAndElement) {
 }
 
 TEST_F(ColladaReaderTest, WhatIsLeftOutIsNotedWithItsLine) {
-    const std::string text = "<?xml version=\"1.0\"?>\n<NOTCOLLADA>\n<library_animations/>\n<library_lights/>\n"
-                             "<library_geometries>" + SquareGeometry(TrianglesOfSquare()) +
-                             "</library_geometries><library_visual_scenes><visual_scene id=\"s\"><node>"
-                             "<instance_geometry url=\"#square\"/>\n<instance_node url=\"other.dae#n\"/>"
-                             "</node></visual_scene></library_visual_scenes></NOTCOLLADA>";
+    const std::string text =
+        "<?xml version=\"1.0\"?>\n<NOTCOLLADA>\n<library_animations/>\n<library_lights/>\n"
+        "<library_geometries>" +
+        SquareGeometry(TrianglesOfSquare()) +
+        "</library_geometries><library_visual_scenes><visual_scene id=\"s\"><node>"
+        "<instance_geometry url=\"#square\"/>\n<instance_node url=\"other.dae#n\"/>"
+        "</node></visual_scene></library_visual_scenes></NOTCOLLADA>";
     const auto r = Read(text);
     ASSERT_FALSE(r.Raised) << r.Error;
     EXPECT_EQ(r.Scene.Instances.size(), 1u);  // whatever the root is named
     std::vector<std::pair<std::string, int>> found;
     for (const TLoadNote& note : r.Notes.Items) found.emplace_back(note.Element, note.Line);
-    const std::vector<std::pair<std::string, int>> expected{{"<library_animations>", 3},
-                                                            {"<library_lights>", 4},
-                                                            {"<instance_node>", LineNumber(text, "<instance_node")}};
+    const std::vector<std::pair<std::string, int>> expected{
+        {"<library_animations>", 3}, {"<library_lights>", 4}, {"<instance_node>", LineNumber(text, "<instance_node")}};
     EXPECT_EQ(found, expected);
     EXPECT_EQ(r.Notes.Items[2].Code, "external-link");
 }
@@ -83,8 +84,10 @@ TEST_F(ColladaReaderTest, RealExportersDocuments) {
     // third visual scene, whose one node holds 8 triangles and 102 quads; sphere mixes <triangles> and
     // <polygons>; jenga keeps its normals in <vertices>; gem places its mesh through <instance_node> under a
     // <matrix>; arm_segment_a binds two materials to the blocks of one geometry.
-    const TExpected files[] = {{"c3dl/clock.dae", 212, 2},     {"c3dl/sphere.dae", 1984, 2},
-                               {"bullet/jenga.dae", 4874, 73}, {"other/gem.dae", 720, 1},
+    const TExpected files[] = {{"c3dl/clock.dae", 212, 2},
+                               {"c3dl/sphere.dae", 1984, 2},
+                               {"bullet/jenga.dae", 4874, 73},
+                               {"other/gem.dae", 720, 1},
                                {"bullet/arm_segment_a.dae", 1536, 2}};
     for (const TExpected& file : files) {
         SCOPED_TRACE(file.File);

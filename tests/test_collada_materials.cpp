@@ -16,12 +16,14 @@ std::string TexturedEffect(const std::string& id, const std::string& image) {
 }
 
 std::string Material(const std::string& id, const std::string& effect) {
-    return "<material id=\"" + id + "\" name=\"" + id + "-name\"><instance_effect url=\"#" + effect + "\"/></material>\n";
+    return "<material id=\"" + id + "\" name=\"" + id + "-name\"><instance_effect url=\"#" + effect +
+           "\"/></material>\n";
 }
 
 std::string Bound(const std::string& target) {
     return "<node><instance_geometry url=\"#square\"><bind_material><technique_common><instance_material "
-           "symbol=\"S\" target=\"#" + target + "\"/></technique_common></bind_material></instance_geometry></node>\n";
+           "symbol=\"S\" target=\"#" +
+           target + "\"/></technique_common></bind_material></instance_geometry></node>\n";
 }
 
 const std::string Square = "<library_geometries>" + SquareGeometry(TrianglesOfSquare("S")) + "</library_geometries>\n";
@@ -29,8 +31,9 @@ const std::string Square = "<library_geometries>" + SquareGeometry(TrianglesOfSq
 TEST_F(ColladaReaderTest, SymbolBindsAMaterialWhoseTextureIsAFileUri) {
     const std::string libraries =
         "<library_images><image id=\"brick\"><init_from>file:///C:/My%20Maps/brick.jpg</init_from></image>"
-        "</library_images><library_effects>" + TexturedEffect("fx", "brick") + "</library_effects><library_materials>" +
-        Material("mat", "fx") + "</library_materials>" + Square;
+        "</library_images><library_effects>" +
+        TexturedEffect("fx", "brick") + "</library_effects><library_materials>" + Material("mat", "fx") +
+        "</library_materials>" + Square;
     const auto r = Read(DocumentText(libraries, Bound("mat")));
     ASSERT_FALSE(r.Raised) << r.Error;
     ASSERT_EQ(r.Scene.Meshes.size(), 1u);
@@ -73,14 +76,17 @@ TEST_F(ColladaReaderTest, NewerImagesWindowsPathsAndMissingFiles) {
 TEST_F(ColladaReaderTest, ColoursAndTransparencyAsExportersWriteThem) {
     const std::string libraries =
         "<library_effects>" +
-        Effect("half", "<technique sid=\"t\"><blinn><diffuse><color>0.2 0.4 0.6 1</color></diffuse><transparent "
-                       "opaque=\"A_ONE\"><color>1 1 1 0.5</color></transparent><transparency><float>1</float>"
-                       "</transparency></blinn></technique>") +
+        Effect("half",
+               "<technique sid=\"t\"><blinn><diffuse><color>0.2 0.4 0.6 1</color></diffuse><transparent "
+               "opaque=\"A_ONE\"><color>1 1 1 0.5</color></transparent><transparency><float>1</float>"
+               "</transparency></blinn></technique>") +
         // Transparency 0 with a white filter: opaque, as the exporters that write it mean.
-        Effect("zero", "<technique sid=\"t\"><phong><diffuse><color>1 0 0 1</color></diffuse><transparent><color>1 1 "
-                       "1 1</color></transparent><transparency><float>0.0</float></transparency></phong></technique>") +
-        Effect("rgb", "<technique sid=\"t\"><constant><emission><color>0,5 0,25 0 1</color></emission><transparent "
-                      "opaque=\"RGB_ZERO\"><color>0.25 0.25 0.25 1</color></transparent></constant></technique>") +
+        Effect("zero",
+               "<technique sid=\"t\"><phong><diffuse><color>1 0 0 1</color></diffuse><transparent><color>1 1 "
+               "1 1</color></transparent><transparency><float>0.0</float></transparency></phong></technique>") +
+        Effect("rgb",
+               "<technique sid=\"t\"><constant><emission><color>0,5 0,25 0 1</color></emission><transparent "
+               "opaque=\"RGB_ZERO\"><color>0.25 0.25 0.25 1</color></transparent></constant></technique>") +
         "</library_effects><library_materials>" + Material("half", "half") + Material("zero", "zero") +
         Material("rgb", "rgb") + "</library_materials>" + Square;
     const auto r = Read(DocumentText(libraries, Bound("half") + Bound("zero") + Bound("rgb")));

@@ -10,7 +10,8 @@ namespace {
 std::vector<std::array<float, 3>> IndexedPositions(const TModelScene& scene, std::size_t mesh) {
     std::vector<std::array<float, 3>> points;
     const TModelMesh& m = scene.Meshes.at(mesh);
-    for (const std::uint32_t i : m.Indices) points.push_back({m.Positions.at(i * 3), m.Positions.at(i * 3 + 1), m.Positions.at(i * 3 + 2)});
+    for (const std::uint32_t i : m.Indices)
+        points.push_back({m.Positions.at(i * 3), m.Positions.at(i * 3 + 1), m.Positions.at(i * 3 + 2)});
     return points;
 }
 
@@ -22,9 +23,8 @@ TEST_F(ColladaReaderTest, PolylistSharesCornersOnlyWhereEveryStreamAgrees) {
     // A quad and a triangle beside it: the triangle's first corner has the quad's position, normal and texture
     // coordinate and is shared; its last has the quad's position 2 with another normal and is not.
     const std::string geometry =
-        "<library_geometries><geometry id=\"g\"><mesh>" +
-        SourceText("pos", "0 0 0 1 0 0 1 1 0 0 1 0 2 0 0", 5, "XYZ") + SourceText("nrm", "0 0 1 0 0 -1", 2, "XYZ") +
-        SourceText("uv", "0 0 1 0 1 1 0 1", 4, "ST") +
+        "<library_geometries><geometry id=\"g\"><mesh>" + SourceText("pos", "0 0 0 1 0 0 1 1 0 0 1 0 2 0 0", 5, "XYZ") +
+        SourceText("nrm", "0 0 1 0 0 -1", 2, "XYZ") + SourceText("uv", "0 0 1 0 1 1 0 1", 4, "ST") +
         R"(<vertices id="v"><input semantic="POSITION" source="#pos"/></vertices>
         <polylist count="2"><input semantic="VERTEX" source="#v" offset="0"/>
         <input semantic="NORMAL" source="#nrm" offset="1"/><input semantic="TEXCOORD" source="#uv" offset="2" set="0"/>
@@ -44,13 +44,15 @@ TEST_F(ColladaReaderTest, PolylistSharesCornersOnlyWhereEveryStreamAgrees) {
 }
 
 TEST_F(ColladaReaderTest, StripsFansPolygonsAndLinesMakeTheirFaces) {
-    const std::string blocks = R"(<tristrips count="1"><input semantic="VERTEX" source="#verts" offset="0"/><p>0 1 3 2</p></tristrips>
+    const std::string blocks =
+        R"(<tristrips count="1"><input semantic="VERTEX" source="#verts" offset="0"/><p>0 1 3 2</p></tristrips>
         <trifans count="1"><input semantic="VERTEX" source="#verts" offset="0"/><p>0 1 2 3</p></trifans>
         <polygons count="2"><input semantic="VERTEX" source="#verts" offset="0"/>
           <ph><p>0 1 2 3</p><h>0 1 2</h></ph><p>0 1 2</p></polygons>
         <lines count="2"><input semantic="VERTEX" source="#verts" offset="0"/><p>0 1 1 2</p></lines>
         <linestrips count="1"><input semantic="VERTEX" source="#verts" offset="0"/><p>0 1 2 3</p></linestrips>)";
-    const auto r = Read(DocumentText("<library_geometries>" + SquareGeometry(blocks) + "</library_geometries>", Placed()));
+    const auto r =
+        Read(DocumentText("<library_geometries>" + SquareGeometry(blocks) + "</library_geometries>", Placed()));
     ASSERT_EQ(r.Scene.Meshes.size(), 5u);
     using P = std::vector<std::array<float, 3>>;
     const std::array<float, 3> a{0, 0, 0}, b{1, 0, 0}, c{1, 1, 0}, d{0, 1, 0};
@@ -80,11 +82,13 @@ TEST_F(ColladaReaderTest, AccessorOffsetStrideAndSkippedParameters) {
 }
 
 TEST_F(ColladaReaderTest, LowestTextureSetIsDrawnAndFacesOutsideTheirSourceAreDropped) {
-    const std::string blocks = SourceText("uv1", "5 5 5 5 5 5 5 5", 4, "ST") + SourceText("uv0", "0 0 1 0 1 1 0 1", 4, "ST") +
+    const std::string blocks = SourceText("uv1", "5 5 5 5 5 5 5 5", 4, "ST") +
+                               SourceText("uv0", "0 0 1 0 1 1 0 1", 4, "ST") +
                                R"(<triangles count="2"><input semantic="VERTEX" source="#verts" offset="0"/>
         <input semantic="TEXCOORD" source="#uv1" offset="0" set="1"/><input semantic="TEXCOORD" source="#uv0" offset="0" set="0"/>
         <p>0 1 2 0 2 7</p></triangles>)";
-    const std::string text = DocumentText("<library_geometries>" + SquareGeometry(blocks) + "</library_geometries>", Placed());
+    const std::string text =
+        DocumentText("<library_geometries>" + SquareGeometry(blocks) + "</library_geometries>", Placed());
     const auto r = Read(text);
     ASSERT_EQ(r.Scene.Meshes.size(), 1u);
     EXPECT_EQ(r.Scene.Meshes[0].TexCoords, (std::vector<float>{0, 0, 1, 0, 1, 1}));

@@ -37,9 +37,11 @@ TEST_F(ColladaReaderTest, MatrixWithLeadingSpacesLookatAndSkew) {
 }
 
 TEST_F(ColladaReaderTest, AGeometryPlacedByManyNodesIsOneMeshWithAnInstanceEach) {
-    const auto r = Read(DocumentText("<library_nodes><node id=\"lib\"><translate>0 0 1</translate>"
-                                 "<instance_geometry url=\"#square\"/></node></library_nodes>" + Square,
-                                 R"(<node><translate>10 0 0</translate><instance_node url="#lib"/></node>
+    const auto r =
+        Read(DocumentText("<library_nodes><node id=\"lib\"><translate>0 0 1</translate>"
+                          "<instance_geometry url=\"#square\"/></node></library_nodes>" +
+                              Square,
+                          R"(<node><translate>10 0 0</translate><instance_node url="#lib"/></node>
         <node><translate>20 0 0</translate><instance_node url="#lib"/></node>
         <node><scale>-1 1 1</scale><instance_geometry url="#square"/></node>)"));
     ASSERT_EQ(r.Scene.Meshes.size(), 1u);
@@ -52,8 +54,10 @@ TEST_F(ColladaReaderTest, AGeometryPlacedByManyNodesIsOneMeshWithAnInstanceEach)
 }
 
 TEST_F(ColladaReaderTest, SceneNamedBySceneElementAndFrameOfTheDocument) {
-    const std::string text = "<?xml version=\"1.0\"?><COLLADA><asset><unit meter=\"0.0254\"/><up_axis>Z_UP</up_axis>"
-                             "</asset>" + Square + R"(<library_visual_scenes>
+    const std::string text =
+        "<?xml version=\"1.0\"?><COLLADA><asset><unit meter=\"0.0254\"/><up_axis>Z_UP</up_axis>"
+        "</asset>" +
+        Square + R"(<library_visual_scenes>
         <visual_scene id="first"><node><instance_geometry url="#square"/></node></visual_scene>
         <visual_scene id="second"><node><translate>0 0 9</translate><instance_geometry url="#square"/></node>
         </visual_scene></library_visual_scenes><scene><instance_visual_scene url="#second"/></scene></COLLADA>)";
@@ -68,7 +72,7 @@ TEST_F(ColladaReaderTest, SkinIsDrawnInItsBindShapeWhereverItsNodeStands) {
     const auto r = Read(DocumentText(Square + R"(<library_controllers><controller id="skin"><skin source="#square">
         <bind_shape_matrix>1 0 0 5 0 1 0 0 0 0 1 0 0 0 0 1</bind_shape_matrix></skin></controller>
         <controller id="morph"><morph source="#square"/></controller></library_controllers>)",
-                                 R"(<node><translate>100 0 0</translate><instance_controller url="#skin"/>
+                                     R"(<node><translate>100 0 0</translate><instance_controller url="#skin"/>
         <instance_controller url="#morph"/></node>)"));
     ASSERT_EQ(r.Scene.Instances.size(), 2u);
     EXPECT_POINT(r.World(0, 1), 6, 0, 0);
@@ -76,10 +80,11 @@ TEST_F(ColladaReaderTest, SkinIsDrawnInItsBindShapeWhereverItsNodeStands) {
 }
 
 TEST_F(ColladaReaderTest, CyclesAreRefusedAndRepetitionIsBounded) {
-    const auto cycle = Read(DocumentText("<library_nodes><node id=\"a\"><instance_geometry url=\"#square\"/>"
-                                     "<node id=\"b\"><instance_node url=\"#a\"/></node></node></library_nodes>" +
-                                         Square,
-                                     "<node><instance_node url=\"#a\"/></node>"));
+    const auto cycle =
+        Read(DocumentText("<library_nodes><node id=\"a\"><instance_geometry url=\"#square\"/>"
+                          "<node id=\"b\"><instance_node url=\"#a\"/></node></node></library_nodes>" +
+                              Square,
+                          "<node><instance_node url=\"#a\"/></node>"));
     ASSERT_FALSE(cycle.Raised) << cycle.Error;
     EXPECT_EQ(cycle.Scene.Instances.size(), 1u);
     ASSERT_TRUE(cycle.HasNote("instance-cycle"));
@@ -92,7 +97,8 @@ TEST_F(ColladaReaderTest, CyclesAreRefusedAndRepetitionIsBounded) {
         for (int i = 0; i < 8; ++i) library += "<instance_node url=\"#n" + std::to_string(level - 1) + "\"/>";
         library += "</node>";
     }
-    const auto bounded = Read(DocumentText(library + "</library_nodes>" + Square, "<node><instance_node url=\"#n8\"/></node>"));
+    const auto bounded =
+        Read(DocumentText(library + "</library_nodes>" + Square, "<node><instance_node url=\"#n8\"/></node>"));
     ASSERT_FALSE(bounded.Raised) << bounded.Error;
     EXPECT_TRUE(bounded.HasNote("node-bound") || bounded.HasNote("instance-bound"));
     EXPECT_LE(bounded.Scene.Instances.size(), std::size_t(1) << 20);

@@ -17,7 +17,7 @@ enum class TRunKind { Fan, Strip, LineStrip };
 struct TBlockCorners {
     TRunKind Kind = TRunKind::Fan;
     bool Lines = false;
-    TIntArray Slots;         // Stride per corner
+    TIntArray Slots;  // Stride per corner
     std::size_t Stride = 1;
     std::size_t Corners = 0;
     // Corners per run, in order; empty when every run has UniformRun corners.

@@ -26,5 +26,4 @@ struct TBlockInputs {
 
 // Reads the <input> children of a block. Of several texture coordinate sets the lowest is drawn; the others,
 // and a block without positions, are noted.
-TBlockInputs ReadBlockInputs(const TXmlNode& block, const TXmlNode& vertices, TMeshSources& sources,
-                             TLoadNotes* notes);
+TBlockInputs ReadBlockInputs(const TXmlNode& block, const TXmlNode& vertices, TMeshSources& sources, TLoadNotes* notes);

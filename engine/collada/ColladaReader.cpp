@@ -29,7 +29,8 @@ void ReadFrame(const TXmlNode& root, TModelScene& scene, TLoadNotes* notes) {
         if (error == std::errc() && end == number.data() + number.size() && std::isfinite(metres) && metres > 0)
             scene.MetresPerUnit = metres;
         else if (notes)
-            notes->Add(unit, "unit", "gives the unit as " + NoteQuoted(text) + " metres, which is no length: metres are used");
+            notes->Add(unit, "unit",
+                       "gives the unit as " + NoteQuoted(text) + " metres, which is no length: metres are used");
     }
     if (const TXmlNode up = asset.FirstChild("up_axis")) {
         const std::string_view axis = Trimmed(up.Text());

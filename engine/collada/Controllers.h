@@ -7,7 +7,7 @@
 #include "XmlDocument.h"
 
 struct TControlledGeometry {
-    TXmlNode Geometry;               // none when the chain of controllers ends in no geometry
+    TXmlNode Geometry;  // none when the chain of controllers ends in no geometry
     // A skin's mesh in its bind shape lies where the bind shape matrix (of each skin of the chain) puts it;
     // a morph's base mesh is placed by its node.
     bool Skinned = false;

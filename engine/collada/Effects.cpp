@@ -39,7 +39,8 @@ float ReadFloatParameter(const TXmlNode& parameter, float absent) {
 TXmlNode FindParameter(std::string_view sid, const TXmlNode& effect, const TXmlNode& profile) {
     for (const TXmlNode scope : {profile, effect})
         for (const TXmlNode parameter : SiblingsFrom(scope.FirstChild("newparam")))
-            if (parameter.Name() == "newparam" && parameter.HasAttribute("sid") && parameter.AttributeText("sid") == sid)
+            if (parameter.Name() == "newparam" && parameter.HasAttribute("sid") &&
+                parameter.AttributeText("sid") == sid)
                 return parameter;
     return {};
 }
@@ -111,10 +112,10 @@ void TMaterials::ReadEffect(const TXmlNode& effect, TModelMaterial& result) {
     const std::string mode =
         transparent && transparent.HasAttribute("opaque") ? transparent.AttributeText("opaque") : "A_ONE";
     const float luminance = 0.212671f * filter[0] + 0.715160f * filter[1] + 0.072169f * filter[2];
-    float opacity = mode == "RGB_ZERO" ? 1 - factor * luminance
-                    : mode == "RGB_ONE"  ? factor * luminance
-                    : mode == "A_ZERO"   ? 1 - factor * filter[3]
-                                         : factor * filter[3];
+    float opacity = mode == "RGB_ZERO"  ? 1 - factor * luminance
+                    : mode == "RGB_ONE" ? factor * luminance
+                    : mode == "A_ZERO"  ? 1 - factor * filter[3]
+                                        : factor * filter[3];
     // Several exporters write a transparency of 0 for an opaque surface, where the schema would make it
     // invisible; no one exports a surface to be unseen.
     if (!(opacity > 0.0f)) {

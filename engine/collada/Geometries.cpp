@@ -34,8 +34,9 @@ std::vector<TBlockMesh> ReadGeometry(const TXmlNode& geometry, TModelScene& scen
     const TXmlNode mesh = geometry.FirstChild("mesh");
     if (!mesh) {
         if (notes)
-            notes->Add(geometry, "no-mesh",
-                       "geometry " + NoteQuoted(name) + " has no <mesh> (only meshes are read): nothing of it is drawn");
+            notes->Add(
+                geometry, "no-mesh",
+                "geometry " + NoteQuoted(name) + " has no <mesh> (only meshes are read): nothing of it is drawn");
         return blocks;
     }
     TMeshSources sources(mesh, notes);

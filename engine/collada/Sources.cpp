@@ -55,7 +55,8 @@ void TMeshSources::Read(const TXmlNode& source, TParsed& parsed) {
     if (!accessor) source.Fail("has no <technique_common> with an <accessor>: its numbers cannot be told apart");
     const TXmlNode array = ArrayOf(source, accessor);
     if (!array) source.Fail("has no array of numbers");
-    if (array.Name() != "float_array") source.Fail("holds " + array.Describe() + " where numbers are read from a <float_array>");
+    if (array.Name() != "float_array")
+        source.Fail("holds " + array.Describe() + " where numbers are read from a <float_array>");
 
     const long long declared = ReadCountAttribute(array, "count", -1);
     if (declared < 0) array.Fail("has no attribute \"count\"");
@@ -89,11 +90,10 @@ void TMeshSources::Read(const TXmlNode& source, TParsed& parsed) {
     const long long length = static_cast<long long>(parsed.Floats.Count());
     const long long fitting = length > offset + lastColumn ? (length - offset - lastColumn - 1) / stride + 1 : 0;
     if (count > fitting && Notes)
-        Notes->Add(accessor,
-                   "accessor-short",
-                   "of source " + NoteQuoted(source.HasAttribute("id") ? source.AttributeText("id") : "") +
-                       " reads " + std::to_string(count) + " elements, but its array holds numbers for " +
-                       std::to_string(fitting) + ": indices past them read zeros");
+        Notes->Add(accessor, "accessor-short",
+                   "of source " + NoteQuoted(source.HasAttribute("id") ? source.AttributeText("id") : "") + " reads " +
+                       std::to_string(count) + " elements, but its array holds numbers for " + std::to_string(fitting) +
+                       ": indices past them read zeros");
     view.Values = parsed.Floats.Data();
     view.Count = static_cast<std::size_t>(std::min(count, fitting));
     view.Stride = static_cast<std::size_t>(stride);

@@ -46,10 +46,22 @@ TMatrix Rotation(const std::array<double, 4>& axisAngle) {
     const double angle = axisAngle[3] * std::numbers::pi / 180.0;
     const double c = std::cos(angle), s = std::sin(angle), t = 1 - c;
     const double x = axis[0], y = axis[1], z = axis[2];
-    return {t * x * x + c,     t * x * y - s * z, t * x * z + s * y, 0,  //
-            t * x * y + s * z, t * y * y + c,     t * y * z - s * x, 0,  //
-            t * x * z - s * y, t * y * z + s * x, t * z * z + c,     0,  //
-            0,                 0,                 0,                 1};
+    return {t * x * x + c,
+            t * x * y - s * z,
+            t * x * z + s * y,
+            0,  //
+            t * x * y + s * z,
+            t * y * y + c,
+            t * y * z - s * x,
+            0,  //
+            t * x * z - s * y,
+            t * y * z + s * x,
+            t * z * z + c,
+            0,  //
+            0,
+            0,
+            0,
+            1};
 }
 
 TMatrix Scaling(const std::array<double, 3>& s) { return {s[0], 0, 0, 0, 0, s[1], 0, 0, 0, 0, s[2], 0, 0, 0, 0, 1}; }

@@ -50,8 +50,8 @@ std::string ImagePath(std::string_view location) {
     while (!location.empty() && (location.front() == ' ' || location.front() == '\t' || location.front() == '\n' ||
                                  location.front() == '\r'))
         location.remove_prefix(1);
-    while (!location.empty() && (location.back() == ' ' || location.back() == '\t' || location.back() == '\n' ||
-                                 location.back() == '\r'))
+    while (!location.empty() &&
+           (location.back() == ' ' || location.back() == '\t' || location.back() == '\n' || location.back() == '\r'))
         location.remove_suffix(1);
     if (StartsWithNoCase(location, "file:")) {
         location.remove_prefix(5);

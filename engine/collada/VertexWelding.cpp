@@ -108,7 +108,7 @@ long long FillStream(std::vector<float>& values, const TStreamInput& input, int 
 template <typename Face>
 void EachRun(const TBlockCorners& corners, std::size_t faceCorners, TWeldCounts& counts, Face&& face) {
     const std::size_t runs = corners.RunSizes.Empty() ? corners.Corners / static_cast<std::size_t>(corners.UniformRun)
-                                                       : corners.RunSizes.Count();
+                                                      : corners.RunSizes.Count();
     std::size_t first = 0;
     for (std::size_t run = 0; run < runs; ++run) {
         const std::size_t size = corners.RunSizes.Empty() ? static_cast<std::size_t>(corners.UniformRun)
