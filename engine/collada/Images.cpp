@@ -4,13 +4,6 @@
 
 namespace {
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // Pairs of hex digits, white space between them ignored; reading stops at the first other character.
 std::vector<unsigned char> HexBytes(std::string_view text) {
     std::vector<unsigned char> bytes;
@@ -18,7 +11,7 @@ std::vector<unsigned char> HexBytes(std::string_view text) {
     int high = -1;
     for (const char c : text) {
         if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
-        const int digit = HexDigit(c);
+        const int digit = HexValue(c);
         if (digit < 0) break;
         if (high < 0) {
             high = digit;

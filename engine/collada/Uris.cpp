@@ -1,13 +1,13 @@
 #include "Uris.h"
 
-namespace {
-
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
+
+namespace {
 
 // "%XX" escapes decoded; a '%' that starts no escape stays as it is, as a file name may hold one.
 std::string PercentDecoded(std::string_view text) {

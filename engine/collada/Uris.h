@@ -4,6 +4,9 @@
 #include <string>
 #include <string_view>
 
+// The value of a hex digit, or -1 for another character.
+int HexValue(char c);
+
 // The id a local reference names ("#id" gives "id"); empty for a reference to another document or none.
 std::string_view LocalId(std::string_view reference);
 
