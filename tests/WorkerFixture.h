@@ -103,14 +103,17 @@ inline TBoundedRun RunBounded(const std::function<std::string()>& work, unsigned
     return run;
 }
 
-// The read of a model in a bounded child, summed up in one line: "read N mesh(es), N instance(s); warnings:
-// ..." or "error: MESSAGE".
+// The read of a model in a bounded child, summed up in one line: "read N mesh(es), N instance(s), N triangle(s),
+// N image(s); warnings: [...] [...]" or "error: MESSAGE".
 inline TBoundedRun ReadBounded(const std::string& model, const TWorkerLimits& limits, unsigned seconds = 20) {
     return RunBounded(
         [&] {
             const TModelScene scene = ReadWithModelLibrary(model, limits);
+            std::size_t triangles = 0;
+            for (const TModelMesh& mesh : scene.Meshes) triangles += mesh.Lines ? 0 : mesh.Indices.size() / 3;
             std::string text = "read " + std::to_string(scene.Meshes.size()) + " mesh(es), " +
-                               std::to_string(scene.Instances.size()) + " instance(s); warnings:";
+                               std::to_string(scene.Instances.size()) + " instance(s), " + std::to_string(triangles) +
+                               " triangle(s), " + std::to_string(scene.Images.size()) + " image(s); warnings:";
             for (const std::string& warning : scene.Warnings) text += " [" + warning + "]";
             return text;
         },
