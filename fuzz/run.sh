@@ -7,7 +7,7 @@ set -euo pipefail
 seconds=${1:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
-targets=(fuzz_document fuzz_numbers fuzz_bmp fuzz_jpeg fuzz_shader_source fuzz_texture fuzz_collada)
+targets=(fuzz_document fuzz_numbers fuzz_bmp fuzz_jpeg fuzz_shader_source fuzz_texture fuzz_collada fuzz_model)
 
 cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 ninja -C "$build" "${targets[@]}"
