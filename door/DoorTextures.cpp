@@ -128,7 +128,7 @@ std::string TTextureGathering::Embedded(const std::string& name, std::span<const
 
 std::string TTextureGathering::Plain() {
     if (PlainKey.empty()) {
-        PlainKey = "(plain white)";
+        PlainKey = PlainTextureKey;
         Textures.push_back({PlainKey, {1, 1, {255, 255, 255, 255}}, {}, "plain", {}, false});
     }
     return PlainKey;

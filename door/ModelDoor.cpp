@@ -191,7 +191,8 @@ TDrawnCounts CountDrawn(const TColladaAsset& asset) {
         ++counts.Nodes;
         counts.Triangles += static_cast<long long>(
             asset.Geometries->Items[static_cast<std::size_t>(node->GeometryIndex)]->TriangleIndices.Count() / 3);
-        if (const std::string* texture = asset.TextureFileOf(*node)) textures.insert(*texture);
+        if (const std::string* texture = asset.TextureFileOf(*node); texture && *texture != PlainTextureKey)
+            textures.insert(*texture);
     }
     counts.Textures = static_cast<long long>(textures.size());
     return counts;

@@ -19,6 +19,9 @@ class TColladaEngine;
 
 enum class EReader { Engine, Collada, Import };
 
+// The texture store's key for the plain white image of surfaces drawn in their colour alone.
+inline constexpr const char* PlainTextureKey = "(plain white)";
+
 // How sceneinfo and the tools name the reader: "engine", "collada" or "import".
 const char* ReaderName(EReader reader);
 
@@ -69,7 +72,7 @@ TOpenedModel OpenModel(TXmlDocument& document, const std::string& fileName, cons
 int AddToEngine(TColladaEngine& engine, TOpenedModel& model);
 
 // What a frame draws of an asset: its nodes that draw, the triangles they draw (a geometry placed twice counts
-// twice), and the distinct textures they bind.
+// twice), and the distinct textures they bind (not the plain white one of surfaces drawn in their colour).
 struct TDrawnCounts {
     long long Nodes = 0;
     long long Triangles = 0;

@@ -44,7 +44,7 @@ std::map<std::string, std::string> WriteTextures(const TOpenedModel& model, TOut
 std::string PlainWhite(const std::map<std::string, std::string>& files, TOutputFolder& folder) {
     TTexturePixels white{1, 1, {255, 255, 255, 255}};
     for (const auto& [key, file] : files)
-        if (key == "(plain white)") return file;
+        if (key == PlainTextureKey) return file;
     return folder.WriteNew("plain", ".bmp", EncodeBmp24(white));
 }
 
