@@ -89,7 +89,9 @@ bool TTextureGathering::Decode(const std::string& key, const std::string& label,
     return false;
 }
 
-std::string TTextureGathering::FromFile(const std::string& name) {
+std::string TTextureGathering::FromFile(const std::string& name) { return FromFile(name, std::nullopt); }
+
+std::string TTextureGathering::FromFile(const std::string& name, const std::optional<std::string>& key) {
     const std::optional<std::string> found = FindTexture(name, ModelFile);
     if (!found) {
         std::string tried;
@@ -101,13 +103,15 @@ std::string TTextureGathering::FromFile(const std::string& name) {
     }
     if (const auto done = Done.find(*found); done != Done.end()) return done->second;
     const std::vector<unsigned char> bytes = ReadImageFile(*found, name);
-    const bool decoded = !bytes.empty() && Decode(*found, *found, bytes, *found, name);
-    return Done.emplace(*found, decoded ? *found : std::string()).first->second;
+    const std::string given = key.value_or(*found);
+    const bool decoded = !bytes.empty() && Decode(given, *found, bytes, *found, name);
+    return Done.emplace(*found, decoded ? given : std::string()).first->second;
 }
 
 bool TTextureGathering::FromFileAs(const std::string& name) {
-    const std::string key = FromFile(name);
+    const std::string key = FromFile(name, name);
     if (key.empty()) return false;
+    // Two names for one file: the second name gets the first's pixels too.
     if (key != name) {
         const auto texture =
             std::find_if(Textures.begin(), Textures.end(), [&](const TDoorTexture& t) { return t.Key == key; });

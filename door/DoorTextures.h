@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -30,6 +31,8 @@ public:
     std::vector<TDoorTexture> Take() { return std::move(Textures); }
 
 private:
+    // FromFile with the key the pixels are given when decoded now: the found path unless `key` says.
+    std::string FromFile(const std::string& name, const std::optional<std::string>& key);
     bool Decode(const std::string& key, const std::string& label, std::span<const unsigned char> bytes,
                 const std::string& source, const std::string& name);
     // The bytes of the found file, within what a texture file may be; empty with a warning when unreadable.
