@@ -2,6 +2,8 @@
 # windows under a virtual X server, driven by xdotool and judged by screenshots.
 add_engine_test(test_camera ${CMAKE_CURRENT_LIST_DIR}/test_camera.cpp)
 target_link_libraries(test_camera PRIVATE walk_camera model_animation)
+add_engine_test(test_user_views ${CMAKE_CURRENT_LIST_DIR}/test_user_views.cpp)
+target_link_libraries(test_user_views PRIVATE walk_camera model_animation)
 
 add_engine_test(test_programs ${CMAKE_CURRENT_LIST_DIR}/test_programs.cpp)
 target_link_libraries(test_programs PRIVATE forms)
