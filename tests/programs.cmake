@@ -14,7 +14,8 @@ target_link_libraries(xclose PRIVATE X11::X11)
 
 foreach(window_case vantrell_opens lustrane_opens vantrell_resize vantrell_walk vantrell_switches vantrell_missing_models
                     lustrane_animation lustrane_no_pixel_format no_display comma_locale vantrell_user_scene
-                    lustrane_user_model vantrell_missing_file usage)
+                    lustrane_user_model vantrell_missing_file usage vantrell_foreign_model lustrane_foreign_model
+                    vantrell_from_elsewhere lustrane_from_elsewhere)
   add_test(NAME programs_${window_case}
            COMMAND ${CMAKE_CURRENT_LIST_DIR}/programs_xvfb.sh ${CMAKE_RUNTIME_OUTPUT_DIRECTORY} ${DEMO_DATA_DIR}
                    $<TARGET_FILE:xclose> ${window_case})
