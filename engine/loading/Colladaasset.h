@@ -232,12 +232,13 @@ inline constexpr std::array<TGeometryStream, 8> GeometryStreams{{
     {TGeometryArray::LineIndices, "lineIndices", TArrayTarget::Index, 1, &TGeometry::LineIndices,
      &TGeometry::LineBuffer},
 }};
-// The corners' index slots feed the streams in the order of the conventions, which the expansion follows.
+// The corners' index slots feed the streams in the order of the conventions, which the expansion follows. (The
+// check compares kinds, not the table's addresses, which a sanitizing build cannot compare while compiling.)
 static_assert([] {
-    std::size_t next = 0;
-    for (const TGeometryStream& stream : GeometryStreams)
-        if (stream.Convention && stream.Convention != &StreamConventions[next++]) return false;
-    return next == StreamConventions.size();
+    for (std::size_t i = 0; i < StreamConventions.size(); ++i)
+        if (static_cast<std::size_t>(GeometryStreams[i].Which) != static_cast<std::size_t>(StreamConventions[i].Kind))
+            return false;
+    return true;
 }());
 
 class TLibraryGeometries {
