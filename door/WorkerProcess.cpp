@@ -48,6 +48,10 @@ public:
     TDescriptor(const TDescriptor&) = delete;
     TDescriptor& operator=(const TDescriptor&) = delete;
     int Get() const { return Fd; }
+    void Reset(int fd) {
+        Close();
+        Fd = fd;
+    }
     void Close() {
         if (Fd >= 0) close(Fd);
         Fd = -1;
@@ -62,8 +66,8 @@ struct TPipe {
     TPipe() {
         int fds[2];
         if (pipe2(fds, O_CLOEXEC) != 0) FailSystem("pipe2");
-        new (&Read) TDescriptor(fds[0]);
-        new (&Write) TDescriptor(fds[1]);
+        Read.Reset(fds[0]);
+        Write.Reset(fds[1]);
     }
 };
 

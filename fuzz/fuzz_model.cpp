@@ -41,7 +41,8 @@ const fs::path& Folder() {
         WriteBytes(root / "model" / "m.mtl", "newmtl m\nKd 1 0 0\nmap_Kd texture.bmp\n");
         WriteBytes(root / "model" / "nul.mtl", "newmtl m\nmap_Kd ../../.ssh/id_ed25519%00.jpg\n");
         const float triangle[9] = {0, 0, 0, 1, 0, 0, 0, 1, 0};
-        WriteBytes(root / "model" / "buffer.bin", std::string(reinterpret_cast<const char*>(triangle), sizeof triangle));
+        WriteBytes(root / "model" / "buffer.bin",
+                   std::string(reinterpret_cast<const char*>(triangle), sizeof triangle));
         if (mkfifo((root / "model" / "fifo.bin").c_str(), 0600) != 0) __builtin_trap();
         fs::create_symlink("../outside.bin", root / "model" / "escape.bin");
         std::atexit([] { fs::remove_all(fs::path("/tmp/engine-fuzz-model-" + std::to_string(getpid()))); });
@@ -61,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string model = (Folder() / (std::string("model") + Extensions[data[0] % FormatCount])).string();
     WriteBytes(model, std::string(reinterpret_cast<const char*>(data + 1), size - 1));
     TWorkerLimits limits;
-    limits.Seconds = 5;
+    limits.Seconds = 2;
     limits.MemoryBytes = 512ull << 20;
     try {
         const TModelScene scene = ReadWithModelLibrary(model, limits);

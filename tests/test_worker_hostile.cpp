@@ -142,7 +142,7 @@ TEST_F(WorkerTest, LargeTreesAndPolygonsInLinearTime) {
     for (int i = 0; i < 16; ++i)
         doubling += R"({"name":"n","children":[)" + std::to_string(i + 1) + "," + std::to_string(i + 1) + "]},";
     const TBoundedRun shared = ReadBounded(
-        Write("model/shared.gltf", Gltf("buffer.bin", doubling + R"({"name":"n","mesh":0}])")), Limits(15, 512));
+        Write("model/shared.gltf", Gltf("buffer.bin", doubling + R"({"name":"n","mesh":0}])")), Limits(15, 1024));
     ExpectRead(shared, "1 mesh(es), 65536 instance(s), 1 triangle(s)");
 
     std::string deep = "[";
