@@ -61,13 +61,23 @@ private:
     int Fd = -1;
 };
 
+// The descriptor moved above 0, 1 and 2 where a caller without a standard input or output got one of them, so
+// that putting the worker's three in place never overwrites another or keeps close-on-exec.
+int AboveStandard(int fd) {
+    if (fd < 0 || fd > 2) return fd;
+    const int moved = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    close(fd);
+    return moved;
+}
+
 struct TPipe {
     TDescriptor Read, Write;
     TPipe() {
         int fds[2];
         if (pipe2(fds, O_CLOEXEC) != 0) FailSystem("pipe2");
         Read.Reset(fds[0]);
-        Write.Reset(fds[1]);
+        Write.Reset(AboveStandard(fds[1]));
+        if (Write.Get() < 0) FailSystem("fcntl");
     }
 };
 
@@ -183,7 +193,7 @@ TWorkerRun RunWorker(const std::string& program, const std::vector<std::string>&
     std::vector<char*> argv;
     for (std::string& text : texts) argv.push_back(text.data());
     argv.push_back(nullptr);
-    TDescriptor input(open("/dev/null", O_RDONLY | O_CLOEXEC));
+    TDescriptor input(AboveStandard(open("/dev/null", O_RDONLY | O_CLOEXEC)));
     if (input.Get() < 0) FailSystem("open /dev/null");
     TPipe output, errors;
     const rlimit memory{LimitOf(static_cast<double>(bounds.MemoryBytes)),
