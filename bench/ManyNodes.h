@@ -8,13 +8,20 @@
 #include <sstream>
 #include <string>
 
+#include "StreamConventions.h"
+
 inline std::string ManyNodeDocument(int nodes) {
+    const auto source = [](TStreamKind stream, const char* values) {
+        const TStreamConvention& convention = StreamConvention(stream);
+        const int count = 3 * convention.Components();
+        return "<source id=\"Tri" + std::string(convention.Suffix) + "\"><float_array count=\"" +
+               std::to_string(count) + "\">" + values + "</float_array></source>";
+    };
     std::ostringstream out;
     out << "<COLLADA><library_geometries><geometry name=\"Tri\"><mesh>"
-           "<source id=\"Tri-Position\"><float_array count=\"9\">0 0 0 1 0 0 0 1 0</float_array></source>"
-           "<source id=\"Tri-Normals\"><float_array count=\"9\">0 0 1 0 0 1 0 0 1</float_array></source>"
-           "<source id=\"Tri-UV\"><float_array count=\"6\">0 0 1 0 0 1</float_array></source>"
-           "<triangles count=\"1\"><input/><input/><input/><p>0 0 0 1 1 1 2 2 2</p></triangles>"
+        << source(TStreamKind::Positions, "0 0 0 1 0 0 0 1 0") << source(TStreamKind::Normals, "0 0 1 0 0 1 0 0 1")
+        << source(TStreamKind::TexCoords, "0 0 1 0 0 1")
+        << "<triangles count=\"1\"><input/><input/><input/><p>0 0 0 1 1 1 2 2 2</p></triangles>"
            "</mesh></geometry></library_geometries><library_visual_scenes><visual_scene>";
     for (int i = 0; i < nodes; ++i)
         out << "<node name=\"n" << i << "\"><translate>" << i % 10 << " " << i % 7 << " 0</translate>"

@@ -54,12 +54,12 @@ run_benchmark() {
 # The median of the benchmark named $1; fails the run when it is missing.
 pick() { awk -v n="$1" '$1 == n { print $2; found = 1 } END { exit !found }' || { echo "no result for $1" >&2; return 1; }; }
 
-# Documents.
+# Documents, written again whenever their writer was built after them.
 mkdir -p "$build/benchdata"
 declare -A document
 for size in "${sizes[@]}"; do
   document[$size]=$build/benchdata/grid_$size.dae
-  [ -s "${document[$size]}" ] || "$bin/meshgen" "$size" "${document[$size]}"
+  [ "${document[$size]}" -nt "$bin/meshgen" ] || "$bin/meshgen" "$size" "${document[$size]}"
 done
 largest=${document[${sizes[-1]}]}
 
@@ -101,7 +101,7 @@ declare -A nodes_first
 for count in 10000 100000; do
   [ $smoke = 1 ] && [ $count != 10000 ] && { nodes_first[$count]=${nodes_first[10000]}; continue; }
   nodes_document=$build/benchdata/nodes_$count.dae
-  [ -s "$nodes_document" ] || "$bin/nodegen" "$count" "$nodes_document"
+  [ "$nodes_document" -nt "$bin/nodegen" ] || "$bin/nodegen" "$count" "$nodes_document"
   : >"$work/nodes_first"
   for ((i = 0; i < repetitions; ++i)); do "$bin/loadpeak" ours "$nodes_document" >>"$work/nodes_first"; done
   nodes_first[$count]=$(cut -d' ' -f1 "$work/nodes_first" | median)
@@ -277,8 +277,8 @@ big_bytes=$(stat -c %s "$largest")
   for program in vantrell lustrane; do
     echo "| $program first frame <= 1000 ms | $(fixed "${start[$program]}" 0) ms | $(verdict "${start[$program]}" 1000 '<=') |"
   done
-  # What the profiles showed, written by hand beside the measured tables.
-  if [ $smoke = 0 ] && [ -f "$root/bench/findings.md" ]; then echo; cat "$root/bench/findings.md"; fi
+  echo
+  echo "Where the time and the memory go, from profiles taken between runs and dated: [findings.md](findings.md)."
 } >"$work/results.md"
 
 if [ $smoke = 1 ]; then

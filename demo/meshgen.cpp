@@ -1,6 +1,6 @@
 // Writes a large COLLADA document for load measurements: one wavy grid mesh of about the requested number
-// of triangles, with positions, normals and texture coordinates, in the naming conventions the loader reads
-// and valid for other importers too. Deterministic.
+// of triangles, with positions, normals and texture coordinates, in the layout of all our documents (the
+// loader reads it, other importers too). Deterministic.
 //   meshgen TRIANGLES OUT.dae
 #include <cmath>
 #include <cstdio>
@@ -28,25 +28,29 @@ double Height(double x, double y) { return 0.5 * std::sin(x * 0.7) * std::cos(y 
 
 void WriteDocument(FILE* out, const TGrid& grid) {
     const double spacing = 0.1;
-    TStreamingWriter writer(out, "Z_UP", "Grid");
+    TStreamingWriter writer(out, "Z_UP", "meshgen", "Grid");
+    // Numbers one space apart: every vertex but the first gets a space before it.
     const auto eachVertex = [&](auto&& write) {
         for (int r = 0; r <= grid.Rows; ++r)
-            for (int c = 0; c <= grid.Columns; ++c) write(c * spacing, r * spacing, c, r);
+            for (int c = 0; c <= grid.Columns; ++c) write(r + c == 0 ? "" : " ", c * spacing, r * spacing, c, r);
     };
-    writer.Source("-Position", grid.Vertices(), "XYZ", [&] {
-        eachVertex([&](double x, double y, int, int) { std::fprintf(out, "%.5g %.5g %.5g ", x, y, Height(x, y)); });
+    writer.Source(TStreamKind::Positions, grid.Vertices(), [&] {
+        eachVertex([&](const char* space, double x, double y, int, int) {
+            std::fprintf(out, "%s%.5g %.5g %.5g", space, x, y, Height(x, y));
+        });
     });
-    writer.Source("-Normals", grid.Vertices(), "XYZ", [&] {
-        eachVertex([&](double x, double y, int, int) {
+    writer.Source(TStreamKind::Normals, grid.Vertices(), [&] {
+        eachVertex([&](const char* space, double x, double y, int, int) {
             const double dx = 0.35 * std::cos(x * 0.7) * std::cos(y * 0.5);
             const double dy = -0.25 * std::sin(x * 0.7) * std::sin(y * 0.5);
             const double length = std::sqrt(dx * dx + dy * dy + 1.0);
-            std::fprintf(out, "%.4f %.4f %.4f ", -dx / length, -dy / length, 1.0 / length);
+            std::fprintf(out, "%s%.4f %.4f %.4f", space, -dx / length, -dy / length, 1.0 / length);
         });
     });
-    writer.Source("-UV", grid.Vertices(), "ST", [&] {
-        eachVertex([&](double, double, int c, int r) {
-            std::fprintf(out, "%.4f %.4f ", static_cast<double>(c) / grid.Columns, static_cast<double>(r) / grid.Rows);
+    writer.Source(TStreamKind::TexCoords, grid.Vertices(), [&] {
+        eachVertex([&](const char* space, double, double, int c, int r) {
+            std::fprintf(out, "%s%.4f %.4f", space, static_cast<double>(c) / grid.Columns,
+                         static_cast<double>(r) / grid.Rows);
         });
     });
     const int stride = grid.Columns + 1;
@@ -54,8 +58,8 @@ void WriteDocument(FILE* out, const TGrid& grid) {
         for (int r = 0; r < grid.Rows; ++r)
             for (int c = 0; c < grid.Columns; ++c) {
                 const int a = r * stride + c, b = a + 1, d = a + stride, e = d + 1;
-                std::fprintf(out, "%d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d ", a, a, a, b, b, b, e, e, e,
-                             a, a, a, e, e, e, d, d, d);
+                std::fprintf(out, "%s%d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d", r + c == 0 ? "" : " ", a,
+                             a, a, b, b, b, e, e, e, a, a, a, e, e, e, d, d, d);
             }
     });
 }

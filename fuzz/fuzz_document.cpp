@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include "Colladaasset.h"
 #include "FuzzTempFile.h"
@@ -24,15 +25,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const TIntArray& indices =
             geometry->TriangleIndices.Empty() ? geometry->LineIndices : geometry->TriangleIndices;
         const std::size_t vertices = indices.Count();
-        const bool expanded = !geometry->Positions.Empty() || !geometry->Normals.Empty() ||
-                              !geometry->TexCoords.Empty() || !geometry->Colors.Empty();
-        if (!expanded) continue;  // no array is enabled for drawing, so the indices name nothing
+        // The streams a document gives, with what each holds.
+        std::vector<std::pair<std::size_t, std::size_t>> streams;  // values, components
+        for (const TGeometryStream& stream : GeometryStreams)
+            if (stream.Convention && stream.Count(*geometry) > 0)
+                streams.emplace_back(stream.Count(*geometry), static_cast<std::size_t>(stream.Components));
+        if (streams.empty()) continue;  // no array is enabled for drawing, so the indices name nothing
         for (int index : indices)
             if (index < 0 || static_cast<std::size_t>(index) >= vertices) __builtin_trap();
-        const std::pair<const TFloatArray*, std::size_t> streams[] = {
-            {&geometry->Positions, 3}, {&geometry->Normals, 3}, {&geometry->TexCoords, 2}, {&geometry->Colors, 4}};
-        for (const auto& [stream, components] : streams)
-            if (!stream->Empty() && vertices > 0 && stream->Count() < components * vertices) __builtin_trap();
+        for (const auto& [values, components] : streams)
+            if (vertices > 0 && values < components * vertices) __builtin_trap();
     }
     return 0;
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "StreamConventions.h"
+
 // A document of the given libraries under a COLLADA root.
 inline std::string Collada(std::string_view body) {
     return std::string("<?xml version=\"1.0\"?>\n<COLLADA version=\"1.4.0\">\n") + std::string(body) + "\n</COLLADA>\n";
@@ -46,13 +48,17 @@ inline std::string Source(std::string_view id, std::size_t count, std::string_vi
                           std::string(values) + "</float_array>");
 }
 
-// A <triangles> or <lines> element with the given number of inputs (all offsets distinct) and <p> text.
+// A <triangles> or <lines> element with the given number of inputs (all offsets distinct) and <p> text; the
+// inputs beyond the streams a document can give are tangents.
 inline std::string Primitive(std::string_view kind, int count, int inputs, std::string_view p) {
-    static const char* const semantics[] = {"VERTEX", "NORMAL", "TEXCOORD", "COLOR", "TEXTANGENT"};
     std::string text = "<" + std::string(kind) + " count=\"" + std::to_string(count) + "\">";
-    for (int i = 0; i < inputs; ++i)
-        text += "<input semantic=\"" + std::string(semantics[i % 5]) + "\" source=\"#s" + std::to_string(i) +
-                "\" offset=\"" + std::to_string(i) + "\"/>";
+    for (int i = 0; i < inputs; ++i) {
+        const auto slot = static_cast<std::size_t>(i);
+        const std::string_view semantic =
+            slot < StreamConventions.size() ? StreamConventions[slot].Semantic : std::string_view("TEXTANGENT");
+        text += "<input semantic=\"" + std::string(semantic) + "\" source=\"#s" + std::to_string(i) + "\" offset=\"" +
+                std::to_string(i) + "\"/>";
+    }
     return text + "<p>" + std::string(p) + "</p></" + std::string(kind) + ">";
 }
 

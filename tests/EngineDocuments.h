@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "ColladaText.h"
@@ -81,15 +80,24 @@ private:
         return out.str();
     }
 
+    static const std::vector<float>& ValuesOf(const TMesh& m, TStreamKind kind) {
+        switch (kind) {
+        case TStreamKind::Positions: return m.Positions;
+        case TStreamKind::Normals: return m.Normals;
+        case TStreamKind::TexCoords: return m.TexCoords;
+        case TStreamKind::Colors: break;
+        }
+        return m.Colors;
+    }
+
     // One index slot per stream, every slot of a corner naming the same vertex.
     static std::string MeshText(const TMesh& m) {
         std::string sources;
         int inputs = 0;
-        const std::pair<const char*, const std::vector<float>*> streams[] = {
-            {"-Position", &m.Positions}, {"-Normals", &m.Normals}, {"-UV", &m.TexCoords}, {"-color", &m.Colors}};
-        for (const auto& [suffix, values] : streams) {
-            if (values->empty()) continue;
-            sources += Source(m.Name + suffix, values->size(), Spaced(*values));
+        for (const TStreamConvention& stream : StreamConventions) {
+            const std::vector<float>& values = ValuesOf(m, stream.Kind);
+            if (values.empty()) continue;
+            sources += Source(m.Name + std::string(stream.Suffix), values.size(), Spaced(values));
             ++inputs;
         }
         if (m.Corners.empty()) return Mesh(m.Name, sources);

@@ -104,33 +104,38 @@ TEST(TwoThreads, StreamsExpandAsOneThreadExpandsThem) {
     EXPECT_NE(one.back()[0], 0) << "the mesh should have indices outside its source";
 }
 
-// A grid of `side` x `side` quads written as exporters write meshes: positions, normals and texture
-// coordinates on a line each, then the corners.
+// A grid of `side` x `side` quads with positions, normals and texture coordinates, written as meshgen writes
+// the benchmarks' grids.
 std::string WriteGrid(int side) {
     const std::string path =
         (std::filesystem::temp_directory_path() / ("large_grid_" + std::to_string(getpid()) + ".dae")).string();
     std::FILE* out = std::fopen(path.c_str(), "w");
     if (!out) return "";
     const long long points = static_cast<long long>(side + 1) * (side + 1);
-    TStreamingWriter writer(out, "Z_UP", "Grid");
-    writer.Source("-Position", points, "XYZ", [&] {
+    TStreamingWriter writer(out, "Z_UP", "test_large_loads", "Grid");
+    writer.Source(TStreamKind::Positions, points, [&] {
         for (long long i = 0; i < points; ++i)
-            std::fprintf(out, "%g %g %g ", double(i % (side + 1)) * 0.1, double(i / (side + 1)) * 0.1,
-                         std::sin(double(i)) * 0.5);
+            std::fprintf(out, "%s%g %g %g", i == 0 ? "" : " ", double(i % (side + 1)) * 0.1,
+                         double(i / (side + 1)) * 0.1, std::sin(double(i)) * 0.5);
     });
-    writer.Source("-Normals", points, "XYZ", [&] {
-        for (long long i = 0; i < points; ++i) std::fprintf(out, "0 %g 1 ", std::cos(double(i)) * 0.25);
-    });
-    writer.Source("-UV", points, "ST", [&] {
+    writer.Source(TStreamKind::Normals, points, [&] {
         for (long long i = 0; i < points; ++i)
-            std::fprintf(out, "%g %g ", double(i % (side + 1)) / side, double(i / (side + 1)) / side);
+            std::fprintf(out, "%s0 %g 1", i == 0 ? "" : " ", std::cos(double(i)) * 0.25);
     });
+    writer.Source(TStreamKind::TexCoords, points, [&] {
+        for (long long i = 0; i < points; ++i)
+            std::fprintf(out, "%s%g %g", i == 0 ? "" : " ", double(i % (side + 1)) / side,
+                         double(i / (side + 1)) / side);
+    });
+    const char* space = "";
     writer.Finish(2LL * side * side, [&] {
         for (int y = 0; y < side; ++y)
             for (int x = 0; x < side; ++x) {
                 const long long a = static_cast<long long>(y) * (side + 1) + x, b = a + 1, c = a + side + 1, d = c + 1;
-                for (const long long corner : {a, b, d, a, d, c})
-                    std::fprintf(out, "%lld %lld %lld ", corner, corner, corner);
+                for (const long long corner : {a, b, d, a, d, c}) {
+                    std::fprintf(out, "%s%lld %lld %lld", space, corner, corner, corner);
+                    space = " ";
+                }
             }
     });
     std::fclose(out);

@@ -1,62 +1,44 @@
 #include "StreamingWriter.h"
 
-#include <cstring>
 #include <stdexcept>
 
-TStreamingWriter::TStreamingWriter(std::FILE* out, const std::string& upAxis, const std::string& name)
+#include "DocumentLayout.h"
+
+TStreamingWriter::TStreamingWriter(std::FILE* out, const std::string& upAxis, const std::string& authoringTool,
+                                   const std::string& name)
     : Out(out), Name(name) {
-    if (upAxis != "Z_UP" && upAxis != "Y_UP") throw std::invalid_argument("up axis must be Z_UP or Y_UP");
-    std::fprintf(Out,
-                 "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-                 "<COLLADA xmlns=\"http://www.collada.org/2005/11/COLLADASchema\" version=\"1.4.1\">\n"
-                 "<asset><created>2026-01-01T00:00:00</created><modified>2026-01-01T00:00:00</modified>"
-                 "<up_axis>%s</up_axis></asset>\n<library_geometries>\n"
-                 "<geometry id=\"%s\" name=\"%s\"><mesh>\n",
-                 upAxis.c_str(), Name.c_str(), Name.c_str());
+    DocumentLayout::CheckUpAxis(upAxis);
+    std::string head;
+    DocumentLayout::AppendHead(head, upAxis, authoringTool, {});
+    DocumentLayout::AppendGeometryHead(head, Name);
+    Write(head);
 }
 
-void TStreamingWriter::Source(const char* suffix, long long count, const char* params,
-                              const std::function<void()>& writeValues) {
-    const std::string id = Name + suffix;
-    const auto stride = static_cast<long long>(std::strlen(params));
-    std::fprintf(Out, "<source id=\"%s\"><float_array id=\"%s-array\" count=\"%lld\">", id.c_str(), id.c_str(),
-                 count * stride);
+void TStreamingWriter::Write(const std::string& text) { std::fwrite(text.data(), 1, text.size(), Out); }
+
+void TStreamingWriter::Source(TStreamKind stream, long long count, const std::function<void()>& writeValues) {
+    const TStreamConvention& convention = StreamConvention(stream);
+    if (Sources.empty() ? stream != TStreamKind::Positions : Sources.back()->Kind >= stream)
+        throw std::logic_error("sources must come positions first, in the order of the conventions, each once");
+    const auto values = static_cast<std::size_t>(count * convention.Components());
+    std::string text;
+    DocumentLayout::AppendSourceHead(text, Name, convention, values);
+    Write(text);
     writeValues();
-    std::fprintf(Out, "</float_array><technique_common><accessor source=\"#%s-array\" count=\"%lld\" stride=\"%lld\">",
-                 id.c_str(), count, stride);
-    for (const char* p = params; *p; ++p) std::fprintf(Out, "<param name=\"%c\" type=\"float\"/>", *p);
-    std::fprintf(Out, "</accessor></technique_common></source>\n");
-    Sources.push_back({suffix, std::strcmp(suffix, "-UV") == 0});
-}
-
-const char* TStreamingWriter::SemanticOf(const TSourceEntry& source) const {
-    if (source.Suffix == "-Position") return "VERTEX";
-    if (source.Suffix == "-Normals") return "NORMAL";
-    if (source.TexCoords) return "TEXCOORD";
-    return "COLOR";
+    text.clear();
+    DocumentLayout::AppendSourceTail(text, Name, convention, values);
+    Write(text);
+    Sources.push_back(&convention);
 }
 
 void TStreamingWriter::Finish(long long triangles, const std::function<void()>& writeIndices) {
-    if (Sources.empty() || Sources.front().Suffix != "-Position")
-        throw std::logic_error("the positions must be the first source");
-    std::fprintf(Out,
-                 "<vertices id=\"%s-Vertices\"><input semantic=\"POSITION\" source=\"#%s-Position\"/>"
-                 "</vertices>\n<triangles count=\"%lld\">",
-                 Name.c_str(), Name.c_str(), triangles);
-    for (std::size_t s = 0; s < Sources.size(); ++s) {
-        const std::string source = Name + (s == 0 ? std::string("-Vertices") : Sources[s].Suffix);
-        std::fprintf(Out, "<input semantic=\"%s\" source=\"#%s\" offset=\"%zu\"%s/>", SemanticOf(Sources[s]),
-                     source.c_str(), s, Sources[s].TexCoords ? " set=\"0\"" : "");
-    }
-    std::fprintf(Out, "<p>");
+    if (Sources.empty()) throw std::logic_error("the positions must be the first source");
+    std::string text;
+    DocumentLayout::AppendPrimitiveHead(text, Name, false, std::nullopt, static_cast<std::size_t>(triangles), Sources);
+    Write(text);
     writeIndices();
-    std::fprintf(Out,
-                 "</p></triangles>\n</mesh></geometry>\n</library_geometries>\n"
-                 "<library_visual_scenes><visual_scene id=\"Scene\" name=\"Scene\">\n"
-                 "<node id=\"%s-node\" name=\"%s\"><translate>0 0 0</translate>"
-                 "<rotate>0 0 1 0</rotate><rotate>0 1 0 0</rotate><rotate>1 0 0 0</rotate>"
-                 "<scale>1 1 1</scale><instance_geometry url=\"#%s\"/></node>\n"
-                 "</visual_scene></library_visual_scenes>\n"
-                 "<scene><instance_visual_scene url=\"#Scene\"/></scene>\n</COLLADA>\n",
-                 Name.c_str(), Name.c_str(), Name.c_str());
+    text.clear();
+    DocumentLayout::AppendGeometryTail(text, false);
+    DocumentLayout::AppendTail(text, {{Name, Name, std::nullopt, {}}});
+    Write(text);
 }

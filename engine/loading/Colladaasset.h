@@ -15,6 +15,7 @@
 
 #include "LargeAllocation.h"
 #include "LoadNotes.h"
+#include "StreamConventions.h"
 #include "XmlDocument.h"
 
 // A fixed-length array of 32-bit numbers. Its length is set once, by parsing or by SetLength; storage is
@@ -145,9 +146,9 @@ inline constexpr std::size_t RecordBytes = sizeof(T) + HeapBlockOverhead;
 inline constexpr std::size_t GrowingSlotBytes = 3 * sizeof(void*);
 std::size_t TextHeapBytes(const std::string& text);
 
-// One mesh: its streams are found by the geometry's name plus a suffix ("-Position", "-Normals", "-UV",
-// "-color"), its index list is the first <triangles> (or else the first <lines>), and BuildStreams expands
-// both into one vertex per corner. The GL buffer names are made and deleted by the engine, never here.
+// One mesh: its streams are found by the geometry's name plus a suffix (StreamConventions.h), its index list
+// is the first <triangles> (or else the first <lines>), and BuildStreams expands both into one vertex per
+// corner. The GL buffer names are made and deleted by the engine, never here.
 class TGeometry {
 public:
     std::string Name;
@@ -199,7 +200,9 @@ struct TGeometryStream {
     int Components;  // entries per vertex; 1 for an index list
     // The array, and with it the type of its elements.
     std::variant<TFloatArray TGeometry::*, TIntArray TGeometry::*> Values;
-    unsigned TGeometry::*Buffer;         // the GL buffer name the engine keeps for the array; 0 while it has none
+    unsigned TGeometry::*Buffer;  // the GL buffer name the engine keeps for the array; 0 while it has none
+    // How documents carry the array; null for the arrays no document gives.
+    const TStreamConvention* Convention = nullptr;
     int TGeometry::*Location = nullptr;  // a generic attribute's shader location; null for the other arrays
 
     bool Generic() const { return Location != nullptr; }
@@ -210,21 +213,32 @@ struct TGeometryStream {
 
 // Every array of a geometry once, in the order in which buffers are made, bound and deleted.
 inline constexpr std::array<TGeometryStream, 8> GeometryStreams{{
-    {TGeometryArray::Positions, "positions", TArrayTarget::Vertex, 3, &TGeometry::Positions,
-     &TGeometry::PositionBuffer},
-    {TGeometryArray::Normals, "normals", TArrayTarget::Vertex, 3, &TGeometry::Normals, &TGeometry::NormalBuffer},
-    {TGeometryArray::TexCoords, "texcoords", TArrayTarget::Vertex, 2, &TGeometry::TexCoords,
-     &TGeometry::TexCoordBuffer},
-    {TGeometryArray::Colors, "colors", TArrayTarget::Vertex, 4, &TGeometry::Colors, &TGeometry::ColorBuffer},
+    {TGeometryArray::Positions, "positions", TArrayTarget::Vertex,
+     StreamConvention(TStreamKind::Positions).Components(), &TGeometry::Positions, &TGeometry::PositionBuffer,
+     &StreamConvention(TStreamKind::Positions)},
+    {TGeometryArray::Normals, "normals", TArrayTarget::Vertex, StreamConvention(TStreamKind::Normals).Components(),
+     &TGeometry::Normals, &TGeometry::NormalBuffer, &StreamConvention(TStreamKind::Normals)},
+    {TGeometryArray::TexCoords, "texcoords", TArrayTarget::Vertex,
+     StreamConvention(TStreamKind::TexCoords).Components(), &TGeometry::TexCoords, &TGeometry::TexCoordBuffer,
+     &StreamConvention(TStreamKind::TexCoords)},
+    {TGeometryArray::Colors, "colors", TArrayTarget::Vertex, StreamConvention(TStreamKind::Colors).Components(),
+     &TGeometry::Colors, &TGeometry::ColorBuffer, &StreamConvention(TStreamKind::Colors)},
     {TGeometryArray::Attrib1, "attrib1", TArrayTarget::Vertex, 3, &TGeometry::Attrib1, &TGeometry::Attrib1Buffer,
-     &TGeometry::Attrib1Location},
+     nullptr, &TGeometry::Attrib1Location},
     {TGeometryArray::Attrib2, "attrib2", TArrayTarget::Vertex, 3, &TGeometry::Attrib2, &TGeometry::Attrib2Buffer,
-     &TGeometry::Attrib2Location},
+     nullptr, &TGeometry::Attrib2Location},
     {TGeometryArray::TriangleIndices, "triangleIndices", TArrayTarget::Index, 1, &TGeometry::TriangleIndices,
      &TGeometry::TriangleBuffer},
     {TGeometryArray::LineIndices, "lineIndices", TArrayTarget::Index, 1, &TGeometry::LineIndices,
      &TGeometry::LineBuffer},
 }};
+// The corners' index slots feed the streams in the order of the conventions, which the expansion follows.
+static_assert([] {
+    std::size_t next = 0;
+    for (const TGeometryStream& stream : GeometryStreams)
+        if (stream.Convention && stream.Convention != &StreamConventions[next++]) return false;
+    return next == StreamConventions.size();
+}());
 
 class TLibraryGeometries {
 public:

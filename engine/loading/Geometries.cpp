@@ -53,20 +53,21 @@ void ReadPrimitive(const TXmlNode& primitive, int corners, TIntArray& indices, i
     ParseIntArray(indices, text, static_cast<int>(total));
 }
 
-// The source suffixes in the order of the streams they fill.
-struct TSourceRule {
-    std::string_view Suffix;
-    bool (TGeometry::*Read)(const TXmlNode&);
-};
-constexpr TSourceRule SourceRules[] = {{"-Position", &TGeometry::ReadPositions},
-                                       {"-Normals", &TGeometry::ReadNormals},
-                                       {"-UV", &TGeometry::ReadTexCoords},
-                                       {"-color", &TGeometry::ReadColors}};
+// The reader of each stream a document gives.
+bool (TGeometry::*ReaderOf(TStreamKind kind))(const TXmlNode&) {
+    switch (kind) {
+    case TStreamKind::Positions: return &TGeometry::ReadPositions;
+    case TStreamKind::Normals: return &TGeometry::ReadNormals;
+    case TStreamKind::TexCoords: return &TGeometry::ReadTexCoords;
+    case TStreamKind::Colors: break;
+    }
+    return &TGeometry::ReadColors;
+}
 
 std::string ExpectedSuffixes() {
     std::string suffixes;
-    for (const TSourceRule& rule : SourceRules)
-        suffixes += (suffixes.empty() ? "\"" : ", \"") + std::string(rule.Suffix) + "\"";
+    for (const TStreamConvention& convention : StreamConventions)
+        suffixes += (suffixes.empty() ? "\"" : ", \"") + std::string(convention.Suffix) + "\"";
     return suffixes;
 }
 
@@ -160,10 +161,10 @@ bool TGeometry::LoadFromNode(const TXmlNode& node, TLoadNotes* notes) {
         const bool hasId = source.HasAttribute("id");
         const std::string id = hasId ? source.AttributeText("id") : std::string();
         bool found = false;
-        for (const TSourceRule& rule : SourceRules) {
-            if (!hasId || !IsNameWithSuffix(id, Name, rule.Suffix)) continue;
+        for (const TStreamConvention& convention : StreamConventions) {
+            if (!hasId || !IsNameWithSuffix(id, Name, convention.Suffix)) continue;
             found = true;
-            Attempt(notes, [&] { (this->*rule.Read)(source); });
+            Attempt(notes, [&] { (this->*ReaderOf(convention.Kind))(source); });
             // Read once: the memory of its text is not needed again.
             source.FirstChild("float_array").ReleaseText();
         }
