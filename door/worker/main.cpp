@@ -25,8 +25,8 @@
 #include <vector>
 
 #include "ConfinedFiles.h"
+#include "Faces.h"
 #include "FileRead.h"
-#include "LargePolygons.h"
 #include "ModelWire.h"
 #include "SceneConversion.h"
 
@@ -90,14 +90,17 @@ TModelScene Read(const std::string& fileName) {
     if (!scene || !scene->mRootNode) FailRead(importer, *files);
 
     // The importer's scene is its own to change, as its post-processing steps do in place.
-    const std::size_t fanned = FanLargePolygons(*const_cast<aiScene*>(scene));
+    const TFaceRepairs repairs = RepairFaces(*const_cast<aiScene*>(scene));
     scene = importer.ApplyPostProcessing(aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_GenNormals);
     if (!scene || !scene->mRootNode) FailRead(importer, *files);
     TModelScene converted = ConvertScene(*scene, *verdict.Format);
-    if (fanned > 0)
-        converted.Warnings.push_back(std::to_string(fanned) + " polygon(s) of more than " +
+    if (repairs.Fanned > 0)
+        converted.Warnings.push_back(std::to_string(repairs.Fanned) + " polygon(s) of more than " +
                                      std::to_string(MaxClippedCorners) +
                                      " corners cut into fans of triangles: a concave one may look wrong");
+    if (repairs.Dropped > 0)
+        converted.Warnings.push_back(std::to_string(repairs.Dropped) +
+                                     " face(s) without corners or with a corner past their mesh's vertices dropped");
     // Files refused without failing the read (an OBJ's material library, say) leave parts of the model out.
     for (const std::string& refusal : files->Refusals()) converted.Warnings.push_back(refusal);
     return converted;
@@ -130,8 +133,11 @@ bool WriteAll(const TWireMessage& message) {
 }  // namespace
 
 // In sanitizer builds: the worker's memory goes back to the system when it ends, and the library leaks on some
-// failed reads; a leak report would bury the reason the door reports.
-extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
+// failed reads, so a leak report would only bury the reason the door reports; and a signal in the library ends
+// the worker by that signal, as in any build, instead of as a report with a status of its own.
+extern "C" const char* __asan_default_options() {
+    return "detect_leaks=0:handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_sigill=0:handle_abort=0";
+}
 
 int main(int argc, char** argv) {
     int first = 1;
