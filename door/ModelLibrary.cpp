@@ -82,7 +82,7 @@ std::string FindWorker(const std::string& fileName) {
         if (::stat(candidate.c_str(), &status) == 0 && S_ISREG(status.st_mode) && access(candidate.c_str(), X_OK) == 0)
             return candidate.string();
     }
-    Fail(fileName, "cannot find the model reader (" + EscapeForMessage(WorkerProgram) + ") beside " +
+    Fail(fileName, std::string("cannot find the model reader (") + WorkerProgram + ") beside " +
                        EscapeForMessage(folder.string()));
 }
 
