@@ -79,7 +79,7 @@ void KeepOnlyReader(Assimp::Importer& importer, const std::string& reader) {
     throw TNotRead(reason.empty() ? "the model library gave no reason" : reason);
 }
 
-TModelScene Read(const std::string& fileName) {
+TModelScene Read(const std::string& fileName, Assimp::Importer& importer) {
     char resolved[PATH_MAX];
     if (!realpath(fileName.c_str(), resolved)) throw TNotRead(std::string("cannot open: ") + std::strerror(errno));
     const std::string model = resolved;
@@ -90,7 +90,6 @@ TModelScene Read(const std::string& fileName) {
     }
     if (!verdict.Format) throw TNotRead(verdict.Refusal);
 
-    Assimp::Importer importer;
     KeepOnlyReader(importer, LibraryReaderOf(*verdict.Format));
     auto* files = new TConfinedFiles(model);
     importer.SetIOHandler(files);  // the importer owns it from here
@@ -160,12 +159,15 @@ int main(int argc, char** argv) {
         return WorkerUsage;
     }
     try {
-        const TModelScene scene = Read(argv[first]);
+        // The library's scene lives until the process ends: its million faces, each a block of its own, are
+        // not given back one by one while the door waits.
+        Assimp::Importer importer;
+        const TModelScene scene = Read(argv[first], importer);
         if (!WriteAll(EncodeModelScene(scene))) {
             std::cerr << "cannot write the model: " << std::strerror(errno) << "\n";
             return WorkerFailed;
         }
-        return WorkerRead;
+        std::_Exit(WorkerRead);
     } catch (const std::bad_alloc&) {
         return WorkerOutOfMemory;
     } catch (const std::exception& error) {
