@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-enum class EModelFormat { Gltf, Glb, Obj, Stl, Ply, Max3ds, Fbx, Collada };
+enum class EModelFormat { Gltf, Glb, Obj, Stl, Ply, Max3ds, Fbx };
 
 // The bytes from the start of a file that JudgeModelFormat needs to see.
 inline constexpr std::size_t FormatSignatureBytes = 84;

@@ -1,8 +1,8 @@
-// Model bytes of each format the door reads through the model library, the format chosen by the input's first
-// byte, written to a folder of this process beside a small texture, a material library, a vertex buffer, a
-// FIFO and a link out of the folder that models may name; then read through the door, worker and all, with
-// small limits. Whatever the library does with them must end as a scene that passed the door's checks or as
-// an error that names the file and gives a reason; a sanitizer report on the worker's own code is a finding.
+// Model bytes of each format the door reads, the format chosen by the input's first byte, written to a folder of
+// this process beside a small texture, a material library, a vertex buffer, a FIFO and a link out of the folder
+// that models may name; then opened through the whole door (the model library's worker with small limits, the
+// COLLADA readers, the asset builder, the textures' decoding). Whatever happens must end as an asset or as an
+// error that names the file and gives a reason; a sanitizer report on the worker's own code is a finding.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,7 +12,7 @@
 #include <fstream>
 #include <string>
 
-#include "ModelLibrary.h"
+#include "ModelDoor.h"
 #include "ModelWire.h"
 
 namespace {
@@ -58,15 +58,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 1) return 0;
     const std::string model = (Folder() / (std::string("model") + Extensions[data[0] % FormatCount])).string();
     WriteBytes(model, std::string(reinterpret_cast<const char*>(data + 1), size - 1));
-    TWorkerLimits limits;
-    limits.Seconds = 2;
-    limits.MemoryBytes = 512ull << 20;
+    TDoorOptions options;
+    options.WorkerLimits = TWorkerLimits{2, 512ull << 20};
     try {
-        ReadWithModelLibrary(model, limits);
-    } catch (const TModelLibraryError& error) {
+        // The whole door: the reader of the file's kind, the asset built from it, its textures decoded.
+        TXmlDocument document;
+        OpenModel(document, model, options);
+    } catch (const std::exception& error) {
         const std::string message = error.what();
         // Every message names the file and gives a reason.
-        if (message.rfind(model + ": ", 0) != 0 || message.size() <= model.size() + 2) __builtin_trap();
+        if (message.rfind(model + ":", 0) != 0 || message.size() <= model.size() + 2) __builtin_trap();
         // The status the worker ends with when the sanitizers find a fault in its code or in a call it makes
         // (a crash in the model library ends it by its signal instead: the worker is there to contain those).
         if (message.rfind(model + ": the model reader ended with status " + std::to_string(WorkerSanitizerReport), 0) ==

@@ -10,8 +10,8 @@
 // input. Forty mutations of the library's own sample files for each candidate, read with 2 s and 1 GB, gave:
 //   glTF 2 (.gltf, .glb)  no hang, crash or blow-up; what current tools export and users download
 //   OBJ, STL              none either; the plain mesh formats of modellers, scanners and printers
-//   FBX, COLLADA (.dae)   none either; what commercial modellers and older exporters write (COLLADA until the
-//                         engine's own reader takes every document)
+//   FBX                   none either; what commercial modellers write
+// COLLADA documents never come here: the engine's own readers take every one of them.
 //   3DS                   one blow-up; older modellers' format, still common among downloads
 //   PLY                   10 of 40 loop for ever (as does a header cut short); kept for scanned models, the
 //                         time limit ends the loops
@@ -95,8 +95,6 @@ TModelScene Read(const std::string& fileName, Assimp::Importer& importer) {
     importer.SetIOHandler(files);  // the importer owns it from here
     // Points and lines stay apart from triangles, each kind a mesh of its own.
     importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, 0);
-    // Users know their COLLADA nodes by name; the reader's default is the id, or a made-up name without one.
-    importer.SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_USE_COLLADA_NAMES, true);
     const aiScene* scene = importer.ReadFile(model, 0);
     // A scene flagged incomplete (cameras or lights without meshes) still has its nodes.
     if (!scene || !scene->mRootNode) FailRead(importer, *files);
