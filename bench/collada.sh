@@ -6,7 +6,8 @@
 # same triangles in the engine's conventions read by the engine's loader. In one process (bench_collada,
 # medians of REPETITIONS, default 7, interleaved at random) and as the first load of a fresh process
 # (loadpeak, the ways taking turns), with the process's peak memory.
-#   bench/collada.sh [TRIANGLES]     BUILD_DIR selects the build folder (default build/)
+#   bench/collada.sh [TRIANGLES]     BUILD_DIR selects the build folder (default build/); with GOALS_FILE set,
+#                                    the reader's goals are written there as rows of a markdown table too
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 triangles=${1:-1000000}
@@ -71,3 +72,16 @@ row floor "Floor (parse and read every number)" "$exporter" "$floor_in" ""
 echo
 echo "First loads: reader $(ratio "$(first collada)" "$(first ours)") x the engine's loader;" \
   "peer $(ratio "$(first peer)" "$(first collada)") x the reader. Medians of $repetitions; $triangles triangles."
+if [ -n "${GOALS_FILE:-}" ]; then
+  verdict() { awk -v v="$1" -v g="$2" -v sense="$3" 'BEGIN { ok = sense == "<=" ? v <= g : v >= g; print ok ? "met" : "missed" }'; }
+  goal() { local r; r=$(ratio "$2" "$3"); echo "| $1 | $r | $(verdict "$r" "$4" "$5") |"; }
+  {
+    goal "COLLADA reader <= 1.3 x the engine's loader on the same mesh ($triangles triangles, in process)" \
+      "$reader_in" "$engine_in" 1.3 '<='
+    goal "(same, first load of a process)" "$(first collada)" "$(first ours)" 1.3 '<='
+    goal "Model library >= 4 x the COLLADA reader on the exporter-style document (in process)" \
+      "$peer_in" "$reader_in" 4 '>='
+    goal "(same, first load of a process)" "$(first peer)" "$(first collada)" 4 '>='
+    goal "COLLADA reader's peak memory <= 2.5 x the document" "$(peak collada)" "$(size_kb "$exporter")" 2.5 '<='
+  } >"$GOALS_FILE"
+fi
