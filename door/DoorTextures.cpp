@@ -6,6 +6,7 @@
 #include "FileRead.h"
 #include "ImageDecoders.h"
 #include "MessageText.h"
+#include "TexturePixels.h"
 #include "TextureRule.h"
 
 namespace {
@@ -15,24 +16,6 @@ namespace {
 constexpr long long ThumbnailImagePixels = 1024LL * 1024;
 constexpr long long ThumbnailPixelBudget = 4 * ThumbnailImagePixels;
 constexpr std::size_t ThumbnailImageFileBytes = std::size_t{32} << 20;
-
-// GL's first texel row is the image's bottom row; alpha is always opaque, as the texture store makes it.
-TTexturePixels BottomUp(const TDecodedImage& image) {
-    TTexturePixels pixels{image.Width, image.Height, {}};
-    const auto width = static_cast<std::size_t>(image.Width), height = static_cast<std::size_t>(image.Height);
-    pixels.Rgba.resize(width * height * 4);
-    unsigned char* out = pixels.Rgba.data();
-    for (std::size_t row = 0; row < height; ++row) {
-        const unsigned char* in = image.Rgb.data() + (height - 1 - row) * width * 3;
-        for (std::size_t column = 0; column < width; ++column, in += 3, out += 4) {
-            out[0] = in[0];
-            out[1] = in[1];
-            out[2] = in[2];
-            out[3] = 255;
-        }
-    }
-    return pixels;
-}
 
 bool StartsWith(std::span<const unsigned char> bytes, std::initializer_list<unsigned char> signature) {
     return bytes.size() >= signature.size() && std::equal(signature.begin(), signature.end(), bytes.begin());
@@ -71,7 +54,7 @@ bool TTextureGathering::Decode(const std::string& key, const std::string& label,
     const long long largest = std::min(Options.Thumbnail ? ThumbnailImagePixels : MaxImagePixels, PixelsLeft);
     try {
         TDoorTexture texture;
-        texture.Pixels = BottomUp(DecodeImage(bytes, label, largest, Options.Thumbnail));
+        texture.Pixels = TexturePixelsOf(DecodeImage(bytes, label, largest, Options.Thumbnail));
         texture.Key = key;
         texture.Source = source;
         texture.Name = name;

@@ -12,16 +12,9 @@
 #include "ColladaText.h"
 #include "Colladaasset.h"
 #include "ModelDoor.h"
+#include "PngImages.h"
 #include "TestImages.h"
 #include "WorkerFixture.h"
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
-#pragma GCC diagnostic pop
 
 namespace {
 
@@ -57,11 +50,7 @@ void ExpectBounds(const TColladaAsset& asset, const std::array<double, 3>& low, 
 std::string Png(int width, int height, std::array<unsigned char, 3> rgb) {
     std::vector<unsigned char> pixels;
     for (int i = 0; i < width * height; ++i) pixels.insert(pixels.end(), rgb.begin(), rgb.end());
-    std::string out;
-    stbi_write_png_to_func(
-        [](void* to, void* data, int size) { static_cast<std::string*>(to)->append(static_cast<char*>(data), size); },
-        &out, width, height, 3, pixels.data(), width * 3);
-    return out;
+    return PngBytes(width, height, 3, pixels);
 }
 
 // One triangle, (0,0,0) (1,0,0) (0,1,0), in a y-up glTF whose root scales centimetres to metres and whose

@@ -6,15 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "ImageDecoders.h"
+#include "PngImages.h"
 #include "TestImages.h"
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
-#pragma GCC diagnostic pop
 
 namespace {
 
@@ -22,19 +15,8 @@ std::span<const unsigned char> Bytes(const std::string& file) {
     return {reinterpret_cast<const unsigned char*>(file.data()), file.size()};
 }
 
-void Append(void* out, void* data, int size) { static_cast<std::string*>(out)->append(static_cast<char*>(data), size); }
-
-std::string Png(TRgbImage image) {
-    std::string out;
-    stbi_write_png_to_func(Append, &out, image.Width, image.Height, 3, image.Rgb.data(), image.Width * 3);
-    return out;
-}
-
-std::string Tga(TRgbImage image) {
-    std::string out;
-    stbi_write_tga_to_func(Append, &out, image.Width, image.Height, 3, image.Rgb.data());
-    return out;
-}
+std::string Png(const TRgbImage& image) { return PngBytes(image.Width, image.Height, 3, image.Rgb); }
+std::string Tga(const TRgbImage& image) { return TgaBytes(image.Width, image.Height, 3, image.Rgb); }
 
 // A GIF of one red pixel: a two-colour palette, red first.
 const std::string OneRedPixelGif(

@@ -11,13 +11,11 @@
 #include <random>
 #include <set>
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
-
 #include "FileRead.h"
 #include "ImageDecoders.h"
 #include "LoaderFixture.h"
 #include "MeshData.h"
+#include "PngImages.h"
 #include "SceneImport.h"
 #include "WorkerFixture.h"
 

@@ -240,15 +240,20 @@ TEST(SceneRenderFrame, TheCameraLooksDownOnTheSceneFromInFrontAndToOneSide) {
     }
 }
 
+// The framed picture of one box of one colour, of the given size ("N" or "WxH").
+TPicture FramedBox(const float centre[3], const float half[3], const float rgb[3], const std::string& size) {
+    TScene scene;
+    scene.Meshes = {Box("Box", centre, half, rgb)};
+    scene.Nodes = {MakeNode("box", "#Box")};
+    TTempFile document("box.dae", scene.Document());
+    TTempFile picture("box.png", "");
+    EXPECT_EQ(Render("--frame --size " + size + " -o box.png box.dae").Status, 0);
+    return ReadPicture("box.png");
+}
+
 TEST(SceneRenderFrame, ABlackModelShowsAgainstTheBackground) {
     const float black[3] = {0, 0, 0}, origin[3] = {0, 0, 0}, half[3] = {1, 2, 0.5f};
-    TScene scene;
-    scene.Meshes = {Box("Black", origin, half, black)};
-    scene.Nodes = {MakeNode("black", "#Black")};
-    TTempFile document("black.dae", scene.Document());
-    TTempFile picture("black.png", "");
-    ASSERT_EQ(Render("--frame --size 120 -o black.png black.dae").Status, 0);
-    const TPicture shot = ReadPicture("black.png");
+    const TPicture shot = FramedBox(origin, half, black, "120");
     const TColourSpread shown = ForegroundSpread(shot);
     EXPECT_GT(shown.Count, 120 * 120 / 10);
     EXPECT_FALSE(shown.TouchesEdge);
@@ -259,13 +264,7 @@ TEST(SceneRenderFrame, AWideSceneFitsAcrossATallPicture) {
     // The across fit, not just the up fit: a long row of boxes in a picture taller than wide.
     const float colour[3] = {1, 0, 0}, half[3] = {500, 40, 80};
     const float centre[3] = {-7000, 20, 3};
-    TScene scene;
-    scene.Meshes = {Box("Row", centre, half, colour)};
-    scene.Nodes = {MakeNode("row", "#Row")};
-    TTempFile document("row.dae", scene.Document());
-    TTempFile picture("row.png", "");
-    ASSERT_EQ(Render("--frame --size 60x300 -o row.png row.dae").Status, 0);
-    const TPicture shot = ReadPicture("row.png");
+    const TPicture shot = FramedBox(centre, half, colour, "60x300");
     const TColourSpread shown = ForegroundSpread(shot);
     EXPECT_FALSE(shown.TouchesEdge);
     EXPECT_GT(shown.Count, 0);

@@ -20,12 +20,14 @@ TDecodedImage DecodeByExtension(const std::string& fileName, long long maxPixels
     return {};
 }
 
-// GL's first texel row is the image's bottom row; alpha is always opaque.
-std::vector<unsigned char> BottomUpRgba(const TDecodedImage& image) {
+}  // namespace
+
+TTexturePixels TexturePixelsOf(const TDecodedImage& image) {
     const std::size_t width = static_cast<std::size_t>(image.Width);
     const std::size_t height = static_cast<std::size_t>(image.Height);
-    std::vector<unsigned char> rgba(width * height * 4);
-    unsigned char* out = rgba.data();
+    TTexturePixels pixels{image.Width, image.Height, std::vector<unsigned char>(width * height * 4)};
+    unsigned char* out = pixels.Rgba.data();
+    // GL's first texel row is the image's bottom row; alpha is always opaque.
     for (std::size_t row = 0; row < height; ++row) {
         const unsigned char* in = image.Rgb.data() + (height - 1 - row) * width * 3;
         for (std::size_t column = 0; column < width; ++column, in += 3, out += 4) {
@@ -35,15 +37,12 @@ std::vector<unsigned char> BottomUpRgba(const TDecodedImage& image) {
             out[3] = 255;
         }
     }
-    return rgba;
+    return pixels;
 }
-
-}  // namespace
 
 TTexturePixels DecodeTexturePixels(const std::string& fileName, long long maxPixels) {
     try {
-        const TDecodedImage image = DecodeByExtension(fileName, maxPixels);
-        return {image.Width, image.Height, BottomUpRgba(image)};
+        return TexturePixelsOf(DecodeByExtension(fileName, maxPixels));
     } catch (const TOutOfMemory&) {
         throw;
     } catch (const std::bad_alloc&) {

@@ -16,6 +16,11 @@ struct TTexturePixels {
     std::vector<unsigned char> Rgba;
 };
 
+struct TDecodedImage;
+
+// A decoded image as GL takes it: its bottom row first, every pixel opaque.
+TTexturePixels TexturePixelsOf(const TDecodedImage& image);
+
 // Decodes the file by its extension (TextureDecoderFor); an unknown extension gives 0 x 0 pixels without
 // reading the file. Decoder errors propagate; running out of memory raises TOutOfMemory naming the file. An
 // image of more than maxPixels pixels is refused before its pixels are decoded.
