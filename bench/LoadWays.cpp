@@ -9,6 +9,7 @@
 #include <pugixml.hpp>
 #include <stdexcept>
 
+#include "ColladaReader.h"
 #include "Colladaasset.h"
 #include "DigitWord.h"
 #include "LargeAllocation.h"
@@ -122,6 +123,15 @@ std::size_t LoadFloor(const std::string& path) {
         if (node) node = node.next_sibling();
     }
     return numbers;
+}
+
+std::size_t LoadCollada(const std::string& path) {
+    TXmlDocument document;
+    const TModelScene scene = ReadColladaScene(document, path);
+    std::size_t indices = 0;
+    for (const TModelInstance& instance : scene.Instances)
+        indices += scene.Meshes[static_cast<std::size_t>(instance.Mesh)].Indices.size();
+    return indices;
 }
 
 std::size_t LoadPeer(const std::string& path) {

@@ -16,5 +16,8 @@ std::size_t LoadOursOneThread(const std::string& path);
 // honours signs, fractions and exponents. No storage, no checks, no rounding care; the number of numbers.
 std::size_t LoadFloor(const std::string& path);
 
+// The reader of every exporter's documents (ColladaReader.h); the number of triangle indices it placed.
+std::size_t LoadCollada(const std::string& path);
+
 // The peer importer, with no post-processing steps; the number of faces it read, or 0 when it failed.
 std::size_t LoadPeer(const std::string& path);

@@ -7,7 +7,7 @@ set -euo pipefail
 seconds=${1:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
-targets=(fuzz_document fuzz_numbers fuzz_bmp fuzz_jpeg fuzz_shader_source fuzz_texture)
+targets=(fuzz_document fuzz_numbers fuzz_bmp fuzz_jpeg fuzz_shader_source fuzz_texture fuzz_collada fuzz_model)
 
 cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 ninja -C "$build" "${targets[@]}"
@@ -17,7 +17,7 @@ for target in "${targets[@]}"; do
   scratch="$build/corpus/$target"
   mkdir -p "$scratch" "$build/artifacts"
   dictionary=()
-  [ "$target" = fuzz_document ] || [ "$target" = fuzz_texture ] && dictionary=(-dict="$root/fuzz/collada.dict")
+  [ "$target" = fuzz_document ] || [ "$target" = fuzz_texture ] || [ "$target" = fuzz_collada ] && dictionary=(-dict="$root/fuzz/collada.dict")
   echo "== $target for ${seconds}s"
   # The memory budget per input is the bad-input tests' to check; here a limit only catches runaway
   # allocations, above what AddressSanitizer's quarantine of freed blocks (256 MiB) keeps resident.

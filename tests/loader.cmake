@@ -14,3 +14,5 @@ add_engine_test(test_load_notes test_load_notes.cpp)
 add_engine_test(test_large_loads test_large_loads.cpp)
 target_link_libraries(test_large_loads PRIVATE collada_writer)
 add_engine_test(test_record_pool test_record_pool.cpp)
+# Model scenes of other readers turned into assets.
+add_engine_test(test_asset_builder test_asset_builder.cpp)

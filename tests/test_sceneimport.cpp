@@ -18,7 +18,6 @@
 #include "ImageDecoders.h"
 #include "ImageFiles.h"
 #include "LoaderFixture.h"
-#include "Placement.h"
 #include "SceneImport.h"
 #include "Weld.h"
 
@@ -174,49 +173,6 @@ protected:
     std::string Output;
     TImportResult Result;
 };
-
-// Placement
-
-TEST(Placement, RandomPlacementsSurviveTheRoundTripThroughAMatrix) {
-    std::mt19937 random(7);
-    std::uniform_real_distribution<float> angle(-180, 180), offset(-50, 50), scale(0.05f, 20);
-    for (int i = 0; i < 500; ++i) {
-        TPlacement p;
-        p.Translate = {offset(random), offset(random), offset(random)};
-        p.RotateZ = angle(random);
-        p.RotateY = angle(random) / 2;  // the decomposition gives y in [-90, 90]; z and x make up the rest
-        p.RotateX = angle(random);
-        p.Scale = {scale(random), scale(random), scale(random)};
-        const TMatrix m = MatrixOf(p);
-        const auto back = PlacementOf(m);
-        ASSERT_TRUE(back) << "case " << i;
-        const TMatrix again = MatrixOf(*back);
-        for (int k = 0; k < 16; ++k) ASSERT_NEAR(m.M[k], again.M[k], 2e-4 * (1 + std::fabs(m.M[k]))) << "case " << i;
-    }
-}
-
-TEST(Placement, StraightUpOrDownTheYTurnStillGivesTheSameMatrix) {
-    for (float y : {90.0f, -90.0f})
-        for (float z : {0.0f, 35.0f, -120.0f}) {
-            const TMatrix m = MatrixOf({{1, 2, 3}, z, y, 25.0f, {1, 2, 3}});
-            const auto back = PlacementOf(m);
-            ASSERT_TRUE(back);
-            const TMatrix again = MatrixOf(*back);
-            for (int k = 0; k < 16; ++k) EXPECT_NEAR(m.M[k], again.M[k], 1e-4) << "y " << y << " z " << z;
-        }
-}
-
-TEST(Placement, AShearAMirrorOrAZeroScaleIsNoPlacement) {
-    TMatrix shear;
-    shear(0, 1) = 0.5;
-    EXPECT_FALSE(PlacementOf(shear));
-    // A scale along axes a rotation has turned is a shear too.
-    EXPECT_FALSE(PlacementOf(TMatrix::Scaling(3, 1, 1) * TMatrix::Rotation(2, 30)));
-    EXPECT_FALSE(PlacementOf(TMatrix::Rotation(2, 30) * TMatrix::Scaling(2, -1, 1)));
-    EXPECT_FALSE(PlacementOf(TMatrix::Scaling(0, 1, 1)));
-    // Two mirrors make a half turn, which is a placement.
-    EXPECT_TRUE(PlacementOf(TMatrix::Scaling(-2, -1, 1)));
-}
 
 TEST(Weld, CornersEqualInEveryStreamMergeAndOthersStayApart) {
     // Two triangles sharing an edge, every corner its own vertex; the shared edge's far corner differs only
@@ -383,7 +339,7 @@ TEST_F(TextureImportTest, APngBecomesABmpWithEveryPixelAndItsAlpha) {
     EXPECT_EQ(file, "look.bmp");  // a bare name, beside the document
     const fs::path written = fs::path(Output).parent_path() / file;
 
-    const TRgbaImage back = DecodeImage(ReadWholeFile(written.string()), file);
+    const TRgbaImage back = DecodeRgbaImage(ReadWholeFile(written.string()), file);
     EXPECT_EQ(back.Width, w);
     EXPECT_EQ(back.Height, h);
     EXPECT_EQ(back.Rgba, rgba);

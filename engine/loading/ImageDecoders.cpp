@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -13,21 +14,7 @@
 #include "FileRead.h"
 #include "MessageText.h"
 
-// The bitmap decoder is compiled here, restricted to what this file accepts: bitmaps only, from memory only,
-// no side longer than ours. Its own code is not held to our warning flags.
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#define STBI_ONLY_BMP
-#define STBI_NO_STDIO
-#define STBI_MAX_DIMENSIONS 16384
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#include <stb_image.h>
-#pragma GCC diagnostic pop
-
-static_assert(STBI_MAX_DIMENSIONS == MaxImageSide);
+#include "StbImage.h"
 
 namespace {
 
@@ -39,7 +26,8 @@ std::string SizeText(long long width, long long height) {
     return std::to_string(width) + " x " + std::to_string(height) + " pixels";
 }
 
-// Both decoders check the declared size with this before any pixel is allocated.
+}  // namespace
+
 void CheckImageSize(long long width, long long height, const std::string& fileName, long long maxPixels) {
     if (width <= 0 || height <= 0) Fail(fileName, "empty image (" + SizeText(width, height) + ")");
     if (width > MaxImageSide || height > MaxImageSide)
@@ -52,6 +40,8 @@ void CheckImageSize(long long width, long long height, const std::string& fileNa
         Fail(fileName, "image of " + SizeText(width, height) + " exceeds the " +
                            std::to_string(std::max(maxPixels, 0LL)) + " pixels left of the texture budget");
 }
+
+namespace {
 
 // ---------------------------------------------------------------------------------------------------------
 // Windows bitmaps. The library decoder reads past the end of its buffer as zeros, takes abs() of the height
@@ -454,7 +444,18 @@ TDecodedImage DecodeBmp(std::span<const unsigned char> bytes, const std::string&
     return image;
 }
 
-TDecodedImage DecodeJpeg(std::span<const unsigned char> bytes, const std::string& fileName, long long maxPixels) {
+namespace {
+
+// The largest power-of-two reduction of libjpeg (1, 2, 4 or 8) that brings the image within maxPixels, or 1
+// when even an eighth is too large and the image is to be refused.
+unsigned JpegReduction(long long width, long long height, long long maxPixels) {
+    for (unsigned denominator = 1; denominator <= 8; denominator *= 2)
+        if (CeilDiv(width, denominator) * CeilDiv(height, denominator) <= maxPixels) return denominator;
+    return 1;
+}
+
+TDecodedImage DecodeJpegReduced(std::span<const unsigned char> bytes, const std::string& fileName, long long maxPixels,
+                                bool reduceToFit) {
     TJpegSession session;
     jpeg_decompress_struct& info = session.Info;
     const auto fail = [&] { Fail(fileName, session.Message()); };
@@ -468,14 +469,17 @@ TDecodedImage DecodeJpeg(std::span<const unsigned char> bytes, const std::string
             jpeg_read_header(&info, TRUE);
         }))
         fail();
-    CheckImageSize(info.image_width, info.image_height, fileName, maxPixels);
+    const unsigned reduction = reduceToFit ? JpegReduction(info.image_width, info.image_height, maxPixels) : 1;
+    CheckImageSize(info.image_width, info.image_height, fileName, reduction > 1 ? MaxImagePixels : maxPixels);
     CheckJpegColourSpace(info.jpeg_color_space, fileName);
     CheckJpegCost(ScanJpeg(bytes), fileName);
     info.out_color_space = JCS_RGB;
-    info.scale_num = info.scale_denom = 1;
+    info.scale_num = 1;
+    info.scale_denom = reduction;
 
     if (!session.Run([&] { jpeg_start_decompress(&info); })) fail();
-    if (info.output_components != 3 || info.output_width != info.image_width || info.output_height != info.image_height)
+    if (info.output_components != 3 || info.output_width != CeilDiv(info.image_width, reduction) ||
+        info.output_height != CeilDiv(info.image_height, reduction))
         Fail(fileName, "JPEG decoder gave an unexpected output layout");
 
     TDecodedImage image{int(info.output_width), int(info.output_height), {}};
@@ -492,6 +496,72 @@ TDecodedImage DecodeJpeg(std::span<const unsigned char> bytes, const std::string
         }))
         fail();
     return image;
+}
+
+// The size a PNG header (IHDR, big-endian) or a GIF's logical screen (little-endian) declares.
+struct TDeclaredSize {
+    long long Width = 0;
+    long long Height = 0;
+};
+
+TDeclaredSize PngSize(std::span<const unsigned char> bytes, const std::string& fileName) {
+    if (bytes.size() < 24) Fail(fileName, "truncated PNG header");
+    const auto read = [&](std::size_t at) {
+        return static_cast<long long>(std::uint32_t(bytes[at]) << 24 | std::uint32_t(bytes[at + 1]) << 16 |
+                                      std::uint32_t(bytes[at + 2]) << 8 | bytes[at + 3]);
+    };
+    return {read(16), read(20)};
+}
+
+TDeclaredSize GifSize(std::span<const unsigned char> bytes, const std::string& fileName) {
+    if (bytes.size() < 10) Fail(fileName, "truncated GIF header");
+    return {Read16(bytes, 6), Read16(bytes, 8)};
+}
+
+// PNG, GIF and TGA through the library decoder, once the declared size has passed the limits.
+TDecodedImage DecodeWithLibrary(std::span<const unsigned char> bytes, const std::string& fileName, long long maxPixels,
+                                const char* format, TDeclaredSize declared) {
+    CheckImageSize(declared.Width, declared.Height, fileName, maxPixels);
+    int width = 0, height = 0, channels = 0;
+    std::unique_ptr<unsigned char, TStbFree> pixels(
+        stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels, 3));
+    if (!pixels) Fail(fileName, std::string(format) + " image not decoded: " + stbi_failure_reason());
+    // A GIF's first frame may be declared larger than its screen; the pixels are what was checked or nothing.
+    if (width != declared.Width || height != declared.Height)
+        Fail(fileName, std::string(format) + " image decoded as " + SizeText(width, height) + " instead of " +
+                           SizeText(declared.Width, declared.Height));
+    TDecodedImage image{width, height, {}};
+    image.Rgb.assign(pixels.get(), pixels.get() + std::size_t(width) * std::size_t(height) * 3);
+    return image;
+}
+
+bool StartsWith(std::span<const unsigned char> bytes, std::string_view signature) {
+    return bytes.size() >= signature.size() && std::equal(signature.begin(), signature.end(), bytes.begin(),
+                                                          [](char a, unsigned char b) { return a == char(b); });
+}
+
+}  // namespace
+
+TDecodedImage DecodeJpeg(std::span<const unsigned char> bytes, const std::string& fileName, long long maxPixels) {
+    return DecodeJpegReduced(bytes, fileName, maxPixels, false);
+}
+
+TDecodedImage DecodeImage(std::span<const unsigned char> bytes, const std::string& fileName, long long maxPixels,
+                          bool reduceToFit) {
+    if (StartsWith(bytes, "BM")) return DecodeBmp(bytes, fileName, maxPixels);
+    if (StartsWith(bytes, "\xFF\xD8\xFF")) return DecodeJpegReduced(bytes, fileName, maxPixels, reduceToFit);
+    // The library takes its length as an int.
+    if (bytes.size() > static_cast<std::size_t>(MaxImageFileBytes))
+        Fail(fileName, "file of " + std::to_string(bytes.size()) + " bytes is larger than any image accepted");
+    if (StartsWith(bytes, "\x89PNG\r\n\x1A\n"))
+        return DecodeWithLibrary(bytes, fileName, maxPixels, "PNG", PngSize(bytes, fileName));
+    if (StartsWith(bytes, "GIF87a") || StartsWith(bytes, "GIF89a"))
+        return DecodeWithLibrary(bytes, fileName, maxPixels, "GIF", GifSize(bytes, fileName));
+    // A TGA file has no signature: only its header's fields, which the library checks, tell one.
+    int width = 0, height = 0, channels = 0;
+    if (stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels))
+        return DecodeWithLibrary(bytes, fileName, maxPixels, "TGA", {width, height});
+    Fail(fileName, "not an image the decoders read (BMP, JPEG, PNG, GIF or TGA)");
 }
 
 TDecodedImage DecodeBmpFile(const std::string& fileName, long long maxPixels) {

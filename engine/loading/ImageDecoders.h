@@ -33,6 +33,10 @@ inline constexpr long long MaxImageFileBytes = MaxImagePixels * 4 + (16LL << 20)
 // The most scans a JPEG image may have; they are counted before any is decoded.
 inline constexpr int MaxJpegScans = 100;
 
+// Raises TImageError naming the file for an image of this size that is empty, beyond the limits above, or
+// beyond maxPixels. Every decoder checks the size an image declares with it before any pixel is allocated.
+void CheckImageSize(long long width, long long height, const std::string& fileName, long long maxPixels);
+
 // Decode a whole file held in memory. `fileName` only labels the error messages. Palettised, 16-bit and
 // 32-bit bitmaps and grey JPEGs are converted to RGB; truncated pixel data is an error, never padding.
 // `maxPixels` lowers the pixel limit for a caller that keeps a budget of its own; an image above it is
@@ -41,6 +45,14 @@ TDecodedImage DecodeBmp(std::span<const unsigned char> bytes, const std::string&
                         long long maxPixels = MaxImagePixels);
 TDecodedImage DecodeJpeg(std::span<const unsigned char> bytes, const std::string& fileName,
                          long long maxPixels = MaxImagePixels);
+
+// Decode an image file's bytes by what they hold, whatever the file is called: a bitmap, a JPEG, a PNG, a GIF
+// (its first frame) or a TGA image; anything else is a TImageError naming the file. The size a header declares
+// is checked against the limits before any pixel is decoded. With reduceToFit, a JPEG image larger than
+// maxPixels is decoded at a half, a quarter or an eighth of its size, the largest that fits (pictures far
+// smaller than their textures need no more); other images above it are refused.
+TDecodedImage DecodeImage(std::span<const unsigned char> bytes, const std::string& fileName,
+                          long long maxPixels = MaxImagePixels, bool reduceToFit = false);
 
 // Decode a regular file (a directory or a device is a TFileError naming it). Its header is read and checked
 // first: a file too large for the image its header declares, or for any image accepted, is refused unread.

@@ -41,6 +41,9 @@ struct TModelMaterial {
 // A mesh where one node of the model's tree puts it: the product of the transforms from the root down.
 struct TModelInstance {
     int Mesh = 0;  // index into TModelScene::Meshes
+    // The material this instance binds to the mesh, where it differs from the mesh's own (a geometry that two
+    // nodes bind to different materials); -1: the mesh's.
+    int Material = -1;
     // Row-major, acting on column vectors (p' = World * p); the last row is 0 0 0 1.
     std::array<double, 16> World{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     std::string Name;  // the node's

@@ -130,6 +130,11 @@ TXmlNode TXmlNode::NextSibling() const {
     return TXmlNode(Document, Wrap(Node).next_sibling().internal_object());
 }
 
+TXmlNode TXmlNode::FirstChildNode() const {
+    if (!Node) return {};
+    return TXmlNode(Document, Wrap(Node).first_child().internal_object());
+}
+
 bool TXmlNode::HasAttribute(std::string_view name) const {
     if (!IsElement()) return false;
     for (pugi::xml_attribute attribute = Wrap(Node).first_attribute(); attribute;

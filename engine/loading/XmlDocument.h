@@ -54,6 +54,11 @@ public:
     TXmlNode FirstChild(std::string_view name) const;
     // The next node in the parent's child list, whatever its kind, or none after the last.
     TXmlNode NextSibling() const;
+    // The first child node, whatever its kind, or none: with NextSibling, every child in document order. The
+    // text an element holds before its first child is its own (Text), not a child node.
+    TXmlNode FirstChildNode() const;
+    // The same node of the same document.
+    friend bool operator==(const TXmlNode&, const TXmlNode&) = default;
 
     bool HasAttribute(std::string_view name) const;
     // The attribute's value; raises TXmlError when the element has no such attribute (a missing attribute is

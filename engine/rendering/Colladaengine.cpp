@@ -82,6 +82,10 @@ int TColladaEngine::LoadAsset(const std::string& fileName) {
     std::optional<TStartupPrefetch::TLoadedDocument> early = Prefetch ? Prefetch->TakeDocument(fileName) : std::nullopt;
     std::unique_ptr<TColladaAsset> asset = early ? std::move(early->Asset) : std::make_unique<TColladaAsset>(Document);
     if (!(early ? early->Loaded : asset->LoadFromFile(fileName))) return -1;
+    return AddAsset(std::move(asset));
+}
+
+int TColladaEngine::AddAsset(std::unique_ptr<TColladaAsset> asset) {
     UploadGeometries(asset.get());
     Assets.Add(std::move(asset));
     return Assets.Count() - 1;

@@ -62,8 +62,13 @@ public:
     // Where textures decoded ahead of their load are taken from; none, or the engine's (not owned).
     TStartupPrefetch* Prefetch = nullptr;
 
-    // The index of the texture for (fileName, unit), loading the file the first time; never -1.
+    // The index of the texture for (fileName, unit), loading the file the first time; never -1. Pixels
+    // provided for the file name are uploaded instead of the file's; pixels beyond what is left of the budget
+    // are refused with an error naming the file, as a decoded file's are.
     int LoadTexture(const std::string& fileName, int unit);
+    // Pixels decoded already for a file name (the door decodes every format in memory), which LoadTexture takes
+    // the first time it is asked for that name, on any unit.
+    void Provide(const std::string& fileName, TTexturePixels pixels);
 
     static constexpr long long PixelBudget = TexturePixelBudget;
     long long PixelsLeft() const { return PixelBudgetLeft; }
@@ -79,6 +84,7 @@ private:
         std::size_t operator()(const TKey& key) const noexcept;
     };
     std::unordered_map<TKey, int, TKeyHash> Index;
+    std::unordered_map<std::string, TTexturePixels> Provided;
     int IndexedCount = 0;  // entries of Textures already in Index
     long long PixelBudgetLeft = PixelBudget;
 };
@@ -153,6 +159,9 @@ public:
 
     // The new asset's index, or -1 when LoadFromFile returned false. Loader errors propagate.
     int LoadAsset(const std::string& fileName);
+    // Appends an asset that was loaded and linked already (by the engine's loader, or built from another
+    // reader's model) after uploading its geometries, as LoadAsset does; its index.
+    int AddAsset(std::unique_ptr<TColladaAsset> asset);
     // Hands over work begun before the engine existed; it must read into this engine's Document.
     void UsePrefetch(TReadAhead prefetch);
     void Resize(int width, int height);

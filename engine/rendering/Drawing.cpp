@@ -74,11 +74,14 @@ void PointAt(const TGeometry& g, const TGeometryStream& stream) {
 
 GLenum PrimitiveMode(TGeometryArray which) { return which == TGeometryArray::LineIndices ? GL_LINES : GL_TRIANGLES; }
 
+// The loader gives every corner a vertex of its own, so its index lists run 0 .. n - 1 over n vertices; an asset
+// built from another reader's model shares vertices between corners, and its range ends at its last vertex.
 void DrawRange(const TGeometry& g, const TGeometryStream& stream) {
     const auto count = static_cast<GLsizei>(stream.Count(g));
     if (count == 0) return;
-    Gl::glDrawRangeElements(PrimitiveMode(stream.Which), 0, static_cast<GLuint>(count - 1), count, ElementType(stream),
-                            nullptr);
+    const std::size_t vertices = g.Positions.Count() / 3;
+    const auto last = static_cast<GLuint>(vertices > 0 ? vertices - 1 : static_cast<std::size_t>(count) - 1);
+    Gl::glDrawRangeElements(PrimitiveMode(stream.Which), 0, last, count, ElementType(stream), nullptr);
 }
 
 // Switches the client arrays of the geometry's non-empty streams on or off, always in the same order, and

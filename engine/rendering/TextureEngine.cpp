@@ -49,6 +49,10 @@ void TTexture::Unbind() {
 
 TTextureEngine::~TTextureEngine() = default;  // the list deletes its textures in order
 
+void TTextureEngine::Provide(const std::string& fileName, TTexturePixels pixels) {
+    Provided.insert_or_assign(fileName, std::move(pixels));
+}
+
 std::size_t TTextureEngine::TKeyHash::operator()(const TKey& key) const noexcept {
     return std::hash<std::string_view>()(key.FileName) ^ (static_cast<std::size_t>(key.Unit) * 0x9E3779B97F4A7C15u);
 }
@@ -63,6 +67,14 @@ int TTextureEngine::LoadTexture(const std::string& fileName, int unit) {
     }
     if (const auto found = Index.find(TKey{fileName, unit}); found != Index.end()) return found->second;
     auto texture = std::make_unique<TTexture>();
+    if (const auto provided = Provided.find(fileName); provided != Provided.end()) {
+        const TTexturePixels pixels = std::move(provided->second);
+        Provided.erase(provided);
+        CheckImageSize(pixels.Width, pixels.Height, fileName, PixelBudgetLeft);
+        texture->Upload(fileName, unit, pixels, &PixelBudgetLeft);
+        Textures.Add(std::move(texture));
+        return Textures.Count() - 1;
+    }
     // Pixels decoded ahead are taken only when decoded under this very budget, so they are what decoding
     // here would give; their decoder's error is raised here, as it would be.
     std::optional<TTexturePixels> early = Prefetch ? Prefetch->TakeTexture(fileName, PixelBudgetLeft) : std::nullopt;

@@ -24,7 +24,7 @@ constexpr std::uint32_t FileHeaderSize = 14, InfoHeaderSize = 108;  // the V4 he
 
 }  // namespace
 
-TRgbaImage DecodeImage(std::span<const unsigned char> bytes, const std::string& label) {
+TRgbaImage DecodeRgbaImage(std::span<const unsigned char> bytes, const std::string& label) {
     if (bytes.size() > static_cast<std::size_t>(INT_MAX)) throw std::runtime_error(label + ": too large an image");
     int width = 0, height = 0, channels = 0;
     std::unique_ptr<stbi_uc, decltype(&stbi_image_free)> pixels(

@@ -15,7 +15,7 @@ struct TRgbaImage {
 };
 
 // Raises std::runtime_error with the decoder's reason, naming `label`, when the bytes are no image.
-TRgbaImage DecodeImage(std::span<const unsigned char> bytes, const std::string& label);
+TRgbaImage DecodeRgbaImage(std::span<const unsigned char> bytes, const std::string& label);
 
 // The bytes of a 32-bit BMP of the image, rows bottom-up with their alpha described by bit-field masks.
 std::vector<unsigned char> EncodeBmp32(const TRgbaImage& image);

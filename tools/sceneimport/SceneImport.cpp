@@ -36,6 +36,14 @@ struct TLook {
     std::optional<TColor> VertexColour;  // the material's colour, or the tint of its texture
 };
 
+TVec3 Vec3(const TPoint3& p) { return {static_cast<float>(p[0]), static_cast<float>(p[1]), static_cast<float>(p[2])}; }
+
+TPlacement WriterPlacement(const std::optional<TNodePlacement>& placement) {
+    const TNodePlacement p = placement.value_or(TNodePlacement{});
+    return {Vec3(p.Translate), static_cast<float>(p.Rotate[2]), static_cast<float>(p.Rotate[1]),
+            static_cast<float>(p.Rotate[0]), Vec3(p.Scale)};
+}
+
 TMatrix MatrixOf(const aiMatrix4x4& m) {
     TMatrix out;
     const ai_real* values = m[0];
@@ -177,13 +185,13 @@ TMesh MeshOf(const aiMesh& source, const TLook& look, const TMatrix* bake) {
     mesh.Positions.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
         const aiVector3D& p = source.mVertices[i];
-        mesh.Positions[i] = bake ? bake->TransformPoint({p.x, p.y, p.z}) : TVec3{p.x, p.y, p.z};
+        mesh.Positions[i] = bake ? Vec3(bake->TransformPoint({p.x, p.y, p.z})) : TVec3{p.x, p.y, p.z};
     }
     if (source.HasNormals()) {
         mesh.Normals.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
             const aiVector3D& v = source.mNormals[i];
-            mesh.Normals[i] = bake ? bake->TransformNormal({v.x, v.y, v.z}) : TVec3{v.x, v.y, v.z};
+            mesh.Normals[i] = bake ? Vec3(bake->TransformNormal({v.x, v.y, v.z})) : TVec3{v.x, v.y, v.z};
         }
     }
     if (look.Textured && source.HasTextureCoords(0)) {
@@ -223,8 +231,7 @@ double LargestExtent(const aiScene& scene, const std::vector<TInstance>& instanc
         if (!IsDrawn(mesh)) continue;
         const TMatrix world = toTarget * instance.World;
         for (unsigned i = 0; i < mesh.mNumVertices; ++i) {
-            const TVec3 p = world.TransformPoint({mesh.mVertices[i].x, mesh.mVertices[i].y, mesh.mVertices[i].z});
-            const double xyz[3] = {p.X, p.Y, p.Z};
+            const TPoint3 xyz = world.TransformPoint({mesh.mVertices[i].x, mesh.mVertices[i].y, mesh.mVertices[i].z});
             for (int a = 0; a < 3; ++a) {
                 low[a] = std::min(low[a], xyz[a]);
                 high[a] = std::max(high[a], xyz[a]);
@@ -344,7 +351,7 @@ TImportResult ImportScene(const std::string& input, const std::string& output, c
         result.SourceTriangles += TriangleCount(source);
         const TLook& look = looks.For(source.mMaterialIndex);
         const TMatrix world = toTarget * instance.World;
-        const std::optional<TPlacement> placement = PlacementOf(world);
+        const std::optional<TNodePlacement> placement = PlacementOf(world);
         std::string geometry;
         if (placement) {
             auto shared = sharedGeometry.find(instance.Mesh);
@@ -365,7 +372,7 @@ TImportResult ImportScene(const std::string& input, const std::string& output, c
             writer.AddGeometry(geometry, mesh, look.Material);
             ++baked;
         }
-        writer.AddNode(nodeNames.Take(instance.NodeName, "node"), geometry, placement.value_or(TPlacement{}));
+        writer.AddNode(nodeNames.Take(instance.NodeName, "node"), geometry, WriterPlacement(placement));
         ++result.Nodes;
     }
     if (points > 0) result.Warnings.push_back(std::to_string(points) + " point mesh(es) dropped: points are not drawn");

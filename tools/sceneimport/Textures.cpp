@@ -91,7 +91,7 @@ std::optional<std::string> TTextureFiles::Export(const std::string& texturePath,
             TRgbaImage image;
             if (embedded->mHeight == 0) {
                 const auto* bytes = reinterpret_cast<const unsigned char*>(embedded->pcData);
-                image = DecodeImage({bytes, embedded->mWidth}, "embedded texture " + texturePath);
+                image = DecodeRgbaImage({bytes, embedded->mWidth}, "embedded texture " + texturePath);
             } else {
                 image.Width = static_cast<int>(embedded->mWidth);
                 image.Height = static_cast<int>(embedded->mHeight);
@@ -117,7 +117,7 @@ std::optional<std::string> TTextureFiles::Export(const std::string& texturePath,
                 if (KeptAsIs(extension))
                     result = Write(found->stem().string(), extension == ".jpeg" ? ".jpg" : extension, bytes, *found);
                 else
-                    result = Write(found->stem().string(), ".bmp", EncodeBmp32(DecodeImage(bytes, found->string())));
+                    result = Write(found->stem().string(), ".bmp", EncodeBmp32(DecodeRgbaImage(bytes, found->string())));
             }
         }
     } catch (const std::exception& error) {

@@ -6,7 +6,7 @@
 #include <array>
 #include <optional>
 
-#include "ColladaWriter.h"
+using TPoint3 = std::array<double, 3>;
 
 // Row-major 4x4 matrix acting on column vectors; the last row is 0 0 0 1 for every matrix used here.
 struct TMatrix {
@@ -17,20 +17,29 @@ struct TMatrix {
 
     static TMatrix Scaling(double x, double y, double z);
     static TMatrix Translation(double x, double y, double z);
-    // Degrees about the given axis (0 x, 1 y, 2 z), counter-clockwise looking down the axis.
+    // Degrees about the given axis (0 x, 1 y, 2 z), counter-clockwise looking down the axis, as glRotate.
     static TMatrix Rotation(int axis, double degrees);
 
-    TVec3 TransformPoint(const TVec3& p) const;
-    // Normals go through the inverse transpose; the result is unit length (or zero for a degenerate matrix).
-    TVec3 TransformNormal(const TVec3& n) const;
+    TPoint3 TransformPoint(const TPoint3& p) const;
+    // Normals go through the inverse transpose, turned to keep pointing out of a mirrored surface; the result
+    // is unit length, or zero for a degenerate matrix.
+    TPoint3 TransformNormal(const TPoint3& n) const;
     double Determinant3() const;
+    bool Finite() const;
 };
 
 TMatrix operator*(const TMatrix& a, const TMatrix& b);
 
+// Where a node puts its geometry: angles in degrees about x, y and z, applied z first as the engine draws.
+struct TNodePlacement {
+    TPoint3 Translate{0, 0, 0};
+    TPoint3 Rotate{0, 0, 0};
+    TPoint3 Scale{1, 1, 1};
+};
+
 // The matrix the engine builds from a placement.
-TMatrix MatrixOf(const TPlacement& placement);
+TMatrix MatrixOf(const TNodePlacement& placement);
 
 // The placement whose matrix equals `world` with positive scales, or none when no such translate-rotate-
 // scale product gives it within a relative tolerance (a shear, a mirror, a zero scale).
-std::optional<TPlacement> PlacementOf(const TMatrix& world);
+std::optional<TNodePlacement> PlacementOf(const TMatrix& world);

@@ -52,11 +52,11 @@ TMatrix operator*(const TMatrix& a, const TMatrix& b) {
     return out;
 }
 
-TVec3 TMatrix::TransformPoint(const TVec3& p) const {
+TPoint3 TMatrix::TransformPoint(const TPoint3& p) const {
     const TMatrix& m = *this;
-    return {static_cast<float>(m(0, 0) * p.X + m(0, 1) * p.Y + m(0, 2) * p.Z + m(0, 3)),
-            static_cast<float>(m(1, 0) * p.X + m(1, 1) * p.Y + m(1, 2) * p.Z + m(1, 3)),
-            static_cast<float>(m(2, 0) * p.X + m(2, 1) * p.Y + m(2, 2) * p.Z + m(2, 3))};
+    TPoint3 out;
+    for (int r = 0; r < 3; ++r) out[r] = m(r, 0) * p[0] + m(r, 1) * p[1] + m(r, 2) * p[2] + m(r, 3);
+    return out;
 }
 
 double TMatrix::Determinant3() const {
@@ -65,30 +65,34 @@ double TMatrix::Determinant3() const {
            m(0, 2) * (m(1, 0) * m(2, 1) - m(1, 1) * m(2, 0));
 }
 
-TVec3 TMatrix::TransformNormal(const TVec3& n) const {
+bool TMatrix::Finite() const {
+    return std::all_of(M.begin(), M.end(), [](double value) { return std::isfinite(value); });
+}
+
+TPoint3 TMatrix::TransformNormal(const TPoint3& n) const {
     // The cofactor matrix is the inverse transpose times the determinant; its sign keeps normals pointing
     // out of a mirrored surface, and the length is normalised away.
     const TMatrix& m = *this;
     const double sign = Determinant3() < 0 ? -1.0 : 1.0;
-    auto cofactor = [&](int r, int c) {
+    const auto cofactor = [&](int r, int c) {
         const int r1 = (r + 1) % 3, r2 = (r + 2) % 3, c1 = (c + 1) % 3, c2 = (c + 2) % 3;
         return sign * (m(r1, c1) * m(r2, c2) - m(r1, c2) * m(r2, c1));
     };
-    double out[3];
-    for (int r = 0; r < 3; ++r) out[r] = cofactor(r, 0) * n.X + cofactor(r, 1) * n.Y + cofactor(r, 2) * n.Z;
+    TPoint3 out;
+    for (int r = 0; r < 3; ++r) out[r] = cofactor(r, 0) * n[0] + cofactor(r, 1) * n[1] + cofactor(r, 2) * n[2];
     const double length = std::sqrt(out[0] * out[0] + out[1] * out[1] + out[2] * out[2]);
-    if (length == 0) return {};
-    return {static_cast<float>(out[0] / length), static_cast<float>(out[1] / length),
-            static_cast<float>(out[2] / length)};
+    if (!(length > 0) || !std::isfinite(length)) return {0, 0, 0};
+    return {out[0] / length, out[1] / length, out[2] / length};
 }
 
-TMatrix MatrixOf(const TPlacement& p) {
-    return TMatrix::Translation(p.Translate.X, p.Translate.Y, p.Translate.Z) * TMatrix::Rotation(2, p.RotateZ) *
-           TMatrix::Rotation(1, p.RotateY) * TMatrix::Rotation(0, p.RotateX) *
-           TMatrix::Scaling(p.Scale.X, p.Scale.Y, p.Scale.Z);
+TMatrix MatrixOf(const TNodePlacement& p) {
+    return TMatrix::Translation(p.Translate[0], p.Translate[1], p.Translate[2]) * TMatrix::Rotation(2, p.Rotate[2]) *
+           TMatrix::Rotation(1, p.Rotate[1]) * TMatrix::Rotation(0, p.Rotate[0]) *
+           TMatrix::Scaling(p.Scale[0], p.Scale[1], p.Scale[2]);
 }
 
-std::optional<TPlacement> PlacementOf(const TMatrix& world) {
+std::optional<TNodePlacement> PlacementOf(const TMatrix& world) {
+    if (!world.Finite()) return std::nullopt;
     // The columns of the 3x3 part are the rotated axes, each stretched by its scale.
     double axis[3][3], scale[3];
     for (int c = 0; c < 3; ++c) {
@@ -102,7 +106,7 @@ std::optional<TPlacement> PlacementOf(const TMatrix& world) {
             if (std::fabs(dot) > AxisTolerance * scale[a] * scale[b]) return std::nullopt;
         }
     // A mirror could be a negative scale, but the programs light the side a triangle's winding faces, and
-    // a mirror turns every winding over: mirrored instances are baked, with their triangles turned back.
+    // a mirror turns every winding over: mirrored instances are transformed, their triangles turned back.
     if (world.Determinant3() < 0) return std::nullopt;
 
     double r[3][3];  // the rotation, row-major
@@ -120,13 +124,7 @@ std::optional<TPlacement> PlacementOf(const TMatrix& world) {
         c = 0;
         a = std::atan2(-r[0][1], r[1][1]);
     }
-
-    TPlacement placement;
-    placement.Translate = {static_cast<float>(world(0, 3)), static_cast<float>(world(1, 3)),
-                           static_cast<float>(world(2, 3))};
-    placement.RotateZ = static_cast<float>(a * DegreesPerRadian);
-    placement.RotateY = static_cast<float>(b * DegreesPerRadian);
-    placement.RotateX = static_cast<float>(c * DegreesPerRadian);
-    placement.Scale = {static_cast<float>(scale[0]), static_cast<float>(scale[1]), static_cast<float>(scale[2])};
-    return placement;
+    return TNodePlacement{{world(0, 3), world(1, 3), world(2, 3)},
+                      {c * DegreesPerRadian, b * DegreesPerRadian, a * DegreesPerRadian},
+                      {scale[0], scale[1], scale[2]}};
 }
