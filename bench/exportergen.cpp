@@ -133,14 +133,14 @@ void WriteExporterStyle(FILE* out, const TGrid& grid) {
 // The same triangles, in the engine's conventions: each corner gives its position, normal and texture
 // coordinate indices, a quad's two triangles split as the exporter-style fan splits it.
 void WriteEngineStyle(FILE* out, const TGrid& grid) {
-    TStreamingWriter writer(out, "Z_UP", "Grid");
-    writer.Source("-Position", grid.Vertices(), "XYZ", [&] {
+    TStreamingWriter writer(out, "Z_UP", "exportergen", "Grid");
+    writer.Source(TStreamKind::Positions, grid.Vertices(), [&] {
         EachInOrder(grid, &TGrid::Position, [&](long long c, long long r) { WritePosition(out, c, r); });
     });
-    writer.Source("-Normals", grid.Vertices(), "XYZ", [&] {
+    writer.Source(TStreamKind::Normals, grid.Vertices(), [&] {
         EachInOrder(grid, &TGrid::Normal, [&](long long c, long long r) { WriteNormal(out, c, r); });
     });
-    writer.Source("-UV", grid.Vertices(), "ST", [&] {
+    writer.Source(TStreamKind::TexCoords, grid.Vertices(), [&] {
         EachInOrder(grid, &TGrid::TexCoord, [&](long long c, long long r) { WriteTexCoord(out, grid, c, r); });
     });
     writer.Finish(grid.Triangles(), [&] {
