@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -201,8 +202,8 @@ struct TGeometryStream {
     // The array, and with it the type of its elements.
     std::variant<TFloatArray TGeometry::*, TIntArray TGeometry::*> Values;
     unsigned TGeometry::*Buffer;  // the GL buffer name the engine keeps for the array; 0 while it has none
-    // How documents carry the array; null for the arrays no document gives.
-    const TStreamConvention* Convention = nullptr;
+    // The stream of a document that fills the array (StreamConventions.h); none for the arrays no document gives.
+    std::optional<TStreamKind> DocumentStream;
     int TGeometry::*Location = nullptr;  // a generic attribute's shader location; null for the other arrays
 
     bool Generic() const { return Location != nullptr; }
@@ -215,18 +216,18 @@ struct TGeometryStream {
 inline constexpr std::array<TGeometryStream, 8> GeometryStreams{{
     {TGeometryArray::Positions, "positions", TArrayTarget::Vertex,
      StreamConvention(TStreamKind::Positions).Components(), &TGeometry::Positions, &TGeometry::PositionBuffer,
-     &StreamConvention(TStreamKind::Positions)},
+     TStreamKind::Positions},
     {TGeometryArray::Normals, "normals", TArrayTarget::Vertex, StreamConvention(TStreamKind::Normals).Components(),
-     &TGeometry::Normals, &TGeometry::NormalBuffer, &StreamConvention(TStreamKind::Normals)},
+     &TGeometry::Normals, &TGeometry::NormalBuffer, TStreamKind::Normals},
     {TGeometryArray::TexCoords, "texcoords", TArrayTarget::Vertex,
      StreamConvention(TStreamKind::TexCoords).Components(), &TGeometry::TexCoords, &TGeometry::TexCoordBuffer,
-     &StreamConvention(TStreamKind::TexCoords)},
+     TStreamKind::TexCoords},
     {TGeometryArray::Colors, "colors", TArrayTarget::Vertex, StreamConvention(TStreamKind::Colors).Components(),
-     &TGeometry::Colors, &TGeometry::ColorBuffer, &StreamConvention(TStreamKind::Colors)},
+     &TGeometry::Colors, &TGeometry::ColorBuffer, TStreamKind::Colors},
     {TGeometryArray::Attrib1, "attrib1", TArrayTarget::Vertex, 3, &TGeometry::Attrib1, &TGeometry::Attrib1Buffer,
-     nullptr, &TGeometry::Attrib1Location},
+     std::nullopt, &TGeometry::Attrib1Location},
     {TGeometryArray::Attrib2, "attrib2", TArrayTarget::Vertex, 3, &TGeometry::Attrib2, &TGeometry::Attrib2Buffer,
-     nullptr, &TGeometry::Attrib2Location},
+     std::nullopt, &TGeometry::Attrib2Location},
     {TGeometryArray::TriangleIndices, "triangleIndices", TArrayTarget::Index, 1, &TGeometry::TriangleIndices,
      &TGeometry::TriangleBuffer},
     {TGeometryArray::LineIndices, "lineIndices", TArrayTarget::Index, 1, &TGeometry::LineIndices,
@@ -236,7 +237,7 @@ inline constexpr std::array<TGeometryStream, 8> GeometryStreams{{
 static_assert([] {
     std::size_t next = 0;
     for (const TGeometryStream& stream : GeometryStreams)
-        if (stream.Convention && stream.Convention != &StreamConventions[next++]) return false;
+        if (stream.DocumentStream && *stream.DocumentStream != StreamConventions[next++].Kind) return false;
     return next == StreamConventions.size();
 }());
 
