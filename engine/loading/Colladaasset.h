@@ -203,7 +203,7 @@ struct TGeometryStream {
     std::variant<TFloatArray TGeometry::*, TIntArray TGeometry::*> Values;
     unsigned TGeometry::*Buffer;  // the GL buffer name the engine keeps for the array; 0 while it has none
     // The stream of a document that fills the array (StreamConventions.h); none for the arrays no document gives.
-    std::optional<TStreamKind> DocumentStream;
+    std::optional<TStreamKind> DocumentStream = std::nullopt;
     int TGeometry::*Location = nullptr;  // a generic attribute's shader location; null for the other arrays
 
     bool Generic() const { return Location != nullptr; }
