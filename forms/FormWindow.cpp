@@ -31,9 +31,11 @@ int TGraphicsPanel::handle(int event) {
     }
 }
 
-TFormWindow::TFormWindow(const char* caption, const std::vector<std::string>& documents)
+TFormWindow::TFormWindow(const char* caption, const TSceneFiles& scene, const TDoorOptions& door)
     : Fl_Double_Window(0, 0, ClientWidth, ClientHeight, caption),
-      ReadAhead(StartReadAhead(&XMLDocument, documents)) {
+      ReadAhead(scene.UserFiles ? nullptr : StartReadAhead(&XMLDocument, scene.Documents)),
+      ModelReadAhead(scene.UserFiles ? std::make_unique<TModelReadAhead>(&XMLDocument, scene.Documents, door)
+                                     : nullptr) {
     labelfont(CaptionFont);
     labelsize(CaptionSize);
     PanelControls = new Fl_Group(0, 0, ClientWidth, ControlsHeight);

@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "Colladaengine.h"
+#include "ModelReadAhead.h"
+#include "SceneFiles.h"
 
 class TFormWindow;
 
@@ -37,8 +39,9 @@ public:
 
     // Builds the window at the screen's top-left corner with its control strip and panel; the strip is left
     // open for AddCheckBox/AddLabel until EndControls. Installs the idle handler and starts the timer. Starts
-    // reading `documents` and their textures ahead into XMLDocument (see TakeReadAhead).
-    TFormWindow(const char* caption, const std::vector<std::string>& documents);
+    // reading the scene's documents and their textures ahead into XMLDocument: the program's own through the
+    // engine (TakeReadAhead), the user's through the door with `door`'s options (TakeModelReadAhead).
+    TFormWindow(const char* caption, const TSceneFiles& scene, const TDoorOptions& door);
     ~TFormWindow() override;
     TFormWindow(const TFormWindow&) = delete;
     TFormWindow& operator=(const TFormWindow&) = delete;
@@ -82,8 +85,11 @@ protected:
     Fl_Check_Button* AddCheckBox(int x, int y, int width, int height, const char* caption, bool checked,
                                  Fl_Callback* click);
     Fl_Box* AddLabel(int x, int y, int width, int height, const char* caption);
-    // The read-ahead started with the form, for the engine's UsePrefetch; null after the first call.
+    // The read-ahead started with the form, for the engine's UsePrefetch; null after the first call, and for
+    // the user's files.
     TReadAhead TakeReadAhead() { return std::move(ReadAhead); }
+    // The user's files opened ahead; null after the first call, and for the program's own scene.
+    std::unique_ptr<TModelReadAhead> TakeModelReadAhead() { return std::move(ModelReadAhead); }
     // Closes the strip. When the window widens, the check boxes stay and labels keep their distance to the
     // right edge.
     void EndControls();
@@ -103,4 +109,5 @@ private:
     // Started when the form is made, before the display is opened, so that the read-ahead is done before the
     // GL driver loads; declared after XMLDocument, which it reads into, so that it goes first.
     TReadAhead ReadAhead;
+    std::unique_ptr<TModelReadAhead> ModelReadAhead;
 };

@@ -1,11 +1,14 @@
 #include "Unitmain.h"
 
+#include <iostream>
 #include <memory>
 
 #include <GL/gl.h>
 
 #include "Animation.h"
 #include "Colladaengine.h"
+#include "MessageText.h"
+#include "ModelPlacement.h"
 #include "MouseDrag.h"
 #include "PhongShading.h"
 
@@ -22,9 +25,29 @@ TLightColour LightPosition = StartLightPosition;
 TLightColour LightDiffuse = StartLightDiffuse;
 int UseTextureFlag = StartUseTextureFlag;
 
+// The model stands this far in front of the eye, in a view of this field.
+constexpr float ModelDistance = 12.0f;
+constexpr double FieldOfView = 45.0;
+
+// The demo shows its model y up, turning about its vertical axis.
+TDoorOptions UserFileOptions() {
+    TDoorOptions options;
+    options.UpAxis = 'y';
+    return options;
+}
+
+// The user's model as the door opened it ahead, centred and scaled to fill the view.
+int LoadUserModel(TColladaEngine& engine, TModelReadAhead& models) {
+    TOpenedModel model = models.Take(0);
+    for (const std::string& warning : model.Warnings)
+        std::cerr << "lustrane: warning: " << FileMessage(models.Files().front(), warning) << "\n";
+    CentreAndFill(*model.Asset, ModelDistance, FieldOfView);
+    return AddToEngine(engine, model);
+}
+
 }  // namespace
 
-TForm1::TForm1(TSceneFiles scene) : TFormWindow("Lustrane", scene.Documents), Scene(std::move(scene)) {
+TForm1::TForm1(TSceneFiles scene) : TFormWindow("Lustrane", scene, UserFileOptions()), Scene(std::move(scene)) {
     // Added in tab order; "Light movement" sits left of "Wireframe" but comes after it.
     CheckBox1 = AddCheckBox(8, 13, 129, 17, "Enable Phong shader", true, Click<&TForm1::CheckBox1Click>);
     CheckBox2 = AddCheckBox(160, 13, 105, 17, "Enable textures", true, Click<&TForm1::CheckBox2Click>);
@@ -38,8 +61,12 @@ TForm1::~TForm1() { FormClose(); }
 void TForm1::FormCreate() {
     // The window's own painting is double-buffered already: TFormWindow is an Fl_Double_Window.
     Engine = std::make_unique<TColladaEngine>(&XMLDocument, PanelHandle(), PanelGraphics->w(), PanelGraphics->h());
-    Engine->UsePrefetch(TakeReadAhead());
-    ModelIndex = Engine->LoadAsset(Scene.Documents.front());
+    if (const std::unique_ptr<TModelReadAhead> models = TakeModelReadAhead()) {
+        ModelIndex = LoadUserModel(*Engine, *models);
+    } else {
+        Engine->UsePrefetch(TakeReadAhead());
+        ModelIndex = Engine->LoadAsset(Scene.Documents.front());
+    }
     SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse.data(), LightPosition.data(), Scene.VertexFile.c_str(),
                Scene.FragmentFile.c_str());
     AttachPhong(*Engine, ModelIndex, PhongIndex);
@@ -57,7 +84,7 @@ void TForm1::ApplicationIdle() {
         model->Rotation[0] = ModelAngleX;
         model->Rotation[1] = ModelAngleY;
     }
-    Engine->RenderPlaced(0.0f, 0.0f, -12.0f, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f);
+    Engine->RenderPlaced(0.0f, 0.0f, -ModelDistance, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f);
 }
 
 void TForm1::TimerTimer() {

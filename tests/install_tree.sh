@@ -33,7 +33,7 @@ done
 
 # The command a file manager runs: the entry's Exec line with its size, output and input filled in.
 picture=$prefix/thumbnail.png
-exec_line=$(sed -n 's/^Exec=//p' "$prefix/share/thumbnailers/vantrell-collada.thumbnailer")
+exec_line=$(sed -n 's/^Exec=//p' "$prefix/share/thumbnailers/vantrell-models.thumbnailer")
 read -r -a words <<<"$exec_line"
 command=()
 for word in "${words[@]}"; do

@@ -430,6 +430,49 @@ case_lustrane_user_model() {
     close_and_expect_success
 }
 
+# An OBJ model of another program's making: a red box 40 cm wide, 3 m from its file's origin, in its material's
+# colour.
+write_obj_box() {
+    mkdir -p "$(dirname "$1")"
+    printf 'newmtl red\nKd 0.9 0.1 0.1\n' >"$(dirname "$1")/box.mtl"
+    {
+        printf 'mtllib box.mtl\nusemtl red\n'
+        LC_ALL=C awk 'BEGIN { for (i = 0; i < 8; ++i) printf "v %g %g %g\n", 3 + (i % 2) * 0.4, (int(i / 2) % 2) * 0.3, int(i / 4) * 0.2 }'
+        printf 'f 1 3 4 2\nf 5 6 8 7\nf 1 2 6 5\nf 3 7 8 4\nf 1 5 7 3\nf 2 4 8 6\n'
+    } >"$1"
+}
+
+# A model of another format opens with no message box, in view whatever its size and place, lit; started from
+# another folder than the program's own, the program still finds its shaders.
+case_foreign_model() {
+    local program=$1 title=$2
+    write_obj_box "$WORK/model/box.obj"
+    start_xvfb
+    start_program "$program" "$WORK" "$WORK/model/box.obj"
+    wait_main_window "$title"
+    wait_first_frame
+    sleep 1  # the demo turns its model: the picture never settles
+    shot box
+    find_alert "$title" && fail "a message box: $(cat "$WORK/program.err")"
+    local red
+    red=$(red_fraction box)
+    is_greater "$red" 0.05 || fail "the box covers $red of the panel in red"
+    close_and_expect_success
+}
+
+# Started from a folder with no ../data/ in reach, a program finds its own beside its executable.
+case_from_elsewhere() {
+    local program=$1 title=$2
+    mkdir -p "$WORK/elsewhere"
+    start_xvfb
+    start_program "$program" "$WORK/elsewhere"
+    wait_main_window "$title"
+    wait_first_frame
+    sleep 1
+    find_alert "$title" && fail "a message box: $(cat "$WORK/program.err")"
+    close_and_expect_success
+}
+
 # A document that is not there: the message box, and the window opens anyway with nothing in it.
 case_vantrell_missing_file() {
     start_xvfb
@@ -523,6 +566,10 @@ vantrell_user_scene) case_vantrell_user_scene ;;
 installed_vantrell_user_scene) case_vantrell_user_scene "$WORK" ;;
 lustrane_user_model) case_lustrane_user_model ;;
 vantrell_missing_file) case_vantrell_missing_file ;;
+vantrell_foreign_model) case_foreign_model vantrell Vantrell ;;
+lustrane_foreign_model) case_foreign_model lustrane Lustrane ;;
+vantrell_from_elsewhere) case_from_elsewhere vantrell Vantrell ;;
+lustrane_from_elsewhere) case_from_elsewhere lustrane Lustrane ;;
 usage) case_usage ;;
 *) fail "unknown case" ;;
 esac

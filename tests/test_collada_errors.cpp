@@ -32,9 +32,9 @@ TEST_F(ColladaReaderTest, MalformedDocumentsNameFileLineAndElement) {
         {WithBlock("<triangles count=\"400000000\">\n<input semantic=\"VERTEX\" source=\"#verts\" "
                    "offset=\"0\"/><p>0 1 2</p></triangles>"),
          "<triangles count=\"400000000\"", "triangles", "declares 1200000000 values"},
-        {WithBlock("<triangles count=\"2000000000\">\n<input semantic=\"VERTEX\" source=\"#verts\" offset=\"0\"/>"
+        {WithBlock("<triangles count=\"400000000\">\n<input semantic=\"VERTEX\" source=\"#verts\" offset=\"0\"/>"
                    "<input semantic=\"NORMAL\" source=\"#pos\" offset=\"1\"/><p>0 1 2</p></triangles>"),
-         "<triangles count=\"2000000000\"", "triangles", "more than 32-bit indexing allows"},
+         "<triangles count=\"400000000\"", "triangles", "more than 32-bit indexing allows"},
         {WithBlock("<polylist count=\"2\"><input semantic=\"VERTEX\" source=\"#verts\" offset=\"0\"/>\n<vcount>3 "
                    "-3</vcount><p>0 1 2</p></polylist>"),
          "<vcount>", "vcount", "gives a polygon -3 corners"},

@@ -52,15 +52,17 @@ TEST_F(ColladaReaderTest, NewerImagesWindowsPathsAndMissingFiles) {
     // The image's file was commented out by its exporter: the material keeps its colour.
     const std::string libraries = R"(<library_images><image id="wall"><init_from><ref>textures/wall%20a.png</ref>
         </init_from></image><image id="win"><init_from>C:\maps\stone.JPG</init_from></image>
-        <image id="gone"><!--<init_from>lost.png</init_from>--></image></library_images><library_effects>)" +
+        <image id="gone"><!--<init_from>lost.png</init_from>--></image>
+        <image id="blank"><init_from><!--lost.png--></init_from></image></library_images><library_effects>)" +
                                   newer + TexturedEffect("windows", "win") + TexturedEffect("missing", "gone") +
-                                  "</library_effects><library_materials>" + Material("m1", "newer") +
-                                  Material("m2", "windows") + Material("m3", "missing") + "</library_materials>" +
-                                  Square;
-    const auto r = Read(DocumentText(libraries, Bound("m1") + Bound("m2") + Bound("m3")));
+                                  TexturedEffect("blank", "blank") + "</library_effects><library_materials>" +
+                                  Material("m1", "newer") + Material("m2", "windows") + Material("m3", "missing") +
+                                  Material("m4", "blank") + "</library_materials>" + Square;
+    const auto r = Read(DocumentText(libraries, Bound("m1") + Bound("m2") + Bound("m3") + Bound("m4")));
     ASSERT_FALSE(r.Raised) << r.Error;
-    ASSERT_EQ(r.Scene.Materials.size(), 3u);
+    ASSERT_EQ(r.Scene.Materials.size(), 4u);
     ASSERT_EQ(r.Scene.Images.size(), 2u);
+    EXPECT_EQ(r.Scene.Materials[3].Image, -1);
     EXPECT_EQ(r.Scene.Images[static_cast<std::size_t>(r.Scene.Materials[0].Image)].Path, "textures/wall a.png");
     EXPECT_EQ(r.Scene.Images[static_cast<std::size_t>(r.Scene.Materials[1].Image)].Path, "C:\\maps\\stone.JPG");
     EXPECT_EQ(r.Scene.Materials[2].Image, -1);

@@ -96,6 +96,7 @@ class CommandLine : public ::testing::Test {
 protected:
     void SetUp() override {
         std::filesystem::create_directories(Root / "bin");
+        std::filesystem::create_directories(Root / "data");
         std::filesystem::create_directories(Root / "scenes" / "park");
         std::filesystem::current_path(Root / "bin");
     }
@@ -122,6 +123,17 @@ TEST_F(CommandLine, WithoutFilesTheProgramsOwnFilesStayAsTheyAre) {
     EXPECT_EQ(line.Scene.VertexFile, "../data/phong.vert");
     EXPECT_EQ(line.Scene.FragmentFile, "../data/phong.frag");
     EXPECT_EQ(std::filesystem::current_path(), Root / "bin");
+}
+
+// Started where no ../data/ is in reach, a program goes to its own folder, beside which its data lies (the
+// test's own folder has the build's data beside it).
+TEST_F(CommandLine, FromAFolderWithoutDataTheProgramsOwnFolderIsEntered) {
+    std::filesystem::remove(Root / "data");
+    const std::filesystem::path own = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+    ASSERT_TRUE(std::filesystem::is_directory(own / ".." / "data"));
+    const TCommandLine line = Read({});
+    EXPECT_EQ(line.Scene.Documents, Own.Documents);
+    EXPECT_EQ(std::filesystem::current_path(), own);
 }
 
 TEST_F(CommandLine, FilesAreMadeAbsoluteAndTheFirstOnesFolderIsEntered) {

@@ -7,3 +7,8 @@ foreach(test test_worker_reads test_worker_hostile)
     add_dependencies(${test} modelreader)
   endif()
 endforeach()
+# The door: every file to the reader that reads it, into an asset whose vertices and textures are known.
+add_engine_test(test_door test_door.cpp)
+target_link_libraries(test_door PRIVATE door)
+target_include_directories(test_door SYSTEM PRIVATE /usr/include/stb)
+add_dependencies(test_door modelreader)

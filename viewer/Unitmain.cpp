@@ -1,10 +1,14 @@
 #include "Unitmain.h"
 
+#include <iostream>
 #include <memory>
+#include <stdexcept>
 
 #include "Colladaengine.h"
+#include "MessageText.h"
 #include "MouseDrag.h"
 #include "PhongShading.h"
+#include "UserSceneView.h"
 #include "WalkCamera.h"
 
 namespace {
@@ -15,6 +19,7 @@ int ModelsIndex = -1;  // what LoadAsset gave the first document; -1 names no as
 TVector3 CameraPosition = {0.0, 0.0, 0.0};
 double Pitch = 0.0;
 double Yaw = 0.0;
+TWalkLimits WalkLimits;
 TKeyTable KeyState = {};
 TMouseDrag Drag;
 
@@ -23,9 +28,48 @@ int UseTextureFlag = StartUseTextureFlag;
 TLightColour LightDiffuse = StartLightDiffuse;
 const TLightColour LightPosition = StartLightPosition;
 
+// The user's scene stands z up, as the walk-through's ground does.
+TDoorOptions UserFileOptions() {
+    TDoorOptions options;
+    options.UpAxis = 'z';
+    return options;
+}
+
+// Each of the user's files as the door opened it ahead; the first opened is the one the program shades. A
+// file that cannot be opened costs only itself: its message is kept for the message box after the start-up.
+void LoadUserFiles(TColladaEngine& engine, TModelReadAhead& models, std::string& errors) {
+    for (std::size_t index = 0; index < models.Files().size(); ++index) {
+        try {
+            TOpenedModel model = models.Take(index);
+            for (const std::string& warning : model.Warnings)
+                std::cerr << "vantrell: warning: " << FileMessage(models.Files()[index], warning) << "\n";
+            const int asset = AddToEngine(engine, model);
+            if (ModelsIndex == -1) ModelsIndex = asset;
+        } catch (const std::exception& error) {
+            errors += std::string(errors.empty() ? "" : "\n") + error.what();
+        }
+    }
+}
+
+// The eye outside the user's scene with all of it in view, the walk and the clipping fitted to its size.
+void FrameUserScene(TColladaEngine& engine, int width, int height) {
+    std::vector<const TColladaAsset*> assets;
+    for (const auto& asset : engine.Assets) assets.push_back(asset.get());
+    const std::optional<TUserSceneView> view =
+        ViewOfUserScene(assets, engine.FieldOfView, static_cast<double>(width) / std::max(height, 1));
+    if (!view) return;
+    CameraPosition = view->CameraPosition;
+    Pitch = view->Pitch;
+    Yaw = view->Yaw;
+    WalkLimits = view->Limits;
+    engine.NearPlane = static_cast<float>(view->NearPlane);
+    engine.FarPlane = static_cast<float>(view->FarPlane);
+    engine.Resize(width, height);
+}
+
 }  // namespace
 
-TForm1::TForm1(TSceneFiles scene) : TFormWindow("Vantrell", scene.Documents), Scene(std::move(scene)) {
+TForm1::TForm1(TSceneFiles scene) : TFormWindow("Vantrell", scene, UserFileOptions()), Scene(std::move(scene)) {
     CheckBox1 = AddCheckBox(8, 13, 129, 17, "Enable Phong shader", true, Click<&TForm1::CheckBox1Click>);
     CheckBox2 = AddCheckBox(160, 13, 105, 17, "Enable textures", true, Click<&TForm1::CheckBox2Click>);
     CheckBox3 = AddCheckBox(291, 13, 75, 17, "Wireframe", false, Click<&TForm1::CheckBox3Click>);
@@ -39,10 +83,15 @@ void TForm1::FormCreate() {
     // The window's own painting is double-buffered already: TFormWindow is an Fl_Double_Window.
     Engine = std::make_unique<TColladaEngine>(&XMLDocument, PanelHandle(), PanelGraphics->w(), PanelGraphics->h(),
                                               45.0f, 0.1f, 500.0f);
-    Engine->UsePrefetch(TakeReadAhead());
-    for (std::size_t document = 0; document < Scene.Documents.size(); ++document) {
-        const int index = Engine->LoadAsset(Scene.Documents[document]);
-        if (document == 0) ModelsIndex = index;
+    std::string errors;
+    if (const std::unique_ptr<TModelReadAhead> models = TakeModelReadAhead()) {
+        LoadUserFiles(*Engine, *models, errors);
+    } else {
+        Engine->UsePrefetch(TakeReadAhead());
+        for (std::size_t document = 0; document < Scene.Documents.size(); ++document) {
+            const int index = Engine->LoadAsset(Scene.Documents[document]);
+            if (document == 0) ModelsIndex = index;
+        }
     }
     SetUpPhong(*Engine, PhongIndex, UseTextureFlag, LightDiffuse.data(), LightPosition.data(), Scene.VertexFile.c_str(),
                Scene.FragmentFile.c_str());
@@ -50,6 +99,8 @@ void TForm1::FormCreate() {
     CameraPosition[0] = -4.0;
     CameraPosition[2] = 2.0;
     Yaw = 0.3;
+    if (Scene.UserFiles) FrameUserScene(*Engine, PanelGraphics->w(), PanelGraphics->h());
+    if (!errors.empty()) throw std::runtime_error(errors);
 }
 
 void TForm1::FormResize() {
@@ -75,7 +126,7 @@ void TForm1::ApplicationIdle() {
                          0.0f, 0.0f, 1.0f);
 }
 
-void TForm1::Timer1Timer() { WalkStep(CameraPosition, Pitch, Yaw, KeyState); }
+void TForm1::Timer1Timer() { WalkStep(CameraPosition, Pitch, Yaw, KeyState, WalkLimits); }
 
 void TForm1::PanelGraphicsMouseDown(int x, int y) { Drag.Press(x, y); }
 

@@ -21,18 +21,19 @@ TVector3 Forward(double pitch, double yaw) {
 
 TVector3 Left(double yaw) { return {std::sin(yaw), std::cos(yaw), 0.0}; }
 
-void WalkStep(TVector3& position, double pitch, double yaw, const TKeyTable& keyState) {
+void WalkStep(TVector3& position, double pitch, double yaw, const TKeyTable& keyState, const TWalkLimits& limits) {
     const TVector3 forward = Normalised(Forward(pitch, yaw));
     const TVector3 left = Normalised(Left(yaw));
     const TVector3 before = position;
-    if (keyState[KeyW]) Add(position, forward, 1.0);
-    if (keyState[KeyS]) Add(position, forward, -1.0);
-    if (keyState[KeyA]) Add(position, left, 1.0);
-    if (keyState[KeyD]) Add(position, left, -1.0);
-    const double distance =
-        std::sqrt(position[0] * position[0] + position[1] * position[1] + position[2] * position[2]);
-    if (distance > WalkRadius) position = before;
-    if (position[2] < EyeHeight) position[2] = EyeHeight;
+    if (keyState[KeyW]) Add(position, forward, limits.Step);
+    if (keyState[KeyS]) Add(position, forward, -limits.Step);
+    if (keyState[KeyA]) Add(position, left, limits.Step);
+    if (keyState[KeyD]) Add(position, left, -limits.Step);
+    const TVector3 away = {position[0] - limits.Centre[0], position[1] - limits.Centre[1],
+                           position[2] - limits.Centre[2]};
+    const double distance = std::sqrt(away[0] * away[0] + away[1] * away[1] + away[2] * away[2]);
+    if (distance > limits.Radius) position = before;
+    if (position[2] < limits.FloorHeight) position[2] = limits.FloorHeight;
 }
 
 void TurnView(double& pitch, double& yaw, int dx, int dy) {

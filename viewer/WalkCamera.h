@@ -19,9 +19,18 @@ TVector3 Forward(double pitch, double yaw);
 // The horizontal unit vector to the eye's left.
 TVector3 Left(double yaw);
 
-// One timer tick: w, s, a, d each move the eye one unit (forward, back, left, right). A step that ends outside
+// Where the eye may walk and how far a tick takes it: the demo scene's are the constants above; a user's scene
+// gets its own, which follow its size.
+struct TWalkLimits {
+    TVector3 Centre = {0.0, 0.0, 0.0};  // of the sphere the eye never leaves
+    double Radius = WalkRadius;
+    double FloorHeight = EyeHeight;  // the lowest z of the eye
+    double Step = 1.0;               // the length of one tick's move per key
+};
+
+// One timer tick: w, s, a, d each move the eye one step (forward, back, left, right). A step that ends outside
 // the sphere is undone whole; then the eye is raised to the floor height if it fell below it.
-void WalkStep(TVector3& position, double pitch, double yaw, const TKeyTable& keyState);
+void WalkStep(TVector3& position, double pitch, double yaw, const TKeyTable& keyState, const TWalkLimits& limits = {});
 
 // A mouse move of (dx, dy) pixels while dragging. A pitch change that would cross the limit is refused whole;
 // yaw is never limited.

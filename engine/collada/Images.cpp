@@ -23,6 +23,15 @@ std::vector<unsigned char> HexBytes(std::string_view text) {
     return bytes;
 }
 
+// An element's text; empty when what it holds is no text, as when its exporter commented its path out.
+std::string_view TextOrNone(const TXmlNode& element) {
+    try {
+        return element.Text();
+    } catch (const TXmlError&) {
+        return {};
+    }
+}
+
 }  // namespace
 
 std::optional<TModelImage> ReadImage(const TXmlNode& image, TLoadNotes* notes) {
@@ -35,11 +44,11 @@ std::optional<TModelImage> ReadImage(const TXmlNode& image, TLoadNotes* notes) {
     const TXmlNode reference = initFrom ? initFrom.FirstChild("ref") : TXmlNode();
     const TXmlNode hex = initFrom ? initFrom.FirstChild("hex") : image.FirstChild("data");
     if (hex) {
-        result.Bytes = HexBytes(hex.Text());
+        result.Bytes = HexBytes(TextOrNone(hex));
     } else if (reference) {
-        result.Path = ImagePath(reference.Text());
+        result.Path = ImagePath(TextOrNone(reference));
     } else if (initFrom) {
-        result.Path = ImagePath(initFrom.Text());
+        result.Path = ImagePath(TextOrNone(initFrom));
     }
     if (!result.Path.empty() || !result.Bytes.empty()) return result;
     if (notes)

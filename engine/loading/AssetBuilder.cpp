@@ -4,10 +4,9 @@
 #include <climits>
 #include <cmath>
 #include <map>
-#include <unordered_map>
-#include <unordered_set>
 
 #include "Placement.h"
+#include "UniqueNames.h"
 
 namespace {
 
@@ -15,26 +14,6 @@ namespace {
 // hold this many vertices beyond those of the scene's own meshes, so that a small model of many mirrored
 // instances of a large mesh cannot take the machine's memory.
 constexpr std::size_t MaxCopiedVertices = std::size_t{1} << 24;
-
-// Names unique within one kind, found in time linear in their number however many are alike.
-class TNameTaker {
-public:
-    std::string Take(const std::string& wanted, const char* fallback) {
-        std::string base;
-        for (char c : wanted) base += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '_' : c;
-        if (base.empty()) base = fallback;
-        if (Used.insert(base).second) return base;
-        int& next = Next.try_emplace(base, 2).first->second;
-        std::string name;
-        do name = base + "-" + std::to_string(next++);
-        while (!Used.insert(name).second);
-        return name;
-    }
-
-private:
-    std::unordered_set<std::string> Used;
-    std::unordered_map<std::string, int> Next;
-};
 
 TMatrix UpRotation(char from, char to) {
     if (from == to) return {};
@@ -122,6 +101,23 @@ std::vector<float> MadeNormals(const float* positions, std::size_t vertices,
             for (std::size_t k = 0; k < 3; ++k) normals[v * 3 + k] = static_cast<float>(s[k] / length);
     }
     return normals;
+}
+
+// Files that store no direction for a face store a zero normal (STL above all), which would leave it unlit: a
+// corner whose normal has no direction takes its triangle's.
+void ReplaceUnusableNormals(const float* positions, float* normals, const std::vector<std::uint32_t>& indices) {
+    for (std::size_t t = 0; t + 2 < indices.size(); t += 3) {
+        const float* a = positions + indices[t] * 3;
+        const TVec face = Cross(Sub(positions + indices[t + 1] * 3, a), Sub(positions + indices[t + 2] * 3, a));
+        const double length = std::sqrt(face[0] * face[0] + face[1] * face[1] + face[2] * face[2]);
+        if (!(length > 0) || !std::isfinite(length)) continue;
+        for (std::size_t c = 0; c < 3; ++c) {
+            float* n = normals + indices[t + c] * 3;
+            const double squared = double(n[0]) * n[0] + double(n[1]) * n[1] + double(n[2]) * n[2];
+            if (squared > 1e-12 && std::isfinite(squared)) continue;
+            for (int k = 0; k < 3; ++k) n[k] = static_cast<float>(face[k] / length);
+        }
+    }
 }
 
 // The programs light the side of a triangle that faces the viewer by its winding, turning its normals to that
@@ -274,6 +270,7 @@ private:
         std::vector<float> positions = mesh.Positions;
         std::vector<float> normals = checked.Normals ? mesh.Normals : std::vector<float>();
         if (normals.empty() && !mesh.Lines) normals = MadeNormals(positions.data(), n, checked.Indices);
+        if (!mesh.Lines) ReplaceUnusableNormals(positions.data(), normals.data(), checked.Indices);
         if (bake) {
             for (std::size_t v = 0; v < n; ++v) {
                 const TPoint3 p = bake->TransformPoint({positions[v * 3], positions[v * 3 + 1], positions[v * 3 + 2]});

@@ -546,6 +546,16 @@ TDecodedImage DecodeJpeg(std::span<const unsigned char> bytes, const std::string
     return DecodeJpegReduced(bytes, fileName, maxPixels, false);
 }
 
+bool LooksLikeImage(std::span<const unsigned char> firstBytes) {
+    if (StartsWith(firstBytes, "BM") || StartsWith(firstBytes, "\xFF\xD8\xFF") ||
+        StartsWith(firstBytes, "\x89PNG\r\n\x1A\n") || StartsWith(firstBytes, "GIF87a") ||
+        StartsWith(firstBytes, "GIF89a"))
+        return true;
+    int width = 0, height = 0, channels = 0;
+    return firstBytes.size() <= 4096 &&
+           stbi_info_from_memory(firstBytes.data(), static_cast<int>(firstBytes.size()), &width, &height, &channels);
+}
+
 TDecodedImage DecodeImage(std::span<const unsigned char> bytes, const std::string& fileName, long long maxPixels,
                           bool reduceToFit) {
     if (StartsWith(bytes, "BM")) return DecodeBmp(bytes, fileName, maxPixels);

@@ -54,6 +54,10 @@ TDecodedImage DecodeJpeg(std::span<const unsigned char> bytes, const std::string
 TDecodedImage DecodeImage(std::span<const unsigned char> bytes, const std::string& fileName,
                           long long maxPixels = MaxImagePixels, bool reduceToFit = false);
 
+// Whether a file's first bytes (64 are plenty) begin an image DecodeImage reads: a known signature, or for a
+// TGA image a header the library decoder takes. No pixel is decoded.
+bool LooksLikeImage(std::span<const unsigned char> firstBytes);
+
 // Decode a regular file (a directory or a device is a TFileError naming it). Its header is read and checked
 // first: a file too large for the image its header declares, or for any image accepted, is refused unread.
 TDecodedImage DecodeBmpFile(const std::string& fileName, long long maxPixels = MaxImagePixels);

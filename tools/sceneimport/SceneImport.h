@@ -1,6 +1,7 @@
-// Turns a model file of any format the model reader knows into a document the engine draws: every mesh a
-// geometry, every placed mesh a top-level node, every material a texture (its own, or a plain one with the
-// material's colour in the vertices), in metres and with the requested up axis.
+// sceneimport: the door and the document writer. A model file of any format the door opens becomes a document
+// in the engine's conventions, with its textures as files beside it: the very asset the programs would draw,
+// in metres with the requested axis up. What the import writes goes into the document's folder only, never
+// over a file that was there, and the document takes its place only once it is complete and loads cleanly.
 #pragma once
 
 #include <optional>
@@ -14,10 +15,13 @@ struct TImportOptions {
 };
 
 struct TImportResult {
-    std::vector<std::string> Warnings;  // what was dropped or changed, one line each
-    long long SourceTriangles = 0;      // after splitting polygons into triangles
-    long long WrittenTriangles = 0;     // in the document, counted once per node that draws them
+    std::vector<std::string> Warnings;  // what was dropped or changed, one line each, names escaped
+    long long SourceTriangles = 0;      // that the door opened, counted once per node that draws them
+    long long WrittenTriangles = 0;     // that the written document draws when loaded back
     int Nodes = 0;
+    // The load of the written document by the engine's loader: its problems, each a line; none when it loads
+    // cleanly. The document is in place only when there is none.
+    std::vector<std::string> Problems;
 };
 
 // What stops an import: an unreadable model, or one with nothing to draw.
@@ -26,5 +30,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Writes `output` and its textures beside it. Raises TImportError when no document can be written.
+// Writes `output` and its textures beside it. Raises TImportError naming the file and the reason when no
+// document can be written; any other error of the door, the writer or the output folder passes as it is.
 TImportResult ImportScene(const std::string& input, const std::string& output, const TImportOptions& options);

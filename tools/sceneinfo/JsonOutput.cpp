@@ -276,6 +276,26 @@ void WriteJson(const TSceneReport& report, bool withArrays, std::FILE* out) {
         json.Out += '}';
     });
     json.Out += '}';
+    json.Key("opened");
+    if (report.Opened) {
+        json.Out += '{';
+        json.Key("reader", true);
+        json.String(report.Opened->Reader);
+        json.Key("nodes");
+        json.Number(report.Opened->Nodes);
+        json.Key("triangles");
+        json.Number(report.Opened->Triangles);
+        json.Key("textures");
+        json.Number(report.Opened->Textures);
+        json.Out += '}';
+    } else {
+        json.Out += "null";
+    }
+    json.Key("openError");
+    if (report.OpenError)
+        json.String(*report.OpenError);
+    else
+        json.Out += "null";
     json.Out += "}\n";
     json.Spill(true);
 }

@@ -4,7 +4,10 @@
 #include <filesystem>
 #include <unordered_set>
 
-#include "TextureFiles.h"
+#include "FileRead.h"
+#include "ImageDecoders.h"
+#include "ModelDoor.h"
+#include "TextureRule.h"
 
 namespace {
 
@@ -16,24 +19,34 @@ std::string FailureOf(const TLoadNotes& notes, const std::string& file) {
     return file + ": the document was not loaded";
 }
 
-// The texture files the nodes' material chains name: one that is not there, and one whose name gives no
-// decoder, draw untextured.
-void NoteTextures(const TColladaAsset& asset, TLoadNotes& notes) {
+// Whether the file's first bytes begin an image the decoders read; a file that cannot be read does not.
+bool HoldsImage(const std::string& path) {
+    try {
+        return LooksLikeImage(TReadFile(path).ReadPrefix(64));
+    } catch (const TFileError&) {
+        return false;
+    }
+}
+
+// The texture files the nodes' material chains name, found as the programs find them: one that is not there,
+// and one that holds no image the decoders read, draw untextured.
+void NoteTextures(const TColladaAsset& asset, const std::string& documentFile, TLoadNotes& notes) {
     std::unordered_set<std::string> checked;
     for (const auto& node : asset.VisualScenes->Items) {
         const std::string* file = asset.TextureFileOf(*node);
         if (!file || !checked.insert(*file).second) continue;
         const TXmlNode origin = notes.OriginOf(node.get());
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(*file, error))
+        const std::optional<std::string> found = FindTexture(*file, documentFile);
+        if (!found)
             notes.Add(origin, "texture-missing",
                       "texture file " + NoteQuoted(*file) + " (of node " + NoteQuoted(node->Name) +
-                          ") does not exist relative to the working directory; it is opened as written, not "
-                          "relative to the document");
-        if (TextureDecoderFor(*file) == ETextureDecoder::None)
+                          ") is not found as written, beside the document, or by its file name beside it: the node "
+                          "is drawn without it");
+        else if (!HoldsImage(*found))
             notes.Add(origin, "texture-format",
                       "texture file " + NoteQuoted(*file) + " (of node " + NoteQuoted(node->Name) +
-                          ") has a name whose extension the engine does not decode: it gives an empty texture");
+                          ") holds no image the engine decodes (BMP, JPEG, PNG, GIF or TGA): the node is drawn "
+                          "without it");
     }
 }
 
@@ -91,6 +104,7 @@ TSceneReport BuildSceneReport(TXmlDocument& document, const std::string& file) {
     } catch (const TXmlMemoryError& error) {
         // A survey would only meet the same wall, holding a second asset beside this one.
         report.Error = ErrorText(error, file);
+        report.OutgrewMemory = true;
         readable = false;
     } catch (const std::exception& error) {
         report.Error = ErrorText(error, file);
@@ -99,7 +113,7 @@ TSceneReport BuildSceneReport(TXmlDocument& document, const std::string& file) {
     report.Asset->Notes = nullptr;
 
     if (report.Loaded) {
-        NoteTextures(*report.Asset, notes);
+        NoteTextures(*report.Asset, file, notes);
         for (const auto& node : report.Asset->VisualScenes->Items) report.NodesDrawn += report.Asset->Draws(*node);
     }
     report.Notes = std::move(notes.Items);
@@ -114,7 +128,7 @@ TSceneReport BuildSceneReport(TXmlDocument& document, const std::string& file) {
         survey.Notes = &found;
         try {
             survey.LoadFromFile(file);
-            NoteTextures(survey, found);
+            NoteTextures(survey, file, found);
         } catch (const std::exception&) {
             // Only the file itself failing to parse, or outgrowing its memory, ends a survey, and the load
             // has reported that already.
@@ -125,6 +139,20 @@ TSceneReport BuildSceneReport(TXmlDocument& document, const std::string& file) {
     report.Causes = CausesOf(report.Notes, notes, surveyed ? &found : nullptr);
     report.OtherConventions = FollowsOtherConventions(report.Notes);
     return report;
+}
+
+void ReportOpened(TSceneReport& report, TXmlDocument& document) {
+    if (report.OutgrewMemory) {
+        report.OpenError = report.Error;
+        return;
+    }
+    try {
+        const TOpenedModel model = OpenModel(document, report.File);
+        const TDrawnCounts counts = CountDrawn(*model.Asset);
+        report.Opened = TOpenedSummary{ReaderName(model.Reader), counts.Nodes, counts.Triangles, counts.Textures};
+    } catch (const std::exception& error) {
+        report.OpenError = error.what();
+    }
 }
 
 long long TSceneReport::NoteCount() const {

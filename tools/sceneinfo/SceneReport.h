@@ -22,6 +22,15 @@ struct TCause {
     long long NotKept = 0;  // of Count, the notes past the loader's first few thousand, counted but not kept
 };
 
+// What the programs and scenerender draw of the file, opened through the door: which reader opened it, and
+// what it draws.
+struct TOpenedSummary {
+    std::string Reader;  // "engine", "collada" or "import"
+    long long Nodes = 0;
+    long long Triangles = 0;  // a geometry placed twice counts twice
+    long long Textures = 0;
+};
+
 struct TSceneReport {
     std::string File;
     bool Loaded = false;
@@ -34,6 +43,11 @@ struct TSceneReport {
     int NodesDrawn = 0;          // of the asset's nodes; 0 when the load failed
     // True when the notes show the document follows another exporter's naming and structure conventions.
     bool OtherConventions = false;
+    // The load stopped where the document outgrew the memory a document of its size may take.
+    bool OutgrewMemory = false;
+    // Set by ReportOpened: what the door opens of the file, or why it cannot.
+    std::optional<TOpenedSummary> Opened;
+    std::optional<std::string> OpenError;
 
     long long NoteCount() const;
 
@@ -44,6 +58,10 @@ struct TSceneReport {
 // Loads the file into a new asset through the given document, with the loader's notes, and surveys the
 // rest of the document when the load fails. Never throws for anything the file holds.
 TSceneReport BuildSceneReport(TXmlDocument& document, const std::string& file);
+
+// Opens the file through the door into `document`, as the programs do, and records what it draws in the
+// report. A document that outgrew its memory is not read again: every reader would meet the same wall.
+void ReportOpened(TSceneReport& report, TXmlDocument& document);
 
 // The command that rewrites a document of other conventions into the form the engine reads.
 inline constexpr const char* ImportCommand = "sceneimport [--up z|y] [--size METRES] INPUT OUTPUT.dae";

@@ -32,13 +32,29 @@ std::string Where(const TLoadNote& note) {
     return where;
 }
 
+// What the programs draw of the file, opened through the door, whichever reader that takes.
+void Opened(const TSceneReport& report, std::string& out) {
+    if (report.OpenError) {
+        out += "The programs cannot open it: " + *report.OpenError + "\n";
+        return;
+    }
+    if (!report.Opened) return;
+    const TOpenedSummary& opened = *report.Opened;
+    const std::string reader = opened.Reader == "engine"    ? "the engine's loader"
+                               : opened.Reader == "collada" ? "the engine's COLLADA reader"
+                                                            : "the model library";
+    out += "The programs open it through " + reader + ": they draw " + Plural(opened.Nodes, "node", "nodes") + ", " +
+           Plural(opened.Triangles, "triangle", "triangles") + " and " +
+           Plural(opened.Textures, "texture", "textures") + ".\n";
+}
+
 void Summary(const TSceneReport& report, std::string& out) {
     if (report.Loaded) {
         const int nodes = report.Asset->VisualScenes->Items.Count();
         out += "Loaded: " + std::to_string(report.NodesDrawn) + " of " + Plural(nodes, "node", "nodes") +
                " will be drawn\n";
     } else {
-        out += "Not loaded: " + report.Error.value_or("") + "\nNothing of it is drawn.";
+        out += "Not loaded: " + report.Error.value_or("") + "\nThe engine's loader draws nothing of it.";
         long long after = 0;
         for (const TCause& cause : report.Causes)
             if (cause.AfterFailure) after += cause.Count;
@@ -48,8 +64,9 @@ void Summary(const TSceneReport& report, std::string& out) {
         out += "\n";
     }
     if (report.OtherConventions)
-        out += "This file follows another exporter's conventions, which the engine does not read; " +
-               std::string(ImportCommand) + " rewrites it into the form the engine reads.\n";
+        out += "This file follows another exporter's conventions, which the engine's loader does not read; " +
+               std::string(ImportCommand) + " rewrites it into the form that loader reads.\n";
+    Opened(report, out);
     if (report.Causes.empty()) {
         out += "No notes: nothing in the document departs from what the engine draws.\n";
         return;

@@ -75,8 +75,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     TXmlDocument document;
-    const TSceneReport report = BuildSceneReport(document, options.File);
+    TSceneReport report = BuildSceneReport(document, options.File);
     // The report holds what is printed; the tree need not stay beside the text made from it.
+    document.Clear();
+    ReportOpened(report, document);
     document.Clear();
     if (options.Json) {
         WriteJson(report, options.Output.Arrays, stdout);
