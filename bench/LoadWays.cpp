@@ -9,6 +9,7 @@
 #include <pugixml.hpp>
 #include <stdexcept>
 
+#include "ModelDoor.h"
 #include "ColladaReader.h"
 #include "Colladaasset.h"
 #include "DigitWord.h"
@@ -83,6 +84,14 @@ std::size_t LoadOurs(const std::string& path) {
     if (!asset.LoadFromFile(path)) throw std::runtime_error(path + ": LoadFromFile returned false");
     std::size_t indices = 0;
     for (const auto& geometry : asset.Geometries->Items) indices += geometry->TriangleIndices.Count();
+    return indices;
+}
+
+std::size_t LoadThroughDoor(const std::string& path) {
+    TXmlDocument document;
+    const TOpenedModel model = OpenModel(document, path);
+    std::size_t indices = 0;
+    for (const auto& geometry : model.Asset->Geometries->Items) indices += geometry->TriangleIndices.Count();
     return indices;
 }
 

@@ -16,6 +16,10 @@ std::size_t LoadOursOneThread(const std::string& path);
 // honours signs, fractions and exponents. No storage, no checks, no rounding care; the number of numbers.
 std::size_t LoadFloor(const std::string& path);
 
+// The door (ModelDoor.h), as the programs open a file a user gives them: for a document in the engine's
+// conventions, LoadFromFile behind the check that it reads with no note; the number of triangle indices.
+std::size_t LoadThroughDoor(const std::string& path);
+
 // The reader of every exporter's documents (ColladaReader.h); the number of triangle indices it placed.
 std::size_t LoadCollada(const std::string& path);
 

@@ -132,6 +132,7 @@ TOpenedModel OpenDocument(TXmlDocument& document, const std::string& fileName, c
 }
 
 TWorkerLimits LimitsFor(const std::string& fileName, const TDoorOptions& options) {
+    if (options.WorkerLimits) return *options.WorkerLimits;
     TWorkerLimits limits = WorkerLimitsFor(fileName);
     if (options.Thumbnail) {
         // A file manager asks for a picture of every file it shows: a few seconds and a few hundred MB each.

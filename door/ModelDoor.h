@@ -13,6 +13,7 @@
 
 #include "Colladaasset.h"
 #include "LoadNotes.h"
+#include "ModelLibrary.h"
 #include "TexturePixels.h"
 
 class TColladaEngine;
@@ -38,6 +39,8 @@ struct TDoorOptions {
     // Keep the bytes of every texture file that decoded as a bitmap or a JPEG image, for a writer that copies
     // them as they are.
     bool KeepImageFiles = false;
+    // The model library's bounds, when not those that follow the file (WorkerLimitsFor, or a thumbnail's).
+    std::optional<TWorkerLimits> WorkerLimits;
 };
 
 // A texture of the opened model: the file name the asset's image library gives it (the texture store's key)

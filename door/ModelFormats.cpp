@@ -46,7 +46,6 @@ bool Is3ds(TBytes bytes, std::uint64_t) { return StartsWith(bytes, "\x4D\x4D"); 
 bool IsFbx(TBytes bytes, std::uint64_t) {
     return StartsWith(bytes, std::string_view("Kaydara FBX Binary  \0", 21)) || IsText(bytes);
 }
-bool IsXml(TBytes bytes, std::uint64_t) { return FirstTextByte(bytes) == '<'; }
 
 struct TFormatRow {
     EModelFormat Format;
@@ -68,7 +67,6 @@ constexpr std::array Formats{
     TFormatRow{EModelFormat::Max3ds, ".3ds", "Discreet 3DS Importer", Is3ds, "not a 3DS file (no main chunk)"},
     TFormatRow{EModelFormat::Fbx, ".fbx", "Autodesk FBX Importer", IsFbx,
                "not an FBX file (neither its binary signature nor text)"},
-    TFormatRow{EModelFormat::Collada, ".dae", "Collada Importer", IsXml, "not a COLLADA document (it is not XML)"},
 };
 
 std::string LowerExtension(std::string_view fileName) {

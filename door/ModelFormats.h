@@ -1,17 +1,7 @@
 // The formats the door reads through the model library, and how a file is known to be of one: by its extension,
 // and, where the format has one, by the signature its first bytes must carry. Any other file is refused by name
-// before a byte of it reaches the library: its readers of the rarer formats loop for ever or allocate without
-// bound on files of a few dozen bytes, and a renamed file must not reach a reader it was not named for.
-//
-// The formats read, and why:
-//   glTF 2 (.gltf, .glb)  what current tools export and users download; a strict JSON or binary layout
-//   OBJ, STL, PLY         the plain mesh formats of scanners, printers and modellers
-//   3DS, FBX              what older and commercial modellers write; the library's readers check their chunks
-//   COLLADA (.dae)        documents the engine's own COLLADA reader does not take yet
-// Their readers still misbehave on hostile files (the PLY reader loops on a truncated header, the glTF reader
-// allocates what a sparse accessor declares): the worker's time and memory limits contain them. Readers of
-// game and legacy formats (SMD, OGEX, MD2/3/5, X, LWO, ...) are left off: few users bring them, and the ones
-// tried loop or blow up on tiny files as readily as those kept while adding little.
+// before a byte of it reaches the library, and a renamed file never reaches a reader it was not named for. Why
+// these formats and no others: the worker's header comment (worker/main.cpp).
 #pragma once
 
 #include <cstdint>
@@ -20,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-enum class EModelFormat { Gltf, Glb, Obj, Stl, Ply, Max3ds, Fbx, Collada };
+enum class EModelFormat { Gltf, Glb, Obj, Stl, Ply, Max3ds, Fbx };
 
 // The bytes from the start of a file that JudgeModelFormat needs to see.
 inline constexpr std::size_t FormatSignatureBytes = 84;

@@ -23,8 +23,9 @@ namespace {
 
 constexpr const char* WorkerProgram = "modelreader";
 
-// What every read may take whatever the file: the library, its readers and a small model. The 1M-triangle
-// binary glTF of the benchmarks (44 MB) peaks at 0.4 GB in the worker.
+// What every read may take whatever the file: the library, its readers and a small model (the worker maps 20 MB
+// before it reads). A grid of 1M triangles needs 130 MB of address space in the worker as a binary glTF of
+// 28 MB, and 350 MB as an OBJ of 64 MB: the ceiling leaves room for models that expand more.
 constexpr std::uint64_t BaseMemory = 256ull << 20;
 constexpr std::uint64_t MemoryPerInputByte = 12;
 constexpr double BaseSeconds = 20;
@@ -81,7 +82,7 @@ std::string FindWorker(const std::string& fileName) {
         if (::stat(candidate.c_str(), &status) == 0 && S_ISREG(status.st_mode) && access(candidate.c_str(), X_OK) == 0)
             return candidate.string();
     }
-    Fail(fileName, "cannot find the model reader (" + EscapeForMessage(WorkerProgram) + ") beside " +
+    Fail(fileName, std::string("cannot find the model reader (") + WorkerProgram + ") beside " +
                        EscapeForMessage(folder.string()));
 }
 

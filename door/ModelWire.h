@@ -29,7 +29,8 @@ inline constexpr std::uint32_t ModelWireMagic = 0x4C444D56;  // "VMDL" as bytes
 inline constexpr std::uint32_t ModelWireVersion = 1;
 // How the worker ends: 0 with the message on its standard output; otherwise with nothing there, and for
 // WorkerFailed the reason on its standard error.
-enum : int { WorkerRead = 0, WorkerFailed = 1, WorkerUsage = 2, WorkerOutOfMemory = 3 };
+// WorkerSanitizerReport: in sanitizer builds, a fault the sanitizers found in the worker's code or its calls.
+enum : int { WorkerRead = 0, WorkerFailed = 1, WorkerUsage = 2, WorkerOutOfMemory = 3, WorkerSanitizerReport = 86 };
 
 // The bits of a mesh's flags.
 enum : std::uint8_t { WireMeshLines = 1, WireMeshNormals = 2, WireMeshTexCoords = 4, WireMeshColors = 8 };

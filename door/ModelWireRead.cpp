@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "LargeAllocation.h"
 #include "ModelWire.h"
 
 static_assert(std::endian::native == std::endian::little, "the wire is read as the machine holds numbers");
@@ -49,6 +50,10 @@ public:
     template <typename T>
     void Array(std::vector<T>& values, std::uint64_t count, const char* what) {
         if (count > Left() / sizeof(T)) Fail(std::string(what) + " runs past its end");
+        // Provided in one call rather than a fault for each page, which costs more than the copy on a virtual
+        // machine.
+        values.reserve(count);
+        PopulatePages(values.data(), count * sizeof(T));
         values.resize(count);
         Take(values.data(), count * sizeof(T), what);
     }

@@ -48,6 +48,10 @@ public:
     TDescriptor(const TDescriptor&) = delete;
     TDescriptor& operator=(const TDescriptor&) = delete;
     int Get() const { return Fd; }
+    void Reset(int fd) {
+        Close();
+        Fd = fd;
+    }
     void Close() {
         if (Fd >= 0) close(Fd);
         Fd = -1;
@@ -57,13 +61,23 @@ private:
     int Fd = -1;
 };
 
+// The descriptor moved above 0, 1 and 2 where a caller without a standard input or output got one of them, so
+// that putting the worker's three in place never overwrites another or keeps close-on-exec.
+int AboveStandard(int fd) {
+    if (fd < 0 || fd > 2) return fd;
+    const int moved = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    close(fd);
+    return moved;
+}
+
 struct TPipe {
     TDescriptor Read, Write;
     TPipe() {
         int fds[2];
         if (pipe2(fds, O_CLOEXEC) != 0) FailSystem("pipe2");
-        new (&Read) TDescriptor(fds[0]);
-        new (&Write) TDescriptor(fds[1]);
+        Read.Reset(fds[0]);
+        Write.Reset(AboveStandard(fds[1]));
+        if (Write.Get() < 0) FailSystem("fcntl");
     }
 };
 
@@ -88,8 +102,8 @@ rlim_t LimitOf(double value) {
 }
 
 // In the child, between fork and exec: only async-signal-safe calls, no allocation, no lock.
-[[noreturn]] void BecomeWorker(const char* program, char* const* argv, pid_t parent, int input, int output, int errors,
-                               const rlimit& memory, const rlimit& cpu, const sigset_t& mask) {
+[[noreturn]] void BecomeWorker(const char* program, char* const* argv, char* const* envp, pid_t parent, int input,
+                               int output, int errors, const rlimit& memory, const rlimit& cpu, const sigset_t& mask) {
     // A parent that died before this line would never send the signal: its death is seen in the parent id.
     if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != parent) _exit(127);
     if (dup2(input, 0) < 0 || dup2(output, 1) < 0 || dup2(errors, 2) < 0) _exit(127);
@@ -107,7 +121,7 @@ rlim_t LimitOf(double value) {
             signal(number, SIG_DFL);
     }
     sigprocmask(SIG_SETMASK, &mask, nullptr);
-    execve(program, argv, environ);
+    execve(program, argv, envp);
     static const char failed[] = "cannot start the model reader: execve failed\n";
     [[maybe_unused]] const ssize_t ignored = write(2, failed, sizeof failed - 1);
     _exit(127);
@@ -158,7 +172,7 @@ void TWorkerOutput::Append(std::size_t count) { Size += count; }
 std::span<unsigned char> TWorkerOutput::Space(std::size_t least) {
     if (Capacity - Size < least) {
         const std::size_t capacity = std::max(Size + least, Capacity * 2);
-        std::unique_ptr<unsigned char[]> grown(new unsigned char[capacity]);
+        TLargeArray<unsigned char> grown = AllocateLargeArray<unsigned char>(capacity);
         if (Size > 0) std::memcpy(grown.get(), Data.get(), Size);
         Data = std::move(grown);
         Capacity = capacity;
@@ -179,7 +193,20 @@ TWorkerRun RunWorker(const std::string& program, const std::vector<std::string>&
     std::vector<char*> argv;
     for (std::string& text : texts) argv.push_back(text.data());
     argv.push_back(nullptr);
-    TDescriptor input(open("/dev/null", O_RDONLY | O_CLOEXEC));
+    // The worker's allocations in huge pages: the model library makes a large model in many blocks that are
+    // written once, and a fault for every small page costs more than the read itself on a virtual machine (a
+    // 1M-triangle glb: 0.56 s -> 0.16 s).
+    std::string tunables = "GLIBC_TUNABLES=glibc.malloc.hugetlb=1";
+    std::vector<char*> envp;
+    for (char** variable = environ; *variable; ++variable) {
+        if (std::strncmp(*variable, "GLIBC_TUNABLES=", 15) == 0)
+            tunables = std::string(*variable) + ":glibc.malloc.hugetlb=1";
+        else
+            envp.push_back(*variable);
+    }
+    envp.push_back(tunables.data());
+    envp.push_back(nullptr);
+    TDescriptor input(AboveStandard(open("/dev/null", O_RDONLY | O_CLOEXEC)));
     if (input.Get() < 0) FailSystem("open /dev/null");
     TPipe output, errors;
     const rlimit memory{LimitOf(static_cast<double>(bounds.MemoryBytes)),
@@ -194,8 +221,8 @@ TWorkerRun RunWorker(const std::string& program, const std::vector<std::string>&
         TSignalsBlocked blocked;
         pid = fork();
         if (pid == 0)
-            BecomeWorker(argv[0], argv.data(), parent, input.Get(), output.Write.Get(), errors.Write.Get(), memory, cpu,
-                         blocked.SavedMask());
+            BecomeWorker(argv[0], argv.data(), envp.data(), parent, input.Get(), output.Write.Get(), errors.Write.Get(),
+                         memory, cpu, blocked.SavedMask());
     }
     if (pid < 0) FailSystem("fork");
     TChild child(pid);

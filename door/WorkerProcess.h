@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "LargeAllocation.h"
+
 struct TWorkerBounds {
     double Seconds = 20;                       // wall clock, and CPU time
     std::uint64_t MemoryBytes = 512ull << 20;  // address space
@@ -34,7 +36,7 @@ public:
     void Clear();
 
 private:
-    std::unique_ptr<unsigned char[]> Data;
+    TLargeArray<unsigned char> Data;  // in huge pages: a large model arrives as tens of megabytes
     std::size_t Size = 0, Capacity = 0;
 };
 

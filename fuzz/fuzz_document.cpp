@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // The streams a document gives, with what each holds.
         std::vector<std::pair<std::size_t, std::size_t>> streams;  // values, components
         for (const TGeometryStream& stream : GeometryStreams)
-            if (stream.DocumentStream && stream.Count(*geometry) > 0)
+            if (stream.Convention && stream.Count(*geometry) > 0)
                 streams.emplace_back(stream.Count(*geometry), static_cast<std::size_t>(stream.Components));
         if (streams.empty()) continue;  // no array is enabled for drawing, so the indices name nothing
         for (int index : indices)

@@ -20,7 +20,7 @@ rm -f "$prefix.log"
 data=$prefix/lib/vantrell/data
 cd /
 
-for file in bin/vantrell bin/lustrane bin/sceneinfo bin/scenerender bin/sceneimport lib/vantrell/bin/vantrell lib/vantrell/bin/lustrane \
+for file in bin/vantrell bin/lustrane bin/sceneinfo bin/scenerender bin/sceneimport lib/vantrell/bin/vantrell lib/vantrell/bin/lustrane lib/vantrell/bin/modelreader \
             lib/vantrell/data/models.dae lib/vantrell/data/phong.frag share/applications/vantrell.desktop \
             share/icons/hicolor/128x128/apps/lustrane.png share/man/man1/scenerender.1; do
     [ -e "$prefix/$file" ] || fail "$file is not installed"

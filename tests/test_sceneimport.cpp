@@ -330,6 +330,19 @@ TEST_F(TextureImportTest, APngBecomesABmpWithEveryPixel) {
     EXPECT_FALSE(loaded.Geometry(0).TexCoords.Empty());
 }
 
+TEST_F(TextureImportTest, AnImageIsCopiedOnlyAsWhatItHoldsAndItsNameIsPrintedSafely) {
+    // A PNG named .jpg is no JPEG: it is written as a bitmap the engine decodes, not copied under its name.
+    ASSERT_TRUE(stbi_write_png((Dir / "look.jpg").c_str(), 2, 2, 3, std::vector<unsigned char>(12, 77).data(), 6));
+    const TLoadResult loaded = Import(WriteObj("look.jpg"));
+    const std::string file = ImageFileOf(loaded, *loaded.Asset->VisualScenes->Items[0]);
+    EXPECT_EQ(file, "look.bmp");
+    EXPECT_EQ(DecodeBmpFile((fs::path(Output).parent_path() / file).string()).Rgb, std::vector<unsigned char>(12, 77));
+    // A texture name that would drive the terminal reaches the warnings with its control bytes escaped.
+    Import(WriteObj("gone\x1b]0;owned\x07.png"));
+    ASSERT_FALSE(Result.Warnings.empty());
+    for (const std::string& warning : Result.Warnings) EXPECT_EQ(warning.find('\x1b'), std::string::npos) << warning;
+}
+
 TEST_F(TextureImportTest, AJpegNamedByAnotherMachinesPathIsFoundBesideTheModelAndKeptAsItIs) {
     const std::vector<unsigned char> pixels(8 * 8 * 3, 128);
     ASSERT_TRUE(stbi_write_jpg((Dir / "look.jpg").c_str(), 8, 8, 3, pixels.data(), 90));

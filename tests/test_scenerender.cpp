@@ -296,6 +296,10 @@ TEST(SceneRenderFrame, NothingToFrameKeepsTheDefaultCameraWithAWarning) {
         EXPECT_EQ(run.Status, 0);
         EXPECT_NE(run.Errors.find("nothing is drawn"), std::string::npos) << run.Errors;
         EXPECT_EQ(ReadPicture(std::string(name) + ".png").Width, 702);
+        // A thumbnailer gets no picture rather than an empty one.
+        const TRun thumbnail = Render("--thumbnail -o " + std::string(name) + "-thumb.png " + name + ".dae");
+        EXPECT_EQ(thumbnail.Status, 1);
+        EXPECT_NE(thumbnail.Errors.find("nothing is drawn"), std::string::npos) << thumbnail.Errors;
     }
 }
 

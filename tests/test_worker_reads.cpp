@@ -127,4 +127,25 @@ TEST_F(WorkerTest, ObjQuadWithMaterialLibrary) {
     EXPECT_EQ(scene.Images[static_cast<std::size_t>(red.Image)].Path, "textures/red brick.jpg");
 }
 
+// The bounds grow with the model, and for a .gltf with the buffers beside and below it; not with other files.
+TEST_F(WorkerTest, LimitsFollowTheInput) {
+    const std::string small = Write("model/small.obj", "v 0 0 0\n");
+    const TWorkerLimits least = WorkerLimitsFor(small);
+    EXPECT_GE(least.MemoryBytes, 128ull << 20);
+    EXPECT_LE(least.MemoryBytes, 512ull << 20);
+    EXPECT_GE(least.Seconds, 5);
+    EXPECT_LE(least.Seconds, 30);
+
+    const std::string gltf = Write("model/scene.gltf", "{}");
+    Write("model/buffers/geometry.bin", "");
+    Write("model/disc.iso", "");
+    // Sparse files: their sizes cost no disk.
+    std::filesystem::resize_file(Dir / "model/buffers/geometry.bin", 200ull << 20);
+    std::filesystem::resize_file(Dir / "model/disc.iso", 4ull << 30);
+    const TWorkerLimits withBuffers = WorkerLimitsFor(gltf);
+    EXPECT_GE(withBuffers.MemoryBytes, least.MemoryBytes + (800ull << 20)) << "a 200 MB buffer needs room";
+    EXPECT_LT(withBuffers.MemoryBytes, least.MemoryBytes + (8ull << 30)) << "the disc image was counted";
+    EXPECT_GT(withBuffers.Seconds, least.Seconds);
+}
+
 }  // namespace

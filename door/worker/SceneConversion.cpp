@@ -47,8 +47,8 @@ void ReportDroppedParts(const aiScene& source, std::vector<std::string>& warning
     for (const TDropList* list : {&animations, &cameras, &lights, &skins, &morphs}) list->Report(warnings);
 }
 
-// The model library gives every format y up; its COLLADA reader applies the document's unit, but its FBX
-// reader leaves the file's (centimetres unless it says otherwise) to the caller.
+// The model library gives every format y up; its FBX reader leaves the file's unit (centimetres unless it says
+// otherwise) to the caller.
 double MetresPerUnit(const aiScene& source, EModelFormat format) {
     if (format != EModelFormat::Fbx) return 1.0;
     double factor = 0;

@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <initializer_list>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -202,8 +201,8 @@ struct TGeometryStream {
     // The array, and with it the type of its elements.
     std::variant<TFloatArray TGeometry::*, TIntArray TGeometry::*> Values;
     unsigned TGeometry::*Buffer;  // the GL buffer name the engine keeps for the array; 0 while it has none
-    // The stream of a document that fills the array (StreamConventions.h); none for the arrays no document gives.
-    std::optional<TStreamKind> DocumentStream = std::nullopt;
+    // How documents carry the array; null for the arrays no document gives.
+    const TStreamConvention* Convention = nullptr;
     int TGeometry::*Location = nullptr;  // a generic attribute's shader location; null for the other arrays
 
     bool Generic() const { return Location != nullptr; }
@@ -216,29 +215,30 @@ struct TGeometryStream {
 inline constexpr std::array<TGeometryStream, 8> GeometryStreams{{
     {TGeometryArray::Positions, "positions", TArrayTarget::Vertex,
      StreamConvention(TStreamKind::Positions).Components(), &TGeometry::Positions, &TGeometry::PositionBuffer,
-     TStreamKind::Positions},
+     &StreamConvention(TStreamKind::Positions)},
     {TGeometryArray::Normals, "normals", TArrayTarget::Vertex, StreamConvention(TStreamKind::Normals).Components(),
-     &TGeometry::Normals, &TGeometry::NormalBuffer, TStreamKind::Normals},
+     &TGeometry::Normals, &TGeometry::NormalBuffer, &StreamConvention(TStreamKind::Normals)},
     {TGeometryArray::TexCoords, "texcoords", TArrayTarget::Vertex,
      StreamConvention(TStreamKind::TexCoords).Components(), &TGeometry::TexCoords, &TGeometry::TexCoordBuffer,
-     TStreamKind::TexCoords},
+     &StreamConvention(TStreamKind::TexCoords)},
     {TGeometryArray::Colors, "colors", TArrayTarget::Vertex, StreamConvention(TStreamKind::Colors).Components(),
-     &TGeometry::Colors, &TGeometry::ColorBuffer, TStreamKind::Colors},
+     &TGeometry::Colors, &TGeometry::ColorBuffer, &StreamConvention(TStreamKind::Colors)},
     {TGeometryArray::Attrib1, "attrib1", TArrayTarget::Vertex, 3, &TGeometry::Attrib1, &TGeometry::Attrib1Buffer,
-     std::nullopt, &TGeometry::Attrib1Location},
+     nullptr, &TGeometry::Attrib1Location},
     {TGeometryArray::Attrib2, "attrib2", TArrayTarget::Vertex, 3, &TGeometry::Attrib2, &TGeometry::Attrib2Buffer,
-     std::nullopt, &TGeometry::Attrib2Location},
+     nullptr, &TGeometry::Attrib2Location},
     {TGeometryArray::TriangleIndices, "triangleIndices", TArrayTarget::Index, 1, &TGeometry::TriangleIndices,
      &TGeometry::TriangleBuffer},
     {TGeometryArray::LineIndices, "lineIndices", TArrayTarget::Index, 1, &TGeometry::LineIndices,
      &TGeometry::LineBuffer},
 }};
-// The corners' index slots feed the streams in the order of the conventions, which the expansion follows.
+// The corners' index slots feed the streams in the order of the conventions, which the expansion follows. (The
+// check compares kinds, not the table's addresses, which a sanitizing build cannot compare while compiling.)
 static_assert([] {
-    std::size_t next = 0;
-    for (const TGeometryStream& stream : GeometryStreams)
-        if (stream.DocumentStream && *stream.DocumentStream != StreamConventions[next++].Kind) return false;
-    return next == StreamConventions.size();
+    for (std::size_t i = 0; i < StreamConventions.size(); ++i)
+        if (static_cast<std::size_t>(GeometryStreams[i].Which) != static_cast<std::size_t>(StreamConventions[i].Kind))
+            return false;
+    return true;
 }());
 
 class TLibraryGeometries {

@@ -55,7 +55,7 @@ bool TGeometry::BuildStreams() {
     TStream present[GeometryStreams.size()];
     std::size_t stride = 0;
     for (const TGeometryStream& stream : GeometryStreams) {
-        if (!stream.DocumentStream) continue;
+        if (!stream.Convention) continue;
         TFloatArray& array = this->*std::get<TFloatArray TGeometry::*>(stream.Values);
         if (!array.Empty()) present[stride++] = {&array, static_cast<std::size_t>(stream.Components)};
     }
@@ -94,6 +94,6 @@ bool TGeometry::BuildStreams() {
 int TGeometry::PresentStreamCount() const {
     int count = 0;
     for (const TGeometryStream& stream : GeometryStreams)
-        if (stream.DocumentStream) count += (this->*std::get<TFloatArray TGeometry::*>(stream.Values)).Empty() ? 0 : 1;
+        if (stream.Convention) count += (this->*std::get<TFloatArray TGeometry::*>(stream.Values)).Empty() ? 0 : 1;
     return count;
 }

@@ -102,13 +102,14 @@ int Run(const TRenderOptions& options) {
     }
     if (!options.Textures) SwitchTextures(engine, false, phongIndex, useTextureFlag, lightDiffuse.data());
     if (options.Wireframe) SwitchWireframe(engine, 0, true);
-    if (!options.Frame) {
-        Render(engine, options);
-    } else if (!RenderFramed(engine, options, !phong)) {
+    const bool framed = options.Frame && RenderFramed(engine, options, !phong);
+    if (options.Frame && !framed) {
+        // A file manager shows its own icon for a file it gets no picture of: better than an empty one.
+        if (options.Thumbnail) throw std::runtime_error(FileMessage(options.Files.front(), "nothing is drawn"));
         std::cerr << "scenerender: warning: nothing is drawn within single-precision range, so --frame keeps the "
                      "default camera\n";
-        Render(engine, options);
     }
+    if (!framed) Render(engine, options);
     WritePicture(options);
     return 0;
 }
