@@ -160,9 +160,16 @@ TEST_F(StartupPrefetch, PixelsAreHandedOutOnceAndOnlyForTheBudgetTheyWereDecoded
     const long long full = TTextureEngine::PixelBudget;
     const auto first = prefetch.TakeTexture(a, full);
     ASSERT_TRUE(first);
-    const TTexturePixels expected = DecodeTexturePixels(a, full);
+    // The picture's pixels with an opaque alpha, its bottom row first.
+    std::vector<unsigned char> expected;
+    TRgbImage picture = Gradient(6, 2);
+    for (const int row : {1, 0})
+        for (int x = 0; x < 6; ++x) {
+            const unsigned char* rgb = picture.At(x, row);
+            expected.insert(expected.end(), {rgb[0], rgb[1], rgb[2], 255});
+        }
     EXPECT_EQ(first->Width, 6);
-    EXPECT_EQ(first->Rgba, expected.Rgba);
+    EXPECT_EQ(first->Rgba, expected);
     EXPECT_FALSE(prefetch.TakeTexture(a, full));  // taken already
     // b was decoded under what a left of the budget; under any other budget it is decoded in place.
     EXPECT_FALSE(prefetch.TakeTexture(b, full));

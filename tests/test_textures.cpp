@@ -241,19 +241,28 @@ TEST_F(TextureStore, UnknownExtensionsGiveAnEmptyTextureWithoutReadingTheFile) {
     EXPECT_THROW(store.LoadTexture("missing/photo.JPEG", Unit0), TFileError);
 }
 
-// Tools tell a user which texture files will be empty through TextureDecoderFor; it must agree with the
-// store, which looks for a missing file only when it has a decoder for the name.
-TEST_F(TextureStore, DecoderRuleForToolsAgreesWithTheStore) {
+// The decoder is chosen by the text from the name's last '.' after its last '/', lower-cased; tools tell a user
+// which texture files will be empty by the same rule (TextureDecoderFor), and the store looks for a missing
+// file only when it has a decoder for the name.
+TEST_F(TextureStore, TheExtensionAloneChoosesTheDecoder) {
     TTextureEngine& store = *Engine.TextureEngine;
-    for (const std::string name : {"gone/a.png", "gone/a.tga", "gone/a", "gone.jpg/a", "gone/a.jpg.txt", "gone/.bmp",
-                                   "gone/a.BMP", "gone/a.Jpeg", "gone/a.jpg", "gone/a.bmp", "a.b/c.JPG", "gone/a."}) {
+    const std::pair<std::string, ETextureDecoder> cases[] = {
+        {"gone/a.bmp", ETextureDecoder::Bmp},      {"gone/a.BMP", ETextureDecoder::Bmp},
+        {"gone/.bmp", ETextureDecoder::Bmp},       {"gone/a.jpg", ETextureDecoder::Jpeg},
+        {"gone/a.Jpeg", ETextureDecoder::Jpeg},    {"a.b/c.JPG", ETextureDecoder::Jpeg},
+        {"gone/a.png", ETextureDecoder::None},     {"gone/a.tga", ETextureDecoder::None},
+        {"gone/a", ETextureDecoder::None},         {"gone.jpg/a", ETextureDecoder::None},
+        {"gone/a.jpg.txt", ETextureDecoder::None}, {"gone/a.", ETextureDecoder::None},
+        {"gone/a.jpe", ETextureDecoder::None},     {"gone/a.bmp ", ETextureDecoder::None}};
+    for (const auto& [name, decoder] : cases) {
+        EXPECT_EQ(TextureDecoderFor(name), decoder) << name;
         bool looked = false;
         try {
             store.LoadTexture(name, Unit0);
         } catch (const TFileError&) {
             looked = true;
         }
-        EXPECT_EQ(looked, TextureDecoderFor(name) != ETextureDecoder::None) << name;
+        EXPECT_EQ(looked, decoder != ETextureDecoder::None) << name;
     }
 }
 

@@ -24,6 +24,21 @@ std::string Escaped(std::string_view text) {
     return out;
 }
 
+// A number as the documents write it: at most six significant digits in the C conventions whatever the
+// locale, no negative zero, and plain decimals rather than exponents. Appended in place: meshes of millions of
+// numbers are written through here.
+void AppendNumber(std::string& out, float value) {
+    if (std::fabs(value) < 5e-7f) {
+        out += '0';
+        return;
+    }
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
+    if (std::find(buffer, result.ptr, 'e') != result.ptr)
+        result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
+    out.append(buffer, result.ptr);
+}
+
 std::string Number(float value) {
     std::string out;
     AppendNumber(out, value);
@@ -123,19 +138,6 @@ void AppendNode(std::string& out, const TNode& node) {
 
 void CheckUpAxis(const std::string& upAxis) {
     if (upAxis != "Z_UP" && upAxis != "Y_UP") throw std::invalid_argument("up axis must be Z_UP or Y_UP");
-}
-
-// Appended in place: meshes of millions of numbers are written through here.
-void AppendNumber(std::string& out, float value) {
-    if (std::fabs(value) < 5e-7f) {
-        out += '0';
-        return;
-    }
-    char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
-    if (std::find(buffer, result.ptr, 'e') != result.ptr)
-        result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
-    out.append(buffer, result.ptr);
 }
 
 void AppendHead(std::string& out, const std::string& upAxis, const std::string& authoringTool,

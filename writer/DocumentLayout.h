@@ -52,10 +52,6 @@ struct TNode {
 // Throws std::invalid_argument unless the axis is "Z_UP" or "Y_UP".
 void CheckUpAxis(const std::string& upAxis);
 
-// A number as the documents write it: at most six significant digits in the C conventions whatever the
-// locale, no negative zero, and plain decimals rather than exponents.
-void AppendNumber(std::string& out, float value);
-
 // Everything before the first geometry: the asset, the material libraries and the opening of the geometries.
 void AppendHead(std::string& out, const std::string& upAxis, const std::string& authoringTool,
                 const std::vector<TMaterial>& materials);
