@@ -9,12 +9,12 @@
 #include <pugixml.hpp>
 #include <stdexcept>
 
-#include "ModelDoor.h"
 #include "ColladaReader.h"
 #include "Colladaasset.h"
 #include "DigitWord.h"
 #include "LargeAllocation.h"
 #include "LoaderThreads.h"
+#include "ModelDoor.h"
 #include "XmlDocument.h"
 
 namespace {

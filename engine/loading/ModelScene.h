@@ -26,9 +26,9 @@ struct TModelMesh {
 // An image a material names: a file, with its path as the model wrote it (found by the door's one rule), or
 // the encoded bytes of an image the model file holds itself.
 struct TModelImage {
-    std::string Name;                   // for messages, and for the file a writer gives the image
-    std::string Path;                   // as written, URI escapes already decoded; empty for an embedded image
-    std::vector<unsigned char> Bytes;   // an embedded image's file bytes (PNG, JPEG, BMP, ...)
+    std::string Name;                  // for messages, and for the file a writer gives the image
+    std::string Path;                  // as written, URI escapes already decoded; empty for an embedded image
+    std::vector<unsigned char> Bytes;  // an embedded image's file bytes (PNG, JPEG, BMP, ...)
 };
 
 struct TModelMaterial {

@@ -125,6 +125,6 @@ std::optional<TNodePlacement> PlacementOf(const TMatrix& world) {
         a = std::atan2(-r[0][1], r[1][1]);
     }
     return TNodePlacement{{world(0, 3), world(1, 3), world(2, 3)},
-                      {c * DegreesPerRadian, b * DegreesPerRadian, a * DegreesPerRadian},
-                      {scale[0], scale[1], scale[2]}};
+                          {c * DegreesPerRadian, b * DegreesPerRadian, a * DegreesPerRadian},
+                          {scale[0], scale[1], scale[2]}};
 }

@@ -3,7 +3,6 @@
 #include <system_error>
 #include <unordered_set>
 
-
 TStartupPrefetch::TStartupPrefetch(TXmlDocument* document, std::vector<std::string> documentFiles)
     : TargetDocument(document) {
     for (std::string& fileName : documentFiles) Documents.push_back({std::move(fileName), {}, nullptr, false, false});
