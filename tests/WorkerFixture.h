@@ -72,6 +72,8 @@ inline TBoundedRun RunBounded(const std::function<std::string()>& work, unsigned
         getrlimit(RLIMIT_AS, &limit);
         limit.rlim_cur = memoryBytes;
         setrlimit(RLIMIT_AS, &limit);
+#else
+        (void)memoryBytes;
 #endif
         alarm(seconds);
         std::string text;
