@@ -70,10 +70,13 @@ std::unique_ptr<TColladaAsset> LoadInConventions(TXmlDocument& document, const s
     auto asset = std::make_unique<TColladaAsset>(&document);
     TLoadNotes notes;
     notes.FileName = fileName;
+    notes.StopAtFirst = true;
     asset->Notes = &notes;
     bool loaded = false;
     try {
         loaded = asset->LoadFromFile(fileName);
+    } catch (const TNoteStop&) {
+        return nullptr;
     } catch (const TXmlMemoryError&) {
         throw;
     } catch (const TXmlError&) {

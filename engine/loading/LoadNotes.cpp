@@ -27,6 +27,7 @@ void TLoadNotes::Add(const TXmlNode& element, std::string_view code, std::string
     note.Message = std::move(message);
     note.AfterFailure = Failed;
     Items.push_back(std::move(note));
+    if (StopAtFirst) throw TNoteStop();
 }
 
 void TLoadNotes::AddBlocker(const TXmlNode& element, std::string_view code, std::string message) {

@@ -19,6 +19,12 @@ struct TLoadNote {
     bool AfterFailure = false;  // found by a survey after the first error that fails the load
 };
 
+// Raised by the first note of a sink that stops there (TLoadNotes::StopAtFirst).
+class TNoteStop : public std::exception {
+public:
+    const char* what() const noexcept override { return "the document departs from the engine's conventions"; }
+};
+
 class TLoadNotes {
 public:
     // In a survey an error raised while one element is read becomes a note with the code "error", and
@@ -26,6 +32,9 @@ public:
     // missing required library is a blocker note and the rest is read all the same. Outside a survey the
     // load fails at the first error, exactly as without notes.
     bool Survey = false;
+    // For a caller that only asks whether a document departs from what the engine draws: the first note ends
+    // the load by raising TNoteStop, so that a document of another exporter's conventions is not read through.
+    bool StopAtFirst = false;
     std::string FileName;  // the document's, as its errors name it
     // A note costs many times the markup it is about, and markup of many small elements can raise one per
     // element, so of each code (before and after a failure apart) only the first notes are kept; the rest
