@@ -78,8 +78,11 @@ std::string TTextureGathering::FromFile(const std::string& name, const std::opti
     const std::optional<std::string> found = FindTexture(name, ModelFile);
     if (!found) {
         std::string tried;
-        for (const std::string& candidate : TextureCandidates(name, ModelFile))
-            tried += (tried.empty() ? "" : ", ") + EscapeForMessage(candidate);
+        for (const std::string& candidate : TextureCandidates(name, ModelFile)) {
+            const std::string kind = NonRegularKind(candidate);
+            tried +=
+                (tried.empty() ? "" : ", ") + EscapeForMessage(candidate) + (kind.empty() ? "" : " (" + kind + ")");
+        }
         Warnings.push_back("texture " + QuotedForMessage(name) +
                            (tried.empty() ? " has a name no file can have" : " not found (tried " + tried + ")"));
         return {};

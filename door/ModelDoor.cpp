@@ -1,7 +1,5 @@
 #include "ModelDoor.h"
 
-#include <sys/stat.h>
-
 #include <cmath>
 #include <set>
 #include <unordered_set>
@@ -15,22 +13,12 @@
 #include "MessageText.h"
 #include "ModelFormats.h"
 #include "ModelLibrary.h"
+#include "TextureRule.h"
 
 namespace {
 
 // Enough of a file's start to tell an XML document from anything else, and a model format by its signature.
 constexpr std::size_t PrefixBytes = std::max<std::size_t>(64, FormatSignatureBytes);
-
-// What a file that is not a regular one is, in the words of the refusal.
-std::string KindOf(const std::string& fileName) {
-    struct stat status {};
-    if (::stat(fileName.c_str(), &status) != 0) return {};
-    if (S_ISDIR(status.st_mode)) return "a folder";
-    if (S_ISFIFO(status.st_mode)) return "a named pipe";
-    if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode)) return "a device";
-    if (S_ISSOCK(status.st_mode)) return "a socket";
-    return {};
-}
 
 // An XML document starts, after an optional byte-order mark and white space, with '<', in UTF-8 or UTF-16.
 bool BeginsAsXml(const std::vector<unsigned char>& prefix) {
@@ -164,7 +152,7 @@ TOpenedModel OpenModel(TXmlDocument& document, const std::string& fileName, cons
         prefix = file.ReadPrefix(PrefixBytes);
         size = file.Size();
     } catch (const TFileError&) {
-        const std::string kind = KindOf(fileName);
+        const std::string kind = NonRegularKind(fileName);
         if (kind.empty()) throw;
         throw TFileError(FileMessage(fileName, "is " + kind + ", not a model file"));
     }

@@ -29,6 +29,20 @@ std::string FileNameOf(const std::string& name) {
     return slash == std::string::npos ? name : name.substr(slash + 1);
 }
 
+}  // namespace
+
+std::string NonRegularKind(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return {};
+    if (S_ISDIR(status.st_mode)) return "a folder";
+    if (S_ISFIFO(status.st_mode)) return "a named pipe";
+    if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode)) return "a device";
+    if (S_ISSOCK(status.st_mode)) return "a socket";
+    return {};
+}
+
+namespace {
+
 bool IsRegularFile(const std::string& path) {
     struct stat status {};
     return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
@@ -46,8 +60,9 @@ std::vector<std::string> TextureCandidates(const std::string& textureName, const
         if (std::find(candidates.begin(), candidates.end(), text) == candidates.end()) candidates.push_back(text);
     };
     if (!windows) {
-        add(textureName);
+        // A picture of the same name where the user happens to be must not stand in for the model's own.
         if (fs::path(textureName).is_relative()) add(folder / textureName);
+        add(textureName);
     }
     if (windows || fs::path(textureName).is_absolute()) {
         const std::string fileName = FileNameOf(textureName);

@@ -335,6 +335,7 @@ TEST_F(TextureImportTest, AnImageIsCopiedOnlyAsWhatItHoldsAndItsNameIsPrintedSaf
     const std::string file = ImageFileOf(loaded, *loaded.Asset->VisualScenes->Items[0]);
     EXPECT_EQ(file, "look.bmp");
     EXPECT_EQ(DecodeBmpFile((fs::path(Output).parent_path() / file).string()).Rgb, std::vector<unsigned char>(12, 77));
+    EXPECT_FALSE(fs::exists(fs::path(Output).parent_path() / "plain.bmp")) << "a texture the document does not name";
     // A texture name that would drive the terminal reaches the warnings with its control bytes escaped.
     Import(WriteObj("gone\x1b]0;owned\x07.png"));
     ASSERT_FALSE(Result.Warnings.empty());

@@ -1,5 +1,6 @@
 #include "SceneImport.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -27,26 +28,34 @@ std::string StemOf(const std::string& name) {
     return stem.empty() ? "texture" : stem;
 }
 
-// Writes each texture the asset names once, as the bytes it was read from when they were a bitmap or a JPEG
-// image, else as a bitmap of its pixels; the file name each image key went to.
-std::map<std::string, std::string> WriteTextures(const TOpenedModel& model, TOutputFolder& folder) {
-    std::map<std::string, std::string> files;
-    for (const TDoorTexture& texture : model.Textures) {
-        if (files.count(texture.Key)) continue;
-        const bool copied = !texture.Encoded.empty();
-        const std::vector<unsigned char> bytes = copied ? texture.Encoded : EncodeBmp24(texture.Pixels);
-        files.emplace(texture.Key,
-                      folder.WriteNew(StemOf(texture.Name), copied && texture.Jpeg ? ".jpg" : ".bmp", bytes));
-    }
-    return files;
-}
+// The texture files of the document, each written the first time the document names it, as the bytes it was
+// read from when they were a bitmap or a JPEG image, else as a bitmap of its pixels.
+class TTextureFiles {
+public:
+    TTextureFiles(const TOpenedModel& model, TOutputFolder& folder) : Model(model), Folder(folder) {}
 
-std::string PlainWhite(const std::map<std::string, std::string>& files, TOutputFolder& folder) {
-    TTexturePixels white{1, 1, {255, 255, 255, 255}};
-    for (const auto& [key, file] : files)
-        if (key == PlainTextureKey) return file;
-    return folder.WriteNew("plain", ".bmp", EncodeBmp24(white));
-}
+    // The file written for the texture store's key; an image the door has no pixels for is drawn plain.
+    std::string FileOf(const std::string& key) {
+        if (const auto done = Files.find(key); done != Files.end()) return done->second;
+        const auto texture = std::find_if(Model.Textures.begin(), Model.Textures.end(),
+                                          [&](const TDoorTexture& t) { return t.Key == key; });
+        std::string file;
+        if (texture == Model.Textures.end()) {
+            file = key == PlainTextureKey ? Folder.WriteNew("plain", ".bmp", EncodeBmp24({1, 1, {255, 255, 255, 255}}))
+                                          : FileOf(PlainTextureKey);
+        } else {
+            const bool copied = !texture->Encoded.empty();
+            file = Folder.WriteNew(StemOf(texture->Name), copied && texture->Jpeg ? ".jpg" : ".bmp",
+                                   copied ? texture->Encoded : EncodeBmp24(texture->Pixels));
+        }
+        return Files.emplace(key, file).first->second;
+    }
+
+private:
+    const TOpenedModel& Model;
+    TOutputFolder& Folder;
+    std::map<std::string, std::string> Files;
+};
 
 }  // namespace
 
@@ -68,14 +77,9 @@ TImportResult ImportScene(const std::string& input, const std::string& output, c
 
     const fs::path target = fs::absolute(output);
     TOutputFolder folder(target.parent_path().string());
-    const std::map<std::string, std::string> files = WriteTextures(model, folder);
-    std::string plain;
-    const auto fileOf = [&](const std::string& key) -> std::string {
-        if (const auto found = files.find(key); found != files.end()) return found->second;
-        if (plain.empty()) plain = PlainWhite(files, folder);
-        return plain;
-    };
-    const std::string text = DocumentOfAsset(*model.Asset, fileOf, options.ZUp ? "Z_UP" : "Y_UP");
+    TTextureFiles textures(model, folder);
+    const std::string text = DocumentOfAsset(
+        *model.Asset, [&](const std::string& key) { return textures.FileOf(key); }, options.ZUp ? "Z_UP" : "Y_UP");
     const TLoadCheck check = CheckDocument(folder.WriteDocument(target.filename().string(), text));
     result.Problems = check.Problems;
     result.WrittenTriangles = check.DrawnTriangles;
