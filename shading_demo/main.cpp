@@ -9,8 +9,8 @@ const char* const Usage =
     "usage: lustrane [FILE]\n"
     "\n"
     "Shows the model file (a COLLADA document, or a glTF, OBJ, STL, PLY, 3DS or FBX model) turning about its\n"
-    "middle, y up, scaled to fill the view and lit by the Phong program; texture names are found as written,\n"
-    "beside the file, or by their file name beside it. Without a file: ../data/model.dae. Drag to tilt and\n"
+    "middle, y up, scaled to fill the view and lit by the Phong program; texture names are found beside the file,\n"
+    "as written, or by their file name beside it. Without a file: ../data/model.dae. Drag to tilt and\n"
     "turn the model.\n";
 
 }  // namespace

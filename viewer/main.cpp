@@ -14,7 +14,7 @@ const char* const Usage =
     "Walks through the scene of the given model files (COLLADA documents, glTF, OBJ, STL, PLY, 3DS or FBX\n"
     "models), drawn in the order given; the first takes the Phong program and the wireframe switch. The walk\n"
     "starts outside the scene with all of it in view, and its steps follow the scene's size. Texture names are\n"
-    "found as written, beside their file, or by their file name beside it.\n"
+    "found beside their file, as written, or by their file name beside it.\n"
     "Without files: the demo scene in ../data/ (models.dae, ground.dae, rocks.dae, sky.dae).\n"
     "Walk with w, s, a, d; look around by dragging the mouse over the picture.\n";
 

@@ -40,7 +40,7 @@ void NoteTextures(const TColladaAsset& asset, const std::string& documentFile, T
         if (!found)
             notes.Add(origin, "texture-missing",
                       "texture file " + NoteQuoted(*file) + " (of node " + NoteQuoted(node->Name) +
-                          ") is not found as written, beside the document, or by its file name beside it: the node "
+                          ") is not found beside the document, as written, or by its file name beside it: the node "
                           "is drawn without it");
         else if (!HoldsImage(*found))
             notes.Add(origin, "texture-format",
