@@ -63,6 +63,25 @@ TEST(UserSceneView, ADrillAndABuildingAreBothSeenWholeFromOutsideAndWalkedInStep
     }
 }
 
+// A node scaled, turned and moved, in an asset scaled, turned and moved: where drawing puts the box, worked out
+// by hand one step at a time.
+TEST(DrawnBounds, FollowTheNodesPlacementAndThenTheAssets) {
+    const auto scene = Box({0, 0, 0}, {2, 1, 1});
+    TNode& node = *scene->VisualScenes->Items[0];
+    node.Scale = {1, 1, 3};        // [0,2] x [0,1] x [0,3]
+    node.Rotation = {0, 0, 90};    // x, y -> -y, x: [-1,0] x [0,2] x [0,3]
+    node.Position = {5, 0, 0};     // [4,5] x [0,2] x [0,3]
+    scene->Scale = {2, 2, 2};      // [8,10] x [0,4] x [0,6]
+    scene->Rotation = {90, 0, 0};  // y, z -> -z, y: [8,10] x [-6,0] x [0,4]
+    scene->Position = {0, 0, 1};   // [8,10] x [-6,0] x [1,5]
+    const TBounds bounds = DrawnBounds(*scene);
+    const TScenePoint low{8, -6, 1}, high{10, 0, 5};
+    for (int a = 0; a < 3; ++a) {
+        EXPECT_NEAR(bounds.Low[a], low[a], 1e-9) << a;
+        EXPECT_NEAR(bounds.High[a], high[a], 1e-9) << a;
+    }
+}
+
 TEST(ModelPlacement, AModelFarFromItsOriginTurnsAboutItsOwnMiddleAndFillsTwoThirdsOfTheView) {
     const auto model = Box({1000, 2000, -500}, {2, 4, 4});
     CentreAndFill(*model, 12.0, 45.0);
