@@ -18,6 +18,8 @@
 #include <optional>
 #include <system_error>
 
+#include "HugePages.h"
+
 extern char** environ;
 
 namespace {
@@ -196,14 +198,10 @@ TWorkerRun RunWorker(const std::string& program, const std::vector<std::string>&
     // The worker's allocations in huge pages: the model library makes a large model in many blocks that are
     // written once, and a fault for every small page costs more than the read itself on a virtual machine (a
     // 1M-triangle glb: 0.56 s -> 0.16 s).
-    std::string tunables = "GLIBC_TUNABLES=glibc.malloc.hugetlb=1";
+    std::string tunables = "GLIBC_TUNABLES=" + TunablesWithHugePages();
     std::vector<char*> envp;
-    for (char** variable = environ; *variable; ++variable) {
-        if (std::strncmp(*variable, "GLIBC_TUNABLES=", 15) == 0)
-            tunables = std::string(*variable) + ":glibc.malloc.hugetlb=1";
-        else
-            envp.push_back(*variable);
-    }
+    for (char** variable = environ; *variable; ++variable)
+        if (std::strncmp(*variable, "GLIBC_TUNABLES=", 15) != 0) envp.push_back(*variable);
     envp.push_back(tunables.data());
     envp.push_back(nullptr);
     TDescriptor input(AboveStandard(open("/dev/null", O_RDONLY | O_CLOEXEC)));

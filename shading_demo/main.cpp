@@ -1,5 +1,6 @@
 // Lustrane, the shading demo. Run it from a folder beside data/: without a file it shows ../data/model.dae.
 #include "Application.h"
+#include "HugePages.h"
 #include "SceneFiles.h"
 #include "Unitmain.h"
 
@@ -16,6 +17,7 @@ const char* const Usage =
 }  // namespace
 
 int main(int argc, char** argv) {
+    RestartWithHugePages(argv);
     const TCommandLine line = ReadCommandLine(argc, argv, DataFiles({"../data/model.dae"}), 1, Usage);
     if (line.ExitStatus) return *line.ExitStatus;
     return RunApplication("Lustrane", [&line] { return std::make_unique<TForm1>(line.Scene); });

@@ -3,6 +3,7 @@
 // and which it refuses, and how it refuses files that are no model.
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "AssetBounds.h"
 #include "ColladaText.h"
 #include "Colladaasset.h"
+#include "HugePages.h"
 #include "ModelDoor.h"
 #include "PngImages.h"
 #include "TestImages.h"
@@ -204,6 +206,22 @@ TEST_F(DoorTest, AThumbnailDecodesLargeTexturesNoLargerThanItNeeds) {
         20, rlim_t(512) << 20);
     EXPECT_TRUE(run.Ended);
     EXPECT_EQ(run.Text, "1024x1024 1024x1024 1024x1024 1024x1024 ");
+}
+
+// Huge pages are asked for beside the tunables the user set, and a choice of the user's own about them stands.
+TEST(HugePages, AskedForBesideTheUsersTunablesUnlessTheUserChose) {
+    const char* saved = std::getenv("GLIBC_TUNABLES");
+    const std::string before = saved ? saved : "";
+    unsetenv("GLIBC_TUNABLES");
+    EXPECT_EQ(TunablesWithHugePages(), "glibc.malloc.hugetlb=1");
+    setenv("GLIBC_TUNABLES", "glibc.malloc.check=3", 1);
+    EXPECT_EQ(TunablesWithHugePages(), "glibc.malloc.check=3:glibc.malloc.hugetlb=1");
+    setenv("GLIBC_TUNABLES", "glibc.malloc.hugetlb=0:glibc.malloc.check=3", 1);
+    EXPECT_EQ(TunablesWithHugePages(), "glibc.malloc.hugetlb=0:glibc.malloc.check=3");
+    if (saved)
+        setenv("GLIBC_TUNABLES", before.c_str(), 1);
+    else
+        unsetenv("GLIBC_TUNABLES");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "Application.h"
+#include "HugePages.h"
 #include "SceneFiles.h"
 #include "Unitmain.h"
 
@@ -21,6 +22,7 @@ const char* const Usage =
 }  // namespace
 
 int main(int argc, char** argv) {
+    RestartWithHugePages(argv);
     const TCommandLine line = ReadCommandLine(
         argc, argv, DataFiles({"../data/models.dae", "../data/ground.dae", "../data/rocks.dae", "../data/sky.dae"}),
         SIZE_MAX, Usage);
