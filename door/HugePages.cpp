@@ -1,5 +1,6 @@
 #include "HugePages.h"
 
+#include <limits.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -22,6 +23,12 @@ std::string TunablesWithHugePages() {
 
 void RestartWithHugePages(char** argv) {
     if (SaysHugePages(std::getenv("GLIBC_TUNABLES"))) return;
+    // The executable by its own path, not by /proc/self/exe: a process takes its name from the file it was
+    // started from, and pgrep, killall and the desktop find the program by that name.
+    char self[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) return;
+    self[length] = '\0';
     if (setenv("GLIBC_TUNABLES", TunablesWithHugePages().c_str(), 1) != 0) return;
-    execv("/proc/self/exe", argv);
+    execv(self, argv);
 }
