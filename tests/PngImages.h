@@ -5,13 +5,7 @@
 #include <string>
 #include <vector>
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
-#pragma GCC diagnostic pop
+#include "StbImageWrite.h"
 
 inline void AppendTo(void* out, void* data, int size) {
     static_cast<std::string*>(out)->append(static_cast<char*>(data), static_cast<std::size_t>(size));

@@ -16,15 +16,7 @@
 #include "ModelDoor.h"
 #include "PhongShading.h"
 #include "RenderOptions.h"
-
-// The library's own code is not held to our warning level.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
-#pragma GCC diagnostic pop
+#include "StbImageWrite.h"
 
 namespace {
 
